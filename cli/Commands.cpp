@@ -1,0 +1,294 @@
+#include "Commands.h"
+
+#include <iomanip>
+#include <sstream>
+#include <utility>
+
+#include "layout/Charset.h"
+#include "layout/LayoutFileKind.h"
+#include "layout/LayoutIni.h"
+#include "layout/WorkingLayout.h"
+#include "platform/Errors.h"
+
+namespace tastavia::cli {
+
+namespace {
+
+// A temporary file that is deleted when it goes out of scope.
+class ScratchFile {
+public:
+    ScratchFile(Files& files, const std::string& prefix)
+        : files_(files), path_(files.CreateUniqueFile(files.TempPath(), prefix)) {}
+    ScratchFile(const ScratchFile&) = delete;
+    ScratchFile& operator=(const ScratchFile&) = delete;
+    ~ScratchFile() {
+        if (!path_.empty()) files_.Delete(path_);
+    }
+    const std::string& path() const { return path_; }
+    // Ownership goes to whoever deletes the file from now on.
+    std::string Release() { return std::exchange(path_, std::string()); }
+
+private:
+    Files& files_;
+    std::string path_;
+};
+
+// A layout file worked on through the engine: always a scratch copy, so that the file
+// the user named changes only by one copy at the end, or not at all.
+class Session {
+public:
+    Session(Services& services, OsKind kind) : services_(services), layout_(services.files(), services.clock(), services.resources()) {
+        layout_.SetOsKind(kind);
+    }
+    ~Session() {
+        try {
+            layout_.OpenWorkingFile("");  // closes and deletes the scratch copy
+        } catch (const AppError&) {
+        }
+    }
+
+    void OpenCopyOf(const std::string& source) {
+        ScratchFile copy(services_.files(), "tas");
+        if (!services_.files().Copy(source, copy.path())) throw Failure("cannot copy " + source);
+        if (services_.files().IsReadOnly(copy.path())) services_.files().ClearReadOnly(copy.path());
+        layout_.OpenWorkingFile(copy.Release());
+    }
+
+    void OpenTemplate() {
+        ScratchFile copy(services_.files(), "tas");
+        if (!layout_.ExtractResourceToFile(TemplateResource(layout_.GetOsKind()), copy.path()))
+            throw Failure("cannot write the layout template to " + copy.path());
+        layout_.OpenWorkingFile(copy.Release());
+    }
+
+    void SaveTo(const std::string& target) {
+        if (!services_.files().Copy(layout_.WorkingPath(), target)) throw Failure("cannot write " + target);
+    }
+
+    WorkingLayout& layout() { return layout_; }
+
+private:
+    Services& services_;
+    WorkingLayout layout_;
+};
+
+std::string ReadExisting(Files& files, const std::string& path) {
+    if (!files.Exists(path)) throw Failure(path + ": no such file");
+    std::optional<std::string> bytes = files.ReadAll(path);
+    if (!bytes) throw Failure(path + ": cannot read the file");
+    return *bytes;
+}
+
+void RequireWritableTarget(Files& files, const std::string& path) {
+    if (files.Exists(path) && files.IsReadOnly(path)) throw Failure(path + ": the file is read-only");
+}
+
+OsKind ResolveKind(Files& files, const std::string& path, std::optional<OsKind> requested) {
+    std::string bytes = ReadExisting(files, path);
+    if (requested) {
+        if (!IsLayoutFileOfKind(bytes, *requested))
+            throw Failure(path + ": not a " + LayoutFileKindName(*requested) + " (" +
+                          std::to_string(LayoutFileSize(*requested)) + " bytes expected, " +
+                          std::to_string(bytes.size()) + " found)");
+        return *requested;
+    }
+    std::optional<OsKind> kind = RecogniseLayoutFile(bytes);
+    if (!kind) throw Failure(path + ": not a layout file of a known kind; name it with --os 98|2000|xp");
+    return *kind;
+}
+
+void ImportIni(Session& session, Services& services, const std::string& iniPath) {
+    ReadExisting(services.files(), iniPath);
+    ImportLayout(session.layout(), services.profile(), services.files().FullPath(iniPath));
+}
+
+void ImportBuiltin(Session& session, Services& services, const char* resource) {
+    ScratchFile ini(services.files(), "ini");
+    if (!session.layout().ExtractResourceToFile(resource, ini.path()))
+        throw Failure(std::string("cannot write the built-in layout ") + resource);
+    ImportLayout(session.layout(), services.profile(), ini.path());
+}
+
+// A character for the terminal: control characters as ^X, everything else in UTF-8.
+std::string Printable(std::uint8_t c) {
+    if (c < 32) return std::string("^") + static_cast<char>('@' + c);
+    if (c == 127) return "^?";
+    return Cp1251ToUtf8(std::string(1, static_cast<char>(c)));
+}
+
+std::size_t DisplayWidth(const std::string& utf8) {
+    std::size_t width = 0;
+    for (unsigned char c : utf8)
+        if ((c & 0xC0) != 0x80) ++width;
+    return width;
+}
+
+std::string Pad(const std::string& text, std::size_t width) {
+    std::size_t shown = DisplayWidth(text);
+    return shown >= width ? text : text + std::string(width - shown, ' ');
+}
+
+std::string CharColumn(std::uint8_t c) {
+    std::ostringstream column;
+    column << Pad(Printable(c), 3) << std::setw(3) << static_cast<int>(c);
+    return column.str();
+}
+
+std::optional<OsKind> ParseKind(const std::string& text) {
+    if (text == "98" || text == "9x" || text == "1") return kOsWin9x;
+    if (text == "2000" || text == "2k" || text == "2") return kOsWin2000;
+    if (text == "xp" || text == "XP" || text == "3") return kOsWinXp;
+    return std::nullopt;
+}
+
+}  // namespace
+
+void RunNew(Services& services, const NewOptions& options) {
+    Files& files = services.files();
+    RequireWritableTarget(files, options.output);
+    if (!options.iniPath.empty()) ReadExisting(files, options.iniPath);
+    Session session(services, options.kind);
+    session.OpenTemplate();
+    if (options.builtin == Builtin::Bds) ImportBuiltin(session, services, "BDS");
+    if (options.builtin == Builtin::Phonetic) ImportBuiltin(session, services, "PHONETIC");
+    if (!options.iniPath.empty()) ImportIni(session, services, options.iniPath);
+    session.SaveTo(options.output);
+}
+
+void RunExport(Services& services, const std::string& file, std::optional<OsKind> kind, const std::string& output) {
+    Files& files = services.files();
+    OsKind resolved = ResolveKind(files, file, kind);
+    RequireWritableTarget(files, output);
+    Session session(services, resolved);
+    session.OpenCopyOf(file);
+    // Exported into a copy of the target, so that other sections stay and a failure
+    // leaves the target as it was.
+    ScratchFile ini(files, "ini");
+    if (files.Exists(output) && !files.Copy(output, ini.path())) throw Failure("cannot read " + output);
+    ExportLayout(session.layout(), services.profile(), ini.path());
+    if (!files.Copy(ini.path(), output)) throw Failure("cannot write " + output);
+}
+
+void RunImport(Services& services, const std::string& file, std::optional<OsKind> kind, const std::string& ini) {
+    Files& files = services.files();
+    OsKind resolved = ResolveKind(files, file, kind);
+    RequireWritableTarget(files, file);
+    ReadExisting(files, ini);
+    Session session(services, resolved);
+    session.OpenCopyOf(file);
+    ImportIni(session, services, ini);
+    session.SaveTo(file);
+}
+
+void RunShow(Services& services, const std::string& file, std::optional<OsKind> kind, std::ostream& out) {
+    OsKind resolved = ResolveKind(services.files(), file, kind);
+    Session session(services, resolved);
+    session.OpenCopyOf(file);
+    WorkingLayout& layout = session.layout();
+    out << "# " << LayoutFileKindName(resolved) << "\n";
+    out << "key  physical  unshifted  shifted  caps lock\n";
+    for (const KeyInfo& key : KeyTable()) {
+        out << std::setw(3) << static_cast<int>(key.number) << "  " << Pad(key.physicalKey, 8) << "  "
+            << CharColumn(layout.ReadKeyChar(key.number, ShiftState::Unshifted)) << "     "
+            << CharColumn(layout.ReadKeyChar(key.number, ShiftState::Shifted)) << "   "
+            << (layout.ReadCapsFlag(key.number) ? "on" : "off") << "\n";
+    }
+}
+
+namespace {
+
+const char* const kUsage =
+    "usage: tastavia-cli new --os 98|2000|xp [--bds | --phonetic | --ini FILE] -o OUT\n"
+    "       tastavia-cli export FILE [--os K] -o OUT.ini\n"
+    "       tastavia-cli import FILE [--os K] IN.ini\n"
+    "       tastavia-cli show FILE [--os K]\n";
+
+struct Parsed {
+    std::vector<std::string> positional;
+    std::optional<OsKind> kind;
+    std::optional<std::string> output;
+    std::optional<std::string> ini;
+    Builtin builtin = Builtin::None;
+    int layoutSources = 0;
+};
+
+Parsed Parse(const std::vector<std::string>& args, bool forNew) {
+    Parsed p;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        auto value = [&](const char* option) -> const std::string& {
+            if (i + 1 >= args.size()) throw UsageError(std::string(option) + " needs a value");
+            return args[++i];
+        };
+        if (a == "--os") {
+            p.kind = ParseKind(value("--os"));
+            if (!p.kind) throw UsageError("--os takes 98, 2000 or xp");
+        } else if (a == "-o" || a == "--output") {
+            p.output = value("-o");
+        } else if (forNew && a == "--ini") {
+            p.ini = value("--ini");
+            ++p.layoutSources;
+        } else if (forNew && a == "--bds") {
+            p.builtin = Builtin::Bds;
+            ++p.layoutSources;
+        } else if (forNew && a == "--phonetic") {
+            p.builtin = Builtin::Phonetic;
+            ++p.layoutSources;
+        } else if (a.size() > 1 && a[0] == '-') {
+            throw UsageError("unknown option " + a);
+        } else {
+            p.positional.push_back(a);
+        }
+    }
+    return p;
+}
+
+void ExpectPositional(const Parsed& p, std::size_t count) {
+    if (p.positional.size() != count) throw UsageError("wrong number of arguments");
+}
+
+}  // namespace
+
+int RunCommandLine(Services& services, const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    try {
+        if (args.empty() || args[0] == "--help" || args[0] == "-h") {
+            (args.empty() ? err : out) << kUsage;
+            return args.empty() ? 2 : 0;
+        }
+        const std::string& command = args[0];
+        if (command == "new") {
+            Parsed p = Parse(args, true);
+            ExpectPositional(p, 0);
+            if (!p.kind) throw UsageError("new needs --os 98|2000|xp");
+            if (!p.output) throw UsageError("new needs -o OUT");
+            if (p.layoutSources > 1) throw UsageError("choose one of --bds, --phonetic and --ini");
+            RunNew(services, NewOptions{*p.kind, p.builtin, p.ini.value_or(""), *p.output});
+        } else if (command == "export") {
+            Parsed p = Parse(args, false);
+            ExpectPositional(p, 1);
+            if (!p.output) throw UsageError("export needs -o OUT.ini");
+            RunExport(services, p.positional[0], p.kind, *p.output);
+        } else if (command == "import") {
+            Parsed p = Parse(args, false);
+            ExpectPositional(p, 2);
+            if (p.output) throw UsageError("import patches FILE in place and takes no -o");
+            RunImport(services, p.positional[0], p.kind, p.positional[1]);
+        } else if (command == "show") {
+            Parsed p = Parse(args, false);
+            ExpectPositional(p, 1);
+            if (p.output) throw UsageError("show takes no -o");
+            RunShow(services, p.positional[0], p.kind, out);
+        } else {
+            throw UsageError("unknown command " + command);
+        }
+        return 0;
+    } catch (const UsageError& e) {
+        err << "tastavia-cli: " << e.what() << "\n" << kUsage;
+        return 2;
+    } catch (const std::exception& e) {
+        err << "tastavia-cli: " << e.what() << "\n";
+        return 1;
+    }
+}
+
+}  // namespace tastavia::cli

@@ -1,0 +1,70 @@
+#include "layout/Charset.h"
+
+#include <array>
+
+namespace tastavia {
+
+namespace {
+
+constexpr std::uint8_t kLatinCapitalI = 73;
+constexpr std::uint8_t kCyrillicCapitalI = 178;  // І, U+0406 in Windows-1251
+
+constexpr std::array<std::uint16_t, 64> kHighHalf = {{
+    0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x20AC, 0x2030, 0x0409, 0x2039, 0x040A, 0x040C, 0x040B, 0x040F,
+    0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x0098, 0x2122, 0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F,
+    0x00A0, 0x040E, 0x045E, 0x0408, 0x00A4, 0x0490, 0x00A6, 0x00A7,
+    0x0401, 0x00A9, 0x0404, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x0407,
+    0x00B0, 0x00B1, 0x0406, 0x0456, 0x0491, 0x00B5, 0x00B6, 0x00B7,
+    0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457,
+}};
+
+std::uint16_t StoredUnit(std::uint8_t c) {
+    if (c == kLatinCapitalI) return 0x0406;
+    if (c == kCyrillicCapitalI) return 0x00B2;
+    return Cp1251ToUnicode(c);
+}
+
+}  // namespace
+
+std::uint16_t Cp1251ToUnicode(std::uint8_t c) {
+    if (c < 0x80) return c;
+    if (c >= 0xC0) return static_cast<std::uint16_t>(0x0410 + (c - 0xC0));
+    return kHighHalf[c - 0x80];
+}
+
+CodeUnit CharToUnicode(std::uint8_t c) {
+    std::uint16_t u = StoredUnit(c);
+    return CodeUnit{static_cast<std::uint8_t>(u & 0xFF), static_cast<std::uint8_t>(u >> 8)};
+}
+
+std::uint8_t CharFromUnicode(std::uint8_t low, std::uint8_t high) {
+    const std::uint16_t u = static_cast<std::uint16_t>(low | (high << 8));
+    if (u == 0x0049) return kLatinCapitalI;
+    // 256 entries: a linear search keeps the mapping in one place and is cheap enough.
+    for (unsigned c = 0; c < 256; ++c)
+        if (StoredUnit(static_cast<std::uint8_t>(c)) == u) return static_cast<std::uint8_t>(c);
+    if (high == 0x04) return static_cast<std::uint8_t>((low + 176) & 0xFF);
+    return low;
+}
+
+std::string Cp1251ToUtf8(const std::string& text) {
+    std::string out;
+    for (unsigned char c : text) {
+        std::uint16_t u = Cp1251ToUnicode(c);
+        if (u < 0x80) {
+            out += static_cast<char>(u);
+        } else if (u < 0x800) {
+            out += static_cast<char>(0xC0 | (u >> 6));
+            out += static_cast<char>(0x80 | (u & 0x3F));
+        } else {
+            out += static_cast<char>(0xE0 | (u >> 12));
+            out += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (u & 0x3F));
+        }
+    }
+    return out;
+}
+
+}  // namespace tastavia

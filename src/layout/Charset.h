@@ -1,0 +1,28 @@
+#pragma once
+// Characters are Windows-1251 bytes everywhere but in the NT layout libraries, which
+// store UTF-16 code units.
+#include <cstdint>
+#include <string>
+
+namespace tastavia {
+
+struct CodeUnit {
+    std::uint8_t low;
+    std::uint8_t high;
+    std::uint16_t Value() const { return static_cast<std::uint16_t>(low | (high << 8)); }
+};
+
+// The code unit an NT layout library stores for a character. 73 (I) is stored as the
+// Cyrillic U+0406, as the Bulgarian typewriter layout has it; 178, whose Windows-1251
+// character that is too, keeps U+00B2 so that every byte reads back as itself.
+CodeUnit CharToUnicode(std::uint8_t c);
+// The character for a stored code unit; U+0406 and U+0049 both read as 73. Code units
+// outside the mapping read by the rule older libraries were written with.
+std::uint8_t CharFromUnicode(std::uint8_t low, std::uint8_t high);
+
+// The Unicode character of a Windows-1251 byte (0x98, unassigned, gives U+0098).
+std::uint16_t Cp1251ToUnicode(std::uint8_t c);
+// A Windows-1251 string as UTF-8, for the terminal.
+std::string Cp1251ToUtf8(const std::string& text);
+
+}  // namespace tastavia

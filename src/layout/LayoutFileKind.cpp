@@ -1,0 +1,36 @@
+#include "layout/LayoutFileKind.h"
+
+namespace tastavia {
+
+std::size_t LayoutFileSize(OsKind kind) {
+    switch (kind) {
+        case kOsWin9x: return 403;
+        case kOsWin2000: return 6416;
+        case kOsWinXp: return 5632;
+        default: return 0;
+    }
+}
+
+const char* LayoutFileKindName(OsKind kind) {
+    switch (kind) {
+        case kOsWin9x: return "Windows 9x layout file";
+        case kOsWin2000: return "Windows 2000 layout library";
+        case kOsWinXp: return "Windows XP layout library";
+        default: return "unknown layout file kind";
+    }
+}
+
+bool IsLayoutFileOfKind(const std::string& bytes, OsKind kind) {
+    std::size_t size = LayoutFileSize(kind);
+    if (size == 0 || bytes.size() != size) return false;
+    const char* magic = kind == kOsWin9x ? "DS" : "MZ";
+    return bytes.compare(0, 2, magic) == 0;
+}
+
+std::optional<OsKind> RecogniseLayoutFile(const std::string& bytes) {
+    for (OsKind kind : {kOsWin9x, kOsWin2000, kOsWinXp})
+        if (IsLayoutFileOfKind(bytes, kind)) return kind;
+    return std::nullopt;
+}
+
+}  // namespace tastavia

@@ -1,0 +1,20 @@
+#pragma once
+// Telling the three layout file kinds apart by their size and first bytes.
+#include <optional>
+#include <string>
+
+#include "layout/KeyTable.h"
+
+namespace tastavia {
+
+// The exact size of a layout file of that kind (every file of a kind is a copy of its
+// template), or 0 for a kind without files.
+std::size_t LayoutFileSize(OsKind kind);
+// "Windows 9x layout file", "Windows 2000 layout library", "Windows XP layout library".
+const char* LayoutFileKindName(OsKind kind);
+// Whether the bytes are a layout file of that kind.
+bool IsLayoutFileOfKind(const std::string& bytes, OsKind kind);
+// The kind whose files look like these bytes, if any.
+std::optional<OsKind> RecogniseLayoutFile(const std::string& bytes);
+
+}  // namespace tastavia

@@ -1,0 +1,89 @@
+#include "layout/LayoutIni.h"
+
+#include <limits>
+
+#include "platform/Errors.h"
+
+namespace tastavia {
+
+const char* const kLayoutSection = "KBD";
+
+namespace {
+
+constexpr int kShiftedKeyBase = 48;
+constexpr int kCapsKeyBase = 1000;
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+std::optional<std::int32_t> ParseDigits(const std::string& text, std::size_t start, int base, bool negative) {
+    if (start >= text.size()) return std::nullopt;
+    constexpr std::int64_t kLimit = std::numeric_limits<std::int32_t>::max() + std::int64_t{1};
+    std::int64_t value = 0;
+    for (std::size_t i = start; i < text.size(); ++i) {
+        int digit = base == 16 ? HexDigit(text[i]) : (text[i] >= '0' && text[i] <= '9' ? text[i] - '0' : -1);
+        if (digit < 0) return std::nullopt;
+        value = value * base + digit;
+        if (value > kLimit) return std::nullopt;
+    }
+    if (negative) value = -value;
+    if (value > std::numeric_limits<std::int32_t>::max() || value < std::numeric_limits<std::int32_t>::min())
+        return std::nullopt;
+    return static_cast<std::int32_t>(value);
+}
+
+// The INI value of one key, or fallback when the file lacks the key or the value is
+// no integer.
+std::int32_t ReadInteger(ProfileFile& profile, const std::string& path, int keyName, std::int32_t fallback) {
+    if (path.empty()) return fallback;
+    std::string text = profile.GetString(path, kLayoutSection, std::to_string(keyName), std::to_string(fallback));
+    return ParseIniInteger(text).value_or(fallback);
+}
+
+void WriteValue(ProfileFile& profile, const std::string& path, int keyName, const std::string& value) {
+    if (!profile.WriteString(path, kLayoutSection, std::to_string(keyName), value))
+        throw IoError("Unable to write to " + path);
+}
+
+}  // namespace
+
+std::optional<std::int32_t> ParseIniInteger(const std::string& text) {
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) return ParseDigits(text, 2, 16, false);
+    if (!text.empty() && text[0] == '$') return ParseDigits(text, 1, 16, false);
+    if (!text.empty() && (text[0] == '-' || text[0] == '+')) return ParseDigits(text, 1, 10, text[0] == '-');
+    return ParseDigits(text, 0, 10, false);
+}
+
+void ImportLayout(WorkingLayout& layout, ProfileFile& profile, const std::string& path) {
+    for (int pass = 0; pass < 2; ++pass) {
+        ShiftState shift = pass == 0 ? ShiftState::Unshifted : ShiftState::Shifted;
+        for (KeyNumber k = 1; k <= kKeyCount; ++k) {
+            std::int32_t current = layout.ReadKeyChar(k, shift);
+            std::int32_t value = ReadInteger(profile, path, k + pass * kShiftedKeyBase, current);
+            layout.WriteKeyChar(k, shift, static_cast<std::uint8_t>(value & 0xFF));
+        }
+    }
+    for (KeyNumber k = 1; k <= kKeyCount; ++k) {
+        std::int32_t current = layout.ReadCapsFlag(k) ? 1 : 0;
+        layout.WriteCapsFlag(k, ReadInteger(profile, path, k + kCapsKeyBase, current) != 0);
+    }
+    if (layout.onImported) layout.onImported();
+}
+
+void ExportLayout(WorkingLayout& layout, ProfileFile& profile, const std::string& path) {
+    for (int pass = 0; pass < 2; ++pass) {
+        ShiftState shift = pass == 0 ? ShiftState::Unshifted : ShiftState::Shifted;
+        for (KeyNumber k = 1; k <= kKeyCount; ++k)
+            WriteValue(profile, path, k + pass * kShiftedKeyBase, std::to_string(layout.ReadKeyChar(k, shift)));
+    }
+    for (KeyNumber k = 1; k <= kKeyCount; ++k)
+        WriteValue(profile, path, k + kCapsKeyBase, layout.ReadCapsFlag(k) ? "1" : "0");
+    profile.Flush(path);
+    if (layout.onExported) layout.onExported();
+}
+
+}  // namespace tastavia

@@ -1,0 +1,29 @@
+#pragma once
+// Layouts as INI files: section KBD, keys "1".."48" (unshifted), "49".."96" (shifted)
+// and "1001".."1048" (Caps-Lock flags), read and written one key at a time through the
+// profile-file service.
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "layout/WorkingLayout.h"
+#include "platform/ProfileFile.h"
+
+namespace tastavia {
+
+extern const char* const kLayoutSection;  // "KBD"
+
+// An INI value as an integer: "0x"/"0X" followed by hex digits (more than two
+// characters in all), "$" and hex digits, or a decimal with an optional sign; nothing
+// for anything else or for a number outside the signed 32-bit range.
+std::optional<std::int32_t> ParseIniInteger(const std::string& text);
+
+// Sets every key of the working file from the INI file; keys the file lacks, or whose
+// values are no integer, keep their values. An empty path reads nothing.
+void ImportLayout(WorkingLayout& layout, ProfileFile& profile, const std::string& path);
+
+// Writes all 144 keys into the INI file. Throws IoError "Unable to write to <path>"
+// at the first key the profile service cannot write.
+void ExportLayout(WorkingLayout& layout, ProfileFile& profile, const std::string& path);
+
+}  // namespace tastavia

@@ -1,0 +1,51 @@
+#include "layout/KeyAccess.h"
+
+#include "layout/Charset.h"
+
+namespace tastavia {
+
+namespace {
+
+constexpr std::int32_t kXpShift = -520;  // the XP library's per-key data lie lower
+constexpr std::uint8_t kCapLok = 0x01;   // attribute: Caps Lock acts as Shift
+
+}  // namespace
+
+NtKeyAccess::NtKeyAccess(RandomAccessFile& file, OsKind kind)
+    : file_(file), base_(kind == kOsWinXp ? kXpShift : 0) {}
+
+std::uint32_t NtKeyAccess::CharOffset(KeyNumber k, ShiftState shift) const {
+    return static_cast<std::uint32_t>(Key(k).ntOffset + base_ + (shift == ShiftState::Shifted ? 2 : 0));
+}
+
+std::uint32_t NtKeyAccess::AttributeOffset(KeyNumber k) const {
+    return static_cast<std::uint32_t>(Key(k).ntOffset + base_ - 1);
+}
+
+std::uint8_t NtKeyAccess::ReadKeyChar(KeyNumber k, ShiftState shift) {
+    file_.Seek(CharOffset(k, shift));
+    std::uint8_t low = file_.ReadByte();
+    std::uint8_t high = file_.ReadByte();
+    return CharFromUnicode(low, high);
+}
+
+void NtKeyAccess::WriteKeyChar(KeyNumber k, ShiftState shift, std::uint8_t c) {
+    if (Key(k).ntOffset == 0) return;
+    CodeUnit unit = CharToUnicode(c);
+    file_.Seek(CharOffset(k, shift));
+    file_.WriteByte(unit.low);
+    file_.WriteByte(unit.high);
+}
+
+// Only an attribute of exactly CAPLOK counts; other attribute bits are not ours.
+bool NtKeyAccess::ReadCapsFlag(KeyNumber k) {
+    file_.Seek(AttributeOffset(k));
+    return file_.ReadByte() == kCapLok;
+}
+
+void NtKeyAccess::WriteCapsFlag(KeyNumber k, bool flag) {
+    file_.Seek(AttributeOffset(k));
+    file_.WriteByte(flag ? kCapLok : 0);
+}
+
+}  // namespace tastavia

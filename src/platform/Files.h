@@ -1,0 +1,59 @@
+#pragma once
+// File services the logic needs from the OS. Paths are Windows-1251 strings in the
+// platform's own syntax; the portable implementation also accepts '\' as a separator.
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace tastavia {
+
+// One open file for byte-wise random access. Every write reaches the file at once,
+// so another opener (a copy taken meanwhile) sees it. Failures throw IoError.
+class RandomAccessFile {
+public:
+    virtual ~RandomAccessFile() = default;
+    virtual void Seek(std::uint32_t offset) = 0;
+    virtual std::uint8_t ReadByte() = 0;        // at the position, then advances
+    virtual void WriteByte(std::uint8_t value) = 0;
+    virtual std::uint32_t Size() = 0;
+    virtual void Close() = 0;                   // idempotent; the destructor closes too
+};
+
+enum class FileAccess { ReadOnly, ReadWrite };
+
+class Files {
+public:
+    virtual ~Files() = default;
+
+    virtual bool Exists(const std::string& path) = 0;
+    virtual bool IsReadOnly(const std::string& path) = 0;
+    // Clears the read-only attribute and keeps the others; throws IoError on failure.
+    virtual void ClearReadOnly(const std::string& path) = 0;
+    // Copies source onto target, replacing it; false when the copy failed.
+    virtual bool Copy(const std::string& source, const std::string& target) = 0;
+    virtual bool Delete(const std::string& path) = 0;
+
+    // Whole-file helpers. ReadAll gives nothing for a missing or unreadable file;
+    // WriteAll creates or empties the file and reports success.
+    virtual std::optional<std::string> ReadAll(const std::string& path) = 0;
+    virtual bool WriteAll(const std::string& path, const std::string& bytes) = 0;
+
+    // Opens an existing file, shared for reading and writing with other openers.
+    // Throws IoError when it is missing or cannot be opened that way.
+    virtual std::unique_ptr<RandomAccessFile> Open(const std::string& path, FileAccess access) = 0;
+
+    // Creates a new empty file with a unique name in directory and returns its path;
+    // throws IoError when that is impossible.
+    virtual std::string CreateUniqueFile(const std::string& directory, const std::string& prefix) = 0;
+
+    // The path made absolute against the current directory.
+    virtual std::string FullPath(const std::string& path) = 0;
+
+    // The Windows directory without a trailing backslash.
+    virtual std::string WindowsDirectory() = 0;
+    // The directory for temporary files, ending in a backslash (or '/').
+    virtual std::string TempPath() = 0;
+};
+
+}  // namespace tastavia

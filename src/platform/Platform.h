@@ -1,0 +1,19 @@
+#pragma once
+// Everything the logic asks of the operating system, passed down as one bundle.
+#include "platform/Clock.h"
+#include "platform/Files.h"
+#include "platform/OsVersion.h"
+#include "platform/ProfileFile.h"
+#include "platform/Resources.h"
+
+namespace tastavia {
+
+struct Platform {
+    Files& files;
+    ProfileFile& profile;
+    Clock& clock;
+    Resources& resources;
+    OsVersion& osVersion;
+};
+
+}  // namespace tastavia

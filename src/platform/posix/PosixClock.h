@@ -1,0 +1,11 @@
+#pragma once
+#include "platform/Clock.h"
+
+namespace tastavia {
+
+class PosixClock : public Clock {
+public:
+    TimeOfDay LocalTime() override;
+};
+
+}  // namespace tastavia

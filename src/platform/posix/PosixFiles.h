@@ -1,0 +1,36 @@
+#pragma once
+// Files on a POSIX system, behaving as Windows does where the logic can tell: a file
+// without the owner's write permission counts as read-only, and a read-only file can
+// be neither written, replaced nor deleted (also when running as root).
+#include "platform/Files.h"
+
+namespace tastavia {
+
+class PosixFiles : public Files {
+public:
+    // windowsDirectory stands in for the Windows directory (no trailing separator);
+    // tempPath for the temporary directory (with one).
+    PosixFiles(std::string windowsDirectory, std::string tempPath);
+
+    bool Exists(const std::string& path) override;
+    bool IsReadOnly(const std::string& path) override;
+    void ClearReadOnly(const std::string& path) override;
+    bool Copy(const std::string& source, const std::string& target) override;
+    bool Delete(const std::string& path) override;
+    std::optional<std::string> ReadAll(const std::string& path) override;
+    bool WriteAll(const std::string& path, const std::string& bytes) override;
+    std::unique_ptr<RandomAccessFile> Open(const std::string& path, FileAccess access) override;
+    std::string CreateUniqueFile(const std::string& directory, const std::string& prefix) override;
+    std::string FullPath(const std::string& path) override;
+    std::string WindowsDirectory() override;
+    std::string TempPath() override;
+
+    // A Windows-style path as this system spells it: '\' becomes '/'.
+    static std::string Native(const std::string& path);
+
+private:
+    std::string windowsDirectory_;
+    std::string tempPath_;
+};
+
+}  // namespace tastavia
