@@ -1,3 +1,4 @@
+cmake_minimum_required(VERSION 3.21)
 # Writes a C++ source that holds files as byte arrays, for the host build's resources.
 # Usage: cmake -DOUTPUT=file.cpp -DRCDATA="NAME=path|..." -DBITMAPS="NAME=path|..." -P embed.cmake
 string(REPLACE "|" ";" RCDATA "${RCDATA}")

@@ -1,1 +1,147 @@
+// The Win32 file services and the working layout file on a real Windows file system.
 #include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+#include "layout/LayoutFileKind.h"
+#include "layout/WorkingLayout.h"
+#include "platform/Errors.h"
+#include "platform/win32/Win32Files.h"
+#include "platform/win32/Win32Services.h"
+
+namespace tastavia {
+namespace {
+
+class FixedClock : public Clock {
+public:
+    TimeOfDay LocalTime() override { return {12, 0, 0, 0}; }
+};
+
+// A fresh folder under the temporary directory, removed with its files afterwards.
+class Win32Folder {
+public:
+    Win32Folder() {
+        path_ = files_.TempPath() + "tastavia-" + std::to_string(GetCurrentProcessId()) + "-" +
+                std::to_string(counter_++) + "\\";
+        CreateDirectoryA(path_.c_str(), nullptr);
+    }
+    ~Win32Folder() {
+        WIN32_FIND_DATAA found;
+        HANDLE h = FindFirstFileA((path_ + "*").c_str(), &found);
+        if (h != INVALID_HANDLE_VALUE) {
+            do {
+                std::string name = path_ + found.cFileName;
+                SetFileAttributesA(name.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileA(name.c_str());
+            } while (FindNextFileA(h, &found));
+            FindClose(h);
+        }
+        RemoveDirectoryA(path_.c_str());
+    }
+    const std::string& path() const { return path_; }
+
+private:
+    Win32Files files_;
+    std::string path_;
+    static inline int counter_ = 0;
+};
+
+std::string Read(Win32Files& files, const std::string& path) { return files.ReadAll(path).value_or("<missing>"); }
+
+TEST(Win32Files, DirectoriesAreAbsolute) {
+    Win32Files files;
+    std::string temp = files.TempPath();
+    ASSERT_FALSE(temp.empty());
+    EXPECT_EQ(temp.back(), '\\');
+    std::string windows = files.WindowsDirectory();
+    ASSERT_GE(windows.size(), 3u);
+    EXPECT_EQ(windows.substr(1, 2), ":\\");
+    EXPECT_NE(windows.back(), '\\');
+}
+
+TEST(Win32Files, ACopyTakenWhileTheFileIsOpenHoldsEveryWrite) {
+    Win32Folder dir;
+    Win32Files files;
+    std::string path = dir.path() + "work.tmp";
+    ASSERT_TRUE(files.WriteAll(path, std::string(16, 'a')));
+    std::unique_ptr<RandomAccessFile> file = files.Open(path, FileAccess::ReadWrite);
+    file->Seek(3);
+    file->WriteByte('X');
+    file->Seek(15);
+    file->WriteByte('Y');
+    // Others may open it meanwhile, for reading and for writing.
+    EXPECT_EQ(Read(files, path), "aaaXaaaaaaaaaaaY");
+    ASSERT_TRUE(files.Copy(path, dir.path() + "copy.tmp"));
+    EXPECT_EQ(Read(files, dir.path() + "copy.tmp"), "aaaXaaaaaaaaaaaY");
+    file->Seek(3);
+    EXPECT_EQ(file->ReadByte(), 'X');
+    EXPECT_EQ(file->Size(), 16u);
+    file->Seek(16);
+    EXPECT_THROW(file->ReadByte(), IoError);
+    file->Close();
+    EXPECT_THROW(file->Seek(0), IoError);
+}
+
+TEST(Win32Files, ReadOnlyFilesCanBeNeitherReplacedNorDeletedUntilCleared) {
+    Win32Folder dir;
+    Win32Files files;
+    std::string path = dir.path() + "ro.dll";
+    ASSERT_TRUE(files.WriteAll(path, "old"));
+    ASSERT_TRUE(files.WriteAll(dir.path() + "new.dll", "new"));
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE);
+    EXPECT_TRUE(files.IsReadOnly(path));
+    EXPECT_FALSE(files.Copy(dir.path() + "new.dll", path));
+    EXPECT_FALSE(files.Delete(path));
+    EXPECT_FALSE(files.WriteAll(path, "x"));
+    EXPECT_THROW(files.Open(path, FileAccess::ReadWrite), IoError);
+    EXPECT_EQ(files.Open(path, FileAccess::ReadOnly)->ReadByte(), 'o');
+    files.ClearReadOnly(path);
+    EXPECT_FALSE(files.IsReadOnly(path));
+    EXPECT_EQ(GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_ARCHIVE, static_cast<DWORD>(FILE_ATTRIBUTE_ARCHIVE));
+    EXPECT_TRUE(files.Copy(dir.path() + "new.dll", path));
+    EXPECT_EQ(Read(files, path), "new");
+    EXPECT_TRUE(files.Delete(path));
+    EXPECT_FALSE(files.Exists(path));
+    EXPECT_THROW(files.Open(path, FileAccess::ReadOnly), IoError);
+}
+
+TEST(Win32Files, UniqueFilesAndFullPaths) {
+    Win32Folder dir;
+    Win32Files files;
+    std::string a = files.CreateUniqueFile(dir.path(), "tas");
+    std::string b = files.CreateUniqueFile(dir.path(), "tas");
+    EXPECT_NE(a, b);
+    EXPECT_TRUE(files.Exists(a));
+    EXPECT_EQ(files.FullPath(a), a);
+    EXPECT_THROW(files.CreateUniqueFile(dir.path() + "missing\\", "tas"), IoError);
+}
+
+TEST(Win32WorkingLayout, CopiesTheTemplatesOutOfTheExecutable) {
+    Win32Folder dir;
+    Win32Files files;
+    FixedClock clock;
+    Win32Resources resources;
+    for (OsKind kind : {kOsWin9x, kOsWin2000, kOsWinXp}) {
+        WorkingLayout layout(files, clock, resources);
+        layout.SetOsKind(kind);
+        layout.SetTempDirectory(dir.path());
+        layout.OpenWorkingFile(kTemplateMarker);
+        ASSERT_TRUE(layout.IsOpen());
+        EXPECT_EQ(layout.WorkingPath(), dir.path() + TemplatePrefix(kind) + "50000.tmp");
+        EXPECT_TRUE(IsLayoutFileOfKind(Read(files, layout.WorkingPath()), kind));
+        EXPECT_EQ(layout.ReadKeyChar(29, ShiftState::Unshifted), 224);
+        layout.WriteKeyChar(29, ShiftState::Unshifted, 223);
+        ASSERT_TRUE(files.Copy(layout.WorkingPath(), dir.path() + "installed"));
+        std::string path = layout.WorkingPath();
+        layout.OpenWorkingFile("");
+        EXPECT_FALSE(files.Exists(path));
+
+        layout.OpenWorkingFile(dir.path() + "installed");
+        EXPECT_EQ(layout.ReadKeyChar(29, ShiftState::Unshifted), 223);
+        layout.OpenWorkingFile("");
+    }
+}
+
+}  // namespace
+}  // namespace tastavia

@@ -7,9 +7,14 @@ shift
 export WINEPREFIX=$prefix WINEDEBUG=-all WINEARCH=win32
 # No Mono or Gecko installers: the tests need neither.
 export WINEDLLOVERRIDES="mscoree,mshtml=${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
-if [ ! -f "$prefix/system.reg" ]; then
-  mkdir -p "$prefix"
-  wineboot -i >/dev/null 2>&1 || true
-  wineserver -w
-fi
+mkdir -p "$prefix"
+# Tests may start together: the first one makes the prefix, the others wait for it.
+(
+  flock 9
+  if [ ! -f "$prefix/.tastavia-ready" ]; then
+    wineboot -i >/dev/null 2>&1 || true
+    wineserver -w
+    touch "$prefix/.tastavia-ready"
+  fi
+) 9>"$prefix.lock"
 exec wine "$@"

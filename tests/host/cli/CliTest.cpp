@@ -1,1 +1,157 @@
+// tastavia-cli as a user runs it: exit codes, messages, and the files it leaves.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <array>
+#include <cstdio>
+
+#include "TestSupport.h"
+
+namespace tastavia {
+namespace {
+
+using test::FileExists;
+using test::ReadFile;
+using test::ResourceFile;
+using test::WriteFile;
+
+struct Result {
+    int code = -1;
+    std::string out;
+    std::string err;
+};
+
+class Cli : public ::testing::Test {
+protected:
+    test::TempDir dir;
+
+    Result Run(const std::string& args) {
+        std::string errPath = dir / "stderr.txt";
+        std::string command = "cd '" + dir.path() + "' && TMPDIR='" + dir.path() + "' '" TASTAVIA_CLI_PATH "' " +
+                              args + " 2>'" + errPath + "'";
+        Result r;
+        FILE* pipe = ::popen(command.c_str(), "r");
+        if (!pipe) return r;
+        std::array<char, 4096> buffer{};
+        std::size_t n;
+        while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0) r.out.append(buffer.data(), n);
+        int status = ::pclose(pipe);
+        r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        r.err = ReadFile(errPath);
+        return r;
+    }
+
+    // Files the program left in the folder besides the ones the test named.
+    std::size_t Leftovers(std::initializer_list<std::string> known) {
+        std::string listing;
+        FILE* pipe = ::popen(("ls -A '" + dir.path() + "'").c_str(), "r");
+        std::array<char, 4096> buffer{};
+        std::size_t n;
+        while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0) listing.append(buffer.data(), n);
+        ::pclose(pipe);
+        std::size_t count = 0, start = 0;
+        for (std::size_t end; (end = listing.find('\n', start)) != std::string::npos; start = end + 1) {
+            std::string name = listing.substr(start, end - start);
+            if (name != "stderr.txt" && std::find(known.begin(), known.end(), name) == known.end()) ++count;
+        }
+        return count;
+    }
+};
+
+bool OneLine(const std::string& text) {
+    return !text.empty() && text.find('\n') == text.size() - 1 && text.rfind("tastavia-cli: ", 0) == 0;
+}
+
+TEST_F(Cli, NewMakesEachKindFromItsTemplate) {
+    EXPECT_EQ(Run("new --os xp --bds -o bds.dll").code, 0);
+    EXPECT_EQ(ReadFile(dir / "bds.dll"), ResourceFile("WINXP.dll"));  // the template holds that layout
+    EXPECT_EQ(Run("new --os 2000 -o plain.dll").code, 0);
+    EXPECT_EQ(ReadFile(dir / "plain.dll"), ResourceFile("WIN2K.dll"));
+    EXPECT_EQ(Run("new --os 98 --bds -o bds.kbd").code, 0);
+    std::string w98 = ReadFile(dir / "bds.kbd");
+    EXPECT_EQ(w98.size(), 403u);
+    EXPECT_EQ(w98[316], 73);  // BDS has the Latin I where the template has І
+    EXPECT_EQ(Leftovers({"bds.dll", "plain.dll", "bds.kbd"}), 0u);
+}
+
+TEST_F(Cli, BuiltinLayoutsSurviveNewAndExport) {
+    for (const char* kind : {"98", "2000", "xp"}) {
+        ASSERT_EQ(Run(std::string("new --os ") + kind + " --phonetic -o p.bin").code, 0) << kind;
+        ASSERT_EQ(Run("export p.bin -o p.ini").code, 0) << kind;
+        EXPECT_EQ(ReadFile(dir / "p.ini"), ResourceFile("PHONETIC.ini")) << kind;
+        std::remove((dir / "p.ini").c_str());
+    }
+}
+
+TEST_F(Cli, ImportPatchesInPlaceAndShowPrintsTheKeys) {
+    ASSERT_EQ(Run("new --os 2000 -o k.dll").code, 0);
+    WriteFile(dir / "in.ini", "[KBD]\r\n1=168\r\n49=$C0\r\n1001=1\r\n");
+    ASSERT_EQ(Run("import k.dll in.ini").code, 0);
+    Result shown = Run("show k.dll");
+    ASSERT_EQ(shown.code, 0);
+    EXPECT_NE(shown.out.find("Windows 2000 layout library"), std::string::npos);
+    EXPECT_NE(shown.out.find("  1  `         \xD0\x81  168     \xD0\x90  192   on\n"), std::string::npos) << shown.out;
+    EXPECT_NE(shown.out.find(" 16  W         \xD1\x83  243     \xD0\xA3  211   on\n"), std::string::npos);
+    EXPECT_NE(shown.out.find(" 48  Space        32          32   off\n"), std::string::npos);
+    EXPECT_EQ(Leftovers({"k.dll", "in.ini"}), 0u);
+}
+
+TEST_F(Cli, ExportKeepsOtherSectionsOfTheTarget) {
+    ASSERT_EQ(Run("new --os 98 -o k.kbd").code, 0);
+    WriteFile(dir / "out.ini", "[Mine]\r\nx=1\r\n");
+    ASSERT_EQ(Run("export k.kbd --os 98 -o out.ini").code, 0);
+    std::string ini = ReadFile(dir / "out.ini");
+    EXPECT_EQ(ini.rfind("[Mine]\r\nx=1\r\n[KBD]\r\n1=96\r\n", 0), 0u);
+}
+
+TEST_F(Cli, FailuresSayWhatIsWrongAndChangeNothing) {
+    ASSERT_EQ(Run("new --os xp -o k.dll").code, 0);
+    const std::string original = ReadFile(dir / "k.dll");
+    WriteFile(dir / "in.ini", "[KBD]\r\n1=65\r\n");
+
+    Result missing = Run("show nothing.dll");
+    EXPECT_EQ(missing.code, 1);
+    EXPECT_TRUE(OneLine(missing.err)) << missing.err;
+    EXPECT_NE(missing.err.find("nothing.dll"), std::string::npos);
+
+    WriteFile(dir / "junk.bin", "not a layout");
+    Result unknown = Run("show junk.bin");
+    EXPECT_EQ(unknown.code, 1);
+    EXPECT_NE(unknown.err.find("--os"), std::string::npos);
+
+    Result wrongKind = Run("show k.dll --os 2000");
+    EXPECT_EQ(wrongKind.code, 1);
+    EXPECT_NE(wrongKind.err.find("6416 bytes expected, 5632 found"), std::string::npos) << wrongKind.err;
+
+    EXPECT_EQ(Run("import k.dll missing.ini").code, 1);
+    EXPECT_EQ(ReadFile(dir / "k.dll"), original);
+
+    test::MakeReadOnly(dir / "k.dll");
+    Result readOnly = Run("import k.dll in.ini");
+    EXPECT_EQ(readOnly.code, 1);
+    EXPECT_NE(readOnly.err.find("read-only"), std::string::npos);
+    EXPECT_EQ(ReadFile(dir / "k.dll"), original);
+    EXPECT_EQ(Run("new --os xp -o k.dll").code, 1);
+    EXPECT_EQ(ReadFile(dir / "k.dll"), original);
+
+    WriteFile(dir / "ro.ini", "[KBD]\r\n");
+    test::MakeReadOnly(dir / "ro.ini");
+    EXPECT_EQ(Run("export k.dll -o ro.ini").code, 1);
+    EXPECT_EQ(ReadFile(dir / "ro.ini"), "[KBD]\r\n");
+    EXPECT_EQ(Leftovers({"k.dll", "in.ini", "junk.bin", "ro.ini"}), 0u);
+}
+
+TEST_F(Cli, BadUsageExitsWithTwo) {
+    for (const char* args : {"", "frobnicate", "new -o x.dll", "new --os 95 -o x.dll", "new --os xp",
+                             "new --os xp --bds --phonetic -o x", "show", "show a b", "export k.dll",
+                             "import k.dll", "show k.dll --bds", "new --os"}) {
+        Result r = Run(args);
+        EXPECT_EQ(r.code, 2) << args;
+        EXPECT_NE(r.err.find("usage:"), std::string::npos) << args;
+    }
+    EXPECT_FALSE(FileExists(dir / "x.dll"));
+    EXPECT_EQ(Run("--help").code, 0);
+}
+
+}  // namespace
+}  // namespace tastavia

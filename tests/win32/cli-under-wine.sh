@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# cli-under-wine.sh PREFIX CLI.EXE RESOURCES: tastavia-cli.exe under Wine makes, exports,
+# imports and shows layouts exactly as the Linux build does.
+set -uo pipefail
+prefix=$1 cli=$2 resources=$3
+runner=$(dirname "$0")/run-under-wine.sh
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work" || exit 1
+failures=0
+fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+cli() { "$runner" "$prefix" "$cli" "$@"; }
+
+for kind in 98 2000 xp; do
+  for layout in bds phonetic; do
+    name=$(echo "$layout" | tr a-z A-Z)
+    cli new --os "$kind" --"$layout" -o "$layout$kind.bin" || fail "new --os $kind --$layout"
+    cli export "$layout$kind.bin" -o "$layout$kind.ini" || fail "export $kind $layout"
+    cmp -s "$layout$kind.ini" "$resources/$name.ini" || fail "$kind $layout export differs from $name.ini"
+  done
+done
+cli new --os xp -o plain.dll && cmp -s plain.dll "$resources/WINXP.dll" || fail "new --os xp is not the template"
+
+printf '[kbd]\r\n1=168\r\n1001=1\r\n' > in.ini
+cli import plain.dll in.ini || fail "import"
+out=$(cli show plain.dll) || fail "show"
+grep -q "Windows XP layout library" <<<"$out" || fail "show names the kind"
+grep -q $'^  1  `         \xD0\x81  168' <<<"$out" || fail "show prints Ё for 168: $(sed -n 3p <<<"$out")"
+
+cli show missing.dll 2>err.txt; code=$?
+[ "$code" = 1 ] || fail "missing file exits $code"
+[ "$(wc -l < err.txt)" = 1 ] || fail "missing file message is not one line"
+cli frobnicate 2>/dev/null; code=$?
+[ "$code" = 2 ] || fail "bad usage exits $code"
+
+leftover=$(find "$prefix/drive_c/users" -iname 'tas*.tmp' -o -iname 'ini*.tmp' 2>/dev/null | wc -l)
+[ "$leftover" = 0 ] || fail "$leftover scratch files left in the temporary folder"
+
+[ "$failures" = 0 ] && echo "cli under Wine: all checks passed"
+exit $((failures > 0))
