@@ -36,6 +36,15 @@ bool IsFile(DWORD attributes) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
+// Windows refuses to write into a read-only file by itself; Wine run by root lets the
+// write through, so the attribute is checked here as well.
+bool RefusesWrites(const std::string& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_READONLY) == 0) return false;
+    SetLastError(ERROR_ACCESS_DENIED);
+    return true;
+}
+
 class Win32RandomAccessFile : public RandomAccessFile {
 public:
     Win32RandomAccessFile(HANDLE h, std::string path) : handle_(h), path_(std::move(path)) {}
@@ -101,6 +110,7 @@ void Win32Files::ClearReadOnly(const std::string& path) {
 }
 
 bool Win32Files::Copy(const std::string& source, const std::string& target) {
+    if (RefusesWrites(target)) return false;
     return CopyFileA(source.c_str(), target.c_str(), FALSE) != 0;
 }
 
@@ -122,7 +132,7 @@ std::optional<std::string> Win32Files::ReadAll(const std::string& path) {
 }
 
 bool Win32Files::WriteAll(const std::string& path, const std::string& bytes) {
-    if (path.empty()) return false;
+    if (path.empty() || RefusesWrites(path)) return false;
     Handle h(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!h.Valid()) return false;
     std::size_t done = 0;
@@ -136,6 +146,7 @@ bool Win32Files::WriteAll(const std::string& path, const std::string& bytes) {
 }
 
 std::unique_ptr<RandomAccessFile> Win32Files::Open(const std::string& path, FileAccess access) {
+    if (access == FileAccess::ReadWrite && RefusesWrites(path)) throw IoError("File is read-only: " + path);
     DWORD desired = access == FileAccess::ReadWrite ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ;
     // Write-through: the copy that installing takes while the file stays open must
     // hold every edit made so far.
