@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "Win32TestSupport.h"
 #include "layout/LayoutFileKind.h"
 #include "layout/WorkingLayout.h"
 #include "platform/Errors.h"
@@ -18,34 +19,7 @@ public:
     TimeOfDay LocalTime() override { return {12, 0, 0, 0}; }
 };
 
-// A fresh folder under the temporary directory, removed with its files afterwards.
-class Win32Folder {
-public:
-    Win32Folder() {
-        path_ = files_.TempPath() + "tastavia-" + std::to_string(GetCurrentProcessId()) + "-" +
-                std::to_string(counter_++) + "\\";
-        CreateDirectoryA(path_.c_str(), nullptr);
-    }
-    ~Win32Folder() {
-        WIN32_FIND_DATAA found;
-        HANDLE h = FindFirstFileA((path_ + "*").c_str(), &found);
-        if (h != INVALID_HANDLE_VALUE) {
-            do {
-                std::string name = path_ + found.cFileName;
-                SetFileAttributesA(name.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA(name.c_str());
-            } while (FindNextFileA(h, &found));
-            FindClose(h);
-        }
-        RemoveDirectoryA(path_.c_str());
-    }
-    const std::string& path() const { return path_; }
-
-private:
-    Win32Files files_;
-    std::string path_;
-    static inline int counter_ = 0;
-};
+using test::Win32Folder;
 
 std::string Read(Win32Files& files, const std::string& path) { return files.ReadAll(path).value_or("<missing>"); }
 

@@ -1,6 +1,8 @@
 #pragma once
 // Our own profile-file engine, following the rules of the Windows profile API, for
-// systems that have none. Reads and writes whole files through Files.
+// systems that have none. Reads and writes whole files through Files, at every call.
+// A write keeps every other line byte for byte, as native Windows does (Wine 8
+// rewrites the whole file in its own format).
 #include "platform/Files.h"
 #include "platform/ProfileFile.h"
 

@@ -58,6 +58,14 @@ protected:
     }
 };
 
+// The text with every run of spaces made one, so that checks do not hang on column widths.
+std::string Squeezed(const std::string& text) {
+    std::string out;
+    for (char c : text)
+        if (c != ' ' || out.empty() || out.back() != ' ') out += c;
+    return out;
+}
+
 bool OneLine(const std::string& text) {
     return !text.empty() && text.find('\n') == text.size() - 1 && text.rfind("tastavia-cli: ", 0) == 0;
 }
@@ -90,9 +98,10 @@ TEST_F(Cli, ImportPatchesInPlaceAndShowPrintsTheKeys) {
     Result shown = Run("show k.dll");
     ASSERT_EQ(shown.code, 0);
     EXPECT_NE(shown.out.find("Windows 2000 layout library"), std::string::npos);
-    EXPECT_NE(shown.out.find("  1  `         \xD0\x81  168     \xD0\x90  192   on\n"), std::string::npos) << shown.out;
-    EXPECT_NE(shown.out.find(" 16  W         \xD1\x83  243     \xD0\xA3  211   on\n"), std::string::npos);
-    EXPECT_NE(shown.out.find(" 48  Space        32          32   off\n"), std::string::npos);
+    std::string table = Squeezed(shown.out);
+    EXPECT_NE(table.find("\n 1 ` \xD0\x81 168 \xD0\x90 192 on\n"), std::string::npos) << shown.out;
+    EXPECT_NE(table.find("\n 16 W \xD1\x83 243 \xD0\xA3 211 on\n"), std::string::npos);
+    EXPECT_NE(table.find("\n 48 Space 32 32 off\n"), std::string::npos);
     EXPECT_EQ(Leftovers({"k.dll", "in.ini"}), 0u);
 }
 

@@ -129,12 +129,13 @@ TEST(LayoutImport, TheSpaceBarIsIgnoredOnlyOnWindows9x) {
 TEST(LayoutImport, AFailingWorkingFileEndsTheImportAtThatKey) {
     IniFixture f(kOsWin2000);
     std::string path = f.dir / "short.tmp";
-    WriteFile(path, ResourceFile("WIN2K.dll").substr(0, 2100));  // keys 1..24 of table 1 only
+    WriteFile(path, ResourceFile("WIN2K.dll").substr(0, 2100));  // ends before key 3's table
     f.layout.OpenWorkingFile(path);
-    WriteFile(f.dir / "in.ini", "[KBD]\r\n1=65\r\n16=66\r\n47=67\r\n");
+    WriteFile(f.dir / "in.ini", "[KBD]\r\n1=65\r\n2=66\r\n4=67\r\n");
     EXPECT_THROW(ImportLayout(f.layout, f.profile, f.dir / "in.ini"), IoError);
     EXPECT_EQ(f.layout.ReadKeyChar(1, kUp), 65);
-    EXPECT_EQ(f.layout.ReadKeyChar(16, kUp), 66);
+    EXPECT_EQ(f.layout.ReadKeyChar(2, kUp), 66);
+    EXPECT_EQ(f.layout.ReadKeyChar(4, kUp), 51);  // after the failing key 3
     EXPECT_EQ(f.imported, 0);  // the view is not reset
 }
 
