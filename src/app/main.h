@@ -1,0 +1,134 @@
+#pragma once
+// TForm1, the main window: the key editor above, the installed layout catalogue and the
+// command buttons below. It owns the state the layout engine and the catalogue share.
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "layout/WorkingLayout.h"
+#include "platform/Platform.h"
+#include "ui/Controls.h"
+#include "ui/Form.h"
+#include "ui/ListView.h"
+#include "ui/PopupMenu.h"
+
+namespace tastavia {
+
+constexpr std::uint32_t kRequestMessage = 0x401;  // WM_USER + 1
+constexpr std::intptr_t kRequestWizard = 0;
+constexpr std::intptr_t kRequestClose = 1;
+
+constexpr ui::Color kCapsSensitiveColor = ui::Rgb(255, 0, 0);
+
+class TForm1 : public ui::Form {
+public:
+    TForm1(ui::Application& app, Platform& platform);
+    ~TForm1() override;
+
+    // The 48 key buttons are SpeedButton1..SpeedButton48; 49..53 the toggles.
+    ui::SpeedButton SpeedButton49{this, "SpeedButton49"};  // Shift
+    ui::SpeedButton SpeedButton50{this, "SpeedButton50"};  // CapsLck
+    ui::SpeedButton SpeedButton51{this, "SpeedButton51"};  // Caps Sens
+    ui::SpeedButton SpeedButton52{this, "SpeedButton52"};  // Caps Sens (second)
+    ui::SpeedButton SpeedButton53{this, "SpeedButton53"};  // Shift (second)
+    ui::ListView ListView1{this, "ListView1"};              // the character list
+    ui::ListView ListView2{this, "ListView2"};              // installed layouts
+    ui::Label Label1{this, "Label1"};
+    ui::Label Label2{this, "Label2"};
+    ui::Edit Edit1{this, "Edit1"};  // Name
+    ui::Edit Edit2{this, "Edit2"};  // File Name
+    ui::Button Button1{this, "Button1"};    // INI File...
+    ui::Button Button2{this, "Button2"};    // Close
+    ui::Button Button3{this, "Button3"};    // Wizard
+    ui::Button Button4{this, "Button4"};    // Save
+    ui::Button Button5{this, "Button5"};    // Load
+    ui::Button Button6{this, "Button6"};    // New
+    ui::Button Button7{this, "Button7"};    // ...
+    ui::Button Button8{this, "Button8"};    // Refresh
+    ui::Button Button9{this, "Button9"};    // Delete
+    ui::Button Button10{this, "Button10"};  // BG Lang
+    ui::Button Button11{this, "Button11"};  // ?
+    ui::Panel Panel1{this, "Panel1"};
+    ui::Panel Panel2{this, "Panel2"};
+    ui::PopupMenu PopupMenu1{"PopupMenu1"};  // Load From..., Save To...
+    ui::PopupMenu PopupMenu2{"PopupMenu2"};  // BDS, Phonetic
+
+    // The on-screen button of a key number: 1..47 and 49..53 their own, others the
+    // space bar.
+    ui::SpeedButton& KeyButton(int number);
+    void RefreshKeyCaptions(ShiftState shift);
+
+    OsKind GetOsKind() const { return layout_.GetOsKind(); }
+    void SetOsKind(OsKind kind) { layout_.SetOsKind(kind); }
+    WorkingLayout& Layout() { return layout_; }
+    ShiftState EditorShift() const;
+    KeyNumber CurrentKey() const { return currentKey_; }
+    bool ListMouseGate() const { return listMouseGate_; }
+    const std::string& SystemDirectory() const { return systemDirectory_; }
+    const std::string& BdsPath() const { return bdsPath_; }
+    const std::string& PhoneticPath() const { return phoneticPath_; }
+
+    // Run once by the start dialog after the OS kind is stored.
+    void EditorStartup();
+
+    // Handlers.
+    void KeyButtonClick(KeyNumber key);
+    void ListView1SelectItem(int index, bool selected);
+    void SpeedButton49Click();
+    void SpeedButton50Click();
+    void SpeedButton51Click();
+    void SpeedButton52Click();
+    void SpeedButton53Click();
+    void Button1Click();
+    void Button2Click();
+    void Button3Click();
+    void Button6Click();
+    void Button7Click();
+    void Button10Click();
+    void Button11Click();
+    void LoadFrom1Click();
+    void SaveTo1Click();
+    void BDS1Click();
+    void Phonetic1Click();
+    void FormClose();
+    void FormMessage(std::uint32_t message, std::intptr_t wParam, std::intptr_t lParam);
+
+    // Filled in by the windows that come with later subsystems.
+    std::function<void()> onShowAbout;      // "?"
+    std::function<void()> onResetWizard;    // request message 0: reset and show the wizard
+    std::function<void()> onShowLanguages;  // "BG Lang"
+    std::function<void()> onRefreshCatalogue;    // "Refresh" (Button8Click)
+    std::function<void()> onStartupCatalogue;    // first fill at the editor start-up
+
+private:
+    void CreateControls();
+    void PlaceKeyButtons();
+    void EnableEditor();   // after a working layout file was opened
+    void SetEditorEnabled(bool enabled);
+    void ClearKeySelection();
+    void UpdateEnabling();
+    void HighlightKeyChar(KeyNumber key);
+    void ShiftRefresh();
+    void RecolourCapsView();
+    void ApplyCapsSens();
+    void ResetViewAfterImport();
+    void RefreshViewAfterExport();
+    void FillCharacterList();
+    // New and loading both end here: a failed open leaves the editor disabled.
+    void OpenWorkingFileChecked(const std::string& argument);
+
+    Platform& platform_;
+    WorkingLayout layout_;
+    std::array<std::unique_ptr<ui::SpeedButton>, kKeyCount> keyButtons_;
+    KeyNumber currentKey_ = 0;
+    bool charListGuard_ = false;
+    bool listMouseGate_ = true;
+    std::string bdsPath_;
+    std::string phoneticPath_;
+    std::string systemDirectory_;
+};
+
+}  // namespace tastavia

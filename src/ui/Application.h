@@ -1,0 +1,69 @@
+#pragma once
+// The application: its title, the error handler every command runs under, posted
+// messages, modal loops and the main loop. What needs a real windowing system goes to
+// a backend: the Win32 binding, or the headless one the tests drive.
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "ui/Dialogs.h"
+
+namespace tastavia {
+class AppError;
+}
+
+namespace tastavia::ui {
+
+class Form;
+class PopupMenu;
+class Widget;
+
+constexpr std::uint32_t kUserMessage = 0x400;  // WM_USER
+
+class Backend {
+public:
+    virtual ~Backend() = default;
+    virtual void FormCreated(Form& form) = 0;
+    virtual void FormDestroyed(Form& form) = 0;
+    // Shows the form and runs a loop until it closes.
+    virtual void RunModal(Form& form) = 0;
+    // Runs the main loop with this form shown until it closes.
+    virtual void RunMain(Form& form) = 0;
+    virtual void CloseForm(Form& form) = 0;
+    virtual void Post(Form& form, std::uint32_t message, std::intptr_t wParam, std::intptr_t lParam) = 0;
+    // Opens a menu at a point of a form's client area; may run the chosen item at once.
+    virtual void Popup(PopupMenu& menu, Widget& anchor, int x, int y) = 0;
+    virtual void Focus(Widget& widget) = 0;
+    virtual Dialogs& GetDialogs() = 0;
+};
+
+class Application {
+public:
+    explicit Application(Backend& backend) : backend_(backend) {}
+
+    Backend& GetBackend() { return backend_; }
+    Dialogs& GetDialogs() { return backend_.GetDialogs(); }
+
+    std::string title;
+
+    // Errors no command catches reach this handler; without one they are discarded too.
+    std::function<void(const AppError&)> onError;
+    // Runs a handler as a command: when it is the outermost one, an AppError it raises
+    // ends it and goes to the error handler. Nested commands let errors pass through
+    // to the outermost one, so that the whole user action ends at the failing step.
+    void Guard(const std::function<void()>& handler);
+    bool InCommand() const { return depth_ > 0; }
+
+    void Post(Form& form, std::uint32_t message, std::intptr_t wParam = 0, std::intptr_t lParam = 0) {
+        backend_.Post(form, message, wParam, lParam);
+    }
+    void Run(Form& mainForm);
+    Form* MainForm() const { return mainForm_; }
+
+private:
+    Backend& backend_;
+    Form* mainForm_ = nullptr;
+    int depth_ = 0;
+};
+
+}  // namespace tastavia::ui

@@ -1,0 +1,115 @@
+#include "ui/ListView.h"
+
+#include <algorithm>
+
+namespace tastavia::ui {
+
+namespace {
+constexpr int kBorder = 2;  // a sunken edge on each side
+constexpr int kDefaultItemHeight = 16;
+}  // namespace
+
+void ListView::AddColumn(const ListColumn& column) {
+    columns_.push_back(column);
+    Notify(Change::Items);
+}
+
+void ListView::SetColumnWidth(int column, int width) {
+    ListColumn& c = columns_.at(static_cast<std::size_t>(column));
+    if (c.width == width) return;
+    c.width = width;
+    Notify(Change::Columns);
+}
+
+int ListView::AddItem(const std::string& caption) {
+    items_.push_back(ListItem{caption, {}});
+    Notify(Change::Items);
+    return Count() - 1;
+}
+
+void ListView::SetItemCaption(int index, const std::string& caption) {
+    items_.at(static_cast<std::size_t>(index)).caption = caption;
+    Notify(Change::ItemText);
+}
+
+void ListView::SetSubItem(int index, int subItem, const std::string& text) {
+    auto& subs = items_.at(static_cast<std::size_t>(index)).subItems;
+    if (subs.size() <= static_cast<std::size_t>(subItem)) subs.resize(static_cast<std::size_t>(subItem) + 1);
+    subs[static_cast<std::size_t>(subItem)] = text;
+    Notify(Change::ItemText);
+}
+
+void ListView::Clear() {
+    // Clearing deselects quietly, as the platform's list does when it deletes items.
+    items_.clear();
+    selected_ = -1;
+    topIndex_ = 0;
+    Notify(Change::Items);
+}
+
+void ListView::EndUpdate() {
+    if (updating_ > 0 && --updating_ == 0) Notify(Change::Items);
+}
+
+void ListView::SetSelected(int index) {
+    if (index < -1 || index >= Count()) index = -1;
+    if (index == selected_) return;
+    // As on the platform: the old item loses the selection first, while none is
+    // selected, then the new one gains it.
+    int previous = selected_;
+    if (previous >= 0) {
+        selected_ = -1;
+        Notify(Change::Selection);
+        if (onSelectItem) Fire([this, previous] { onSelectItem(previous, false); });
+        if (selected_ != -1) return;  // a handler selected something else meanwhile
+    }
+    if (index >= 0) {
+        selected_ = index;
+        Notify(Change::Selection);
+        if (onSelectItem) Fire([this, index] { onSelectItem(index, true); });
+    }
+}
+
+void ListView::SetTopIndex(int index) {
+    index = std::max(0, std::min(index, std::max(0, Count() - VisibleRows())));
+    if (index == topIndex_) return;
+    topIndex_ = index;
+    Notify(Change::Scroll);
+}
+
+void ListView::MakeVisible(int index) {
+    if (index < 0 || index >= Count()) return;
+    int rows = std::max(1, VisibleRows());
+    if (index < topIndex_)
+        SetTopIndex(index);
+    else if (index >= topIndex_ + rows)
+        SetTopIndex(index - rows + 1);
+}
+
+int ListView::VisibleRows() const {
+    int height = itemHeight > 0 ? itemHeight : kDefaultItemHeight;
+    int header = showColumnHeaders ? height + 4 : 0;
+    return std::max(1, (Bounds().height - 2 * kBorder - header) / height);
+}
+
+int ListView::ClientWidth() const { return clientWidth_ >= 0 ? clientWidth_ : std::max(0, Bounds().width - 2 * kBorder); }
+
+void ListView::SetBackground(const std::string& bitmapBytes) {
+    background_ = bitmapBytes;
+    Notify(Change::Picture);
+}
+
+void ListView::UserClick(int index, MouseButton button) {
+    if (!Usable()) return;
+    if (mouseFilter && !mouseFilter(button)) return;
+    if (button == MouseButton::Left && index >= 0 && index < Count())
+        Fire([this, index] { SetSelected(index); });
+}
+
+void ListView::UserSelect(int index) {
+    if (Usable() && index >= -1 && index < Count()) Fire([this, index] { SetSelected(index); });
+}
+
+void ListView::CustomDraw() { Fire(onCustomDraw); }
+
+}  // namespace tastavia::ui

@@ -1,0 +1,88 @@
+#pragma once
+// A report-style list with whole-row selection and at most one selected item.
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "ui/Widget.h"
+
+namespace tastavia::ui {
+
+struct ListColumn {
+    std::string caption;
+    int width = 50;
+    Alignment alignment = Alignment::Left;
+};
+
+struct ListItem {
+    std::string caption;
+    std::vector<std::string> subItems;
+};
+
+class ListView : public Widget {
+public:
+    using Widget::Widget;
+
+    // (item, selected): an item gained or lost the selection.
+    std::function<void(int, bool)> onSelectItem;
+    // Before the list paints.
+    std::function<void()> onCustomDraw;
+    // Asked for every mouse-button press on the list; false drops the press.
+    std::function<bool(MouseButton)> mouseFilter;
+
+    bool showColumnHeaders = true;
+    bool readOnly = true;
+    bool rowSelect = true;
+    bool hideSelection = false;
+    int itemHeight = 0;  // 0: the font's
+
+    const std::vector<ListColumn>& Columns() const { return columns_; }
+    void AddColumn(const ListColumn& column);
+    void SetColumnWidth(int column, int width);
+
+    int Count() const { return static_cast<int>(items_.size()); }
+    const ListItem& Item(int index) const { return items_.at(static_cast<std::size_t>(index)); }
+    int AddItem(const std::string& caption);
+    void SetItemCaption(int index, const std::string& caption);
+    void SetSubItem(int index, int subItem, const std::string& text);
+    void Clear();
+    // Repainting is held back between BeginUpdate and EndUpdate.
+    void BeginUpdate() { ++updating_; }
+    void EndUpdate();
+    bool Updating() const { return updating_ > 0; }
+
+    int Selected() const { return selected_; }  // -1: none
+    // Selects an item (-1: none); raises onSelectItem for the item that lost the
+    // selection, then for the one that gained it.
+    void SetSelected(int index);
+    // The first item shown at the top; MakeVisible scrolls the least that shows an item.
+    int TopIndex() const { return topIndex_; }
+    void SetTopIndex(int index);
+    void MakeVisible(int index);
+    // Rows fully shown at once, from the client height and the item height.
+    int VisibleRows() const;
+    // The width inside the border, where the columns are laid out.
+    int ClientWidth() const;
+    void SetClientWidth(int width) { clientWidth_ = width; }
+
+    void SetBackground(const std::string& bitmapBytes);
+    const std::string& Background() const { return background_; }
+
+    // User input. A press the mouse filter drops does nothing. UserSelect is a
+    // selection the user made by any means that got past the filter (the keyboard, or
+    // a press the native list already let through); -1 clears it.
+    void UserClick(int index, MouseButton button = MouseButton::Left);
+    void UserSelect(int index);
+    void CustomDraw();
+
+private:
+    std::vector<ListColumn> columns_;
+    std::vector<ListItem> items_;
+    int selected_ = -1;
+    int topIndex_ = 0;
+    int updating_ = 0;
+    int clientWidth_ = -1;
+    std::string background_;
+};
+
+}  // namespace tastavia::ui

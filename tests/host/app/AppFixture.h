@@ -1,0 +1,51 @@
+#pragma once
+// The whole program on the headless widget model: real files in a temporary folder,
+// the embedded resources, a fixed clock and version, scripted dialogs.
+#include "TestSupport.h"
+#include "app/Program.h"
+#include "platform/portable/PortableProfileFile.h"
+#include "ui/headless/HeadlessBackend.h"
+
+namespace tastavia::test {
+
+class FixedOsVersion : public OsVersion {
+public:
+    OsVersionInfo info{2, 5, 1, 2600, "Service Pack 2"};
+    OsVersionInfo Get() override { return info; }
+};
+
+struct AppFixture {
+    TempDir dir;
+    PosixFiles files{dir / "WINDOWS", dir / "Temp/"};
+    PortableProfileFile profile{files};
+    FixedClock clock;
+    EmbeddedResources resources;
+    FixedOsVersion osVersion;
+    Platform platform{files, profile, clock, resources, osVersion};
+    ui::HeadlessBackend backend;
+    ui::Application app{backend};
+    std::unique_ptr<Program> program;
+
+    AppFixture() {
+        ::mkdir((dir / "Temp").c_str(), 0755);
+        ::mkdir((dir / "WINDOWS").c_str(), 0755);
+    }
+    // Made after the test had its say about the version.
+    Program& MakeProgram() {
+        program = std::make_unique<Program>(app, platform);
+        return *program;
+    }
+    // The main window after "OK" in the start dialog, shown and running.
+    TForm1& Started(OsKind kind) {
+        MakeProgram();
+        TForm1& main = program->Form1();
+        main.SetOsKind(kind);
+        main.EditorStartup();
+        app.Run(main);
+        return main;
+    }
+    std::string Temp(const std::string& name) const { return dir / ("Temp/" + name); }
+    ui::ScriptedDialogs& dialogs() { return backend.dialogs; }
+};
+
+}  // namespace tastavia::test

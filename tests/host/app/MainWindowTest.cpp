@@ -1,0 +1,242 @@
+// The main window's key editor, driven through the widget model.
+#include <gtest/gtest.h>
+
+#include "AppFixture.h"
+
+namespace tastavia {
+namespace {
+
+using test::AppFixture;
+using test::FileExists;
+constexpr auto kUp = ShiftState::Unshifted;
+constexpr auto kDown = ShiftState::Shifted;
+
+struct Editor : AppFixture, ::testing::Test {
+    TForm1& New(OsKind kind) {
+        TForm1& main = Started(kind);
+        main.Button6.Click();
+        return main;
+    }
+};
+
+bool EditorEnabled(TForm1& main) {
+    for (int n = 1; n <= 50; ++n)
+        if (!main.KeyButton(n).Enabled()) return false;
+    return main.SpeedButton53.Enabled() && main.Button1.Enabled() && main.Button7.Enabled();
+}
+
+TEST_F(Editor, StartupPreparesEverythingButTheEditor) {
+    TForm1& main = Started(kOsWin9x);
+    EXPECT_FALSE(main.KeyButton(1).Enabled());
+    EXPECT_FALSE(main.SpeedButton49.Enabled());
+    EXPECT_FALSE(main.Button1.Enabled());
+    EXPECT_FALSE(main.Button7.Enabled());
+    EXPECT_TRUE(main.Button10.Enabled());  // BG Lang on Windows 9x only
+    EXPECT_EQ(main.SystemDirectory(), dir / "WINDOWS" + "\\system\\");
+    EXPECT_EQ(main.BdsPath(), Temp("BDS50000.tmp"));
+    EXPECT_EQ(test::ReadFile(Temp("PHO50000.tmp")), test::ResourceFile("PHONETIC.ini"));
+    ASSERT_EQ(main.ListView1.Count(), 224);
+    EXPECT_EQ(main.ListView1.Item(0).caption, "  -  32");
+    EXPECT_EQ(main.ListView1.Item(33).caption, "A -  65");
+    EXPECT_EQ(main.ListView1.Item(68).caption, "d - 100");
+    EXPECT_EQ(main.ListView1.Item(223).caption, "\xFF - 255");
+}
+
+TEST_F(Editor, NewOpensATemplateCopyAndEnablesTheEditor) {
+    for (auto [kind, fileName] : {std::pair{kOsWin9x, "kbdbunew.kbd"}, std::pair{kOsWinXp, "kbdbunew.dll"}}) {
+        AppFixture f;
+        TForm1& main = f.Started(kind);
+        EXPECT_EQ(main.Button10.Enabled(), kind == kOsWin9x);
+        main.Button6.Click();
+        EXPECT_EQ(main.Edit1.Text(), "Bulgarian (New)");
+        EXPECT_EQ(main.Edit2.Text(), fileName);
+        EXPECT_TRUE(EditorEnabled(main));
+        EXPECT_FALSE(main.SpeedButton51.Enabled());  // no key yet
+        EXPECT_EQ(main.KeyButton(16).Caption(), "\xF3");  // у
+        EXPECT_EQ(main.KeyButton(11).Caption(), "0");
+    }
+}
+
+TEST_F(Editor, AKeyThenACharacterChangesTheKeyAtOnce) {
+    TForm1& main = New(kOsWin2000);
+    main.KeyButton(27).Click();
+    EXPECT_EQ(main.CurrentKey(), 27);
+    EXPECT_EQ(main.ListView1.Selected(), 252 - 32);  // ь
+    EXPECT_TRUE(main.ListView1.Focused());
+    EXPECT_TRUE(main.SpeedButton51.Down() && main.SpeedButton52.Down());
+    EXPECT_TRUE(main.SpeedButton51.Enabled());
+    EXPECT_TRUE(main.ListView1.TabStop());
+
+    main.ListView1.UserClick(223 - 32);
+    EXPECT_EQ(main.Layout().ReadKeyChar(27, kUp), 223);
+    EXPECT_EQ(main.KeyButton(27).Caption(), "\xDF");
+
+    main.SpeedButton49.Click();  // Shift: the shifted character changes instead
+    main.ListView1.UserClick(168 - 32);
+    EXPECT_EQ(main.Layout().ReadKeyChar(27, kDown), 168);
+    EXPECT_EQ(main.Layout().ReadKeyChar(27, kUp), 223);
+
+    // The arrow keys write every character they pass.
+    main.ListView1.UserSelect(169 - 32);
+    main.ListView1.UserSelect(170 - 32);
+    EXPECT_EQ(main.Layout().ReadKeyChar(27, kDown), 170);
+    // Another key button releases the first.
+    main.KeyButton(28).Click();
+    EXPECT_FALSE(main.KeyButton(27).Down());
+    EXPECT_EQ(main.CurrentKey(), 28);
+}
+
+TEST_F(Editor, ReleasingTheCurrentKeyClosesTheListToTheMouse) {
+    TForm1& main = New(kOsWinXp);
+    main.KeyButton(30).Click();
+    main.ListView1.SetTopIndex(100);
+    main.KeyButton(30).Click();
+    EXPECT_EQ(main.CurrentKey(), 0);
+    EXPECT_EQ(main.ListView1.Selected(), -1);
+    EXPECT_EQ(main.ListView1.TopIndex(), 0);
+    EXPECT_FALSE(main.ListMouseGate());
+    EXPECT_FALSE(main.SpeedButton51.Enabled());
+    std::string before = test::ReadFile(main.Layout().WorkingPath());
+    main.ListView1.UserClick(10);
+    EXPECT_EQ(main.ListView1.Selected(), -1);
+    main.ListView1.UserSelect(10);  // no key: nothing is written
+    EXPECT_EQ(test::ReadFile(main.Layout().WorkingPath()), before);
+}
+
+TEST_F(Editor, TheSpaceBarTakesOnlyKeyboardChoices) {
+    for (OsKind kind : {kOsWin9x, kOsWin2000}) {
+        AppFixture f;
+        TForm1& main = f.Started(kind);
+        main.Button6.Click();
+        main.KeyButton(48).Click();
+        EXPECT_EQ(main.ListView1.Selected(), 0);
+        EXPECT_FALSE(main.SpeedButton51.Enabled());
+        EXPECT_FALSE(main.ListMouseGate());
+        main.ListView1.UserClick(33);
+        EXPECT_EQ(main.ListView1.Selected(), 0);
+        main.ListView1.UserSelect(33);
+        EXPECT_EQ(main.Layout().ReadKeyChar(48, kUp), kind == kOsWin9x ? 32 : 65);
+    }
+}
+
+TEST_F(Editor, BothShiftTogglesMoveTogether) {
+    TForm1& main = New(kOsWin2000);
+    main.SpeedButton53.Click();
+    EXPECT_TRUE(main.SpeedButton49.Down() && main.SpeedButton53.Down());
+    EXPECT_EQ(main.KeyButton(16).Caption(), "\xD3");  // У
+    EXPECT_EQ(main.KeyButton(12).Caption(), "I");
+    main.SpeedButton49.Click();
+    EXPECT_FALSE(main.SpeedButton49.Down() || main.SpeedButton53.Down());
+    EXPECT_EQ(main.KeyButton(16).Caption(), "\xF3");
+}
+
+TEST_F(Editor, CapsLockViewColoursSensitiveKeys) {
+    TForm1& main = New(kOsWin2000);
+    main.SpeedButton50.Click();
+    EXPECT_EQ(main.KeyButton(16).CaptionColor(), kCapsSensitiveColor);
+    EXPECT_EQ(main.KeyButton(1).CaptionColor(), ui::kSystemTextColor);
+    main.KeyButton(1).Click();
+    main.SpeedButton52.Click();  // the second Caps Sens flips the first and the flag
+    EXPECT_TRUE(main.SpeedButton51.Down() && main.SpeedButton52.Down());
+    EXPECT_TRUE(main.Layout().ReadCapsFlag(1));
+    EXPECT_EQ(main.KeyButton(1).CaptionColor(), kCapsSensitiveColor);
+    main.SpeedButton51.Click();
+    EXPECT_FALSE(main.Layout().ReadCapsFlag(1));
+    EXPECT_EQ(main.KeyButton(1).CaptionColor(), ui::kSystemTextColor);
+    main.SpeedButton50.Click();
+    EXPECT_EQ(main.KeyButton(16).CaptionColor(), ui::kSystemTextColor);
+}
+
+TEST_F(Editor, OddCharactersShowSafely) {
+    TForm1& main = New(kOsWin2000);
+    main.Layout().WriteKeyChar(5, kUp, '&');
+    main.Layout().WriteKeyChar(6, kUp, 7);
+    main.SpeedButton49.Click();
+    main.SpeedButton49.Click();
+    EXPECT_EQ(main.KeyButton(5).Caption(), "&&");
+    main.KeyButton(6).Click();  // below the list's first entry: nothing highlighted
+    EXPECT_EQ(main.CurrentKey(), 6);
+    EXPECT_EQ(main.ListView1.Selected(), -1);
+}
+
+TEST_F(Editor, MenusImportAndExportThroughTheDialogs) {
+    TForm1& main = New(kOsWinXp);
+    main.Button1.Click();
+    ASSERT_TRUE(backend.lastPopup);
+    EXPECT_EQ(backend.lastPopup->menu, &main.PopupMenu1);
+    EXPECT_EQ(backend.lastPopup->at.x, 567);  // right-aligned under the button
+    EXPECT_EQ(backend.lastPopup->at.y, 241);
+
+    dialogs().files.push_back(std::nullopt);  // cancelled: nothing happens
+    main.PopupMenu1.ChooseItem(1);
+    EXPECT_FALSE(FileExists(dir / "out.ini"));
+
+    main.SpeedButton49.Click();
+    dialogs().files.push_back(dir / "out.ini");
+    main.PopupMenu1.ChooseItem(1);
+    EXPECT_EQ(dialogs().fileDialogs.back().title, "Select keyboard layout configuration file to SAVE to");
+    EXPECT_EQ(test::ReadFile(dir / "out.ini"), test::ResourceFile("BDS.ini"));
+    EXPECT_FALSE(main.SpeedButton49.Down());
+    EXPECT_EQ(main.KeyButton(16).Caption(), "\xF3");
+
+    main.KeyButton(20).Click();
+    main.Button7.Click();
+    main.PopupMenu2.ChooseItem(1);  // Phonetic
+    EXPECT_EQ(main.CurrentKey(), 0);
+    EXPECT_EQ(main.KeyButton(16).Caption(), "\xE2");  // в
+
+    test::WriteFile(dir / "in.ini", "[KBD]\r\n1=65\r\n");
+    dialogs().files.push_back(dir / "in.ini");
+    main.PopupMenu1.ChooseItem(0);
+    EXPECT_EQ(dialogs().fileDialogs.back().title, "Select keyboard layout configuration file to LOAD");
+    EXPECT_EQ(dialogs().fileDialogs.back().filter, "Ini Files|*.ini|All Files|*");
+    EXPECT_EQ(main.KeyButton(1).Caption(), "A");
+}
+
+TEST_F(Editor, RequestMessagesOpenTheWizardOrClose) {
+    TForm1& main = Started(kOsWinXp);
+    int wizards = 0;
+    main.onResetWizard = [&] { ++wizards; };
+    main.Button3.Click();
+    EXPECT_EQ(wizards, 0);  // posted, not sent
+    backend.ProcessMessages();
+    EXPECT_EQ(wizards, 1);
+    app.Post(main, kRequestMessage, 7, 0);
+    backend.ProcessMessages();
+    EXPECT_EQ(wizards, 1);
+    EXPECT_TRUE(main.Showing());
+    app.Post(main, kRequestMessage, kRequestClose, 0);
+    backend.ProcessMessages();
+    EXPECT_FALSE(main.Showing());
+}
+
+TEST_F(Editor, ClosingDeletesEveryTemporaryFile) {
+    TForm1& main = New(kOsWin9x);
+    std::string working = main.Layout().WorkingPath();
+    ASSERT_TRUE(FileExists(working));
+    main.Button2.Click();
+    EXPECT_FALSE(main.Showing());
+    EXPECT_FALSE(FileExists(working));
+    EXPECT_FALSE(FileExists(main.BdsPath()));
+    EXPECT_FALSE(FileExists(main.PhoneticPath()));
+}
+
+TEST_F(Editor, FailuresEndTheCommandSilently) {
+    TForm1& main = New(kOsWin2000);
+    main.KeyButton(16).Click();
+    // The working file vanishes behind the program's back.
+    test::WriteFile(main.Layout().WorkingPath(), "short");
+    main.ListView1.UserClick(65 - 32);
+    main.SpeedButton49.Click();
+    EXPECT_TRUE(dialogs().shown.empty());
+    // A new copy cannot be made: the editor is disabled rather than left failing.
+    ::rmdir(Temp("").c_str());
+    std::system(("rm -rf '" + Temp("") + "'").c_str());
+    main.Button6.Click();
+    EXPECT_FALSE(main.Layout().IsOpen());
+    EXPECT_FALSE(main.KeyButton(1).Enabled());
+    EXPECT_EQ(main.CurrentKey(), 0);
+}
+
+}  // namespace
+}  // namespace tastavia
