@@ -29,6 +29,13 @@ void Setup(ui::Widget& w, const char* caption, int left, int top, int width, int
 TForm1::TForm1(ui::Application& app, Platform& platform)
     : Form(app, "Form1"), platform_(platform), layout_(platform.files, platform.clock, platform.resources) {
     CreateControls();
+    CatalogueView view{ListView2, Edit1, Edit2, Button5, Button4, Button9};
+    catalogue_ = std::make_unique<Catalogue>(
+        platform_.registry, view, [this] { return GetOsKind(); }, [this] { return !layout_.WorkingPath().empty(); });
+    installer_ = std::make_unique<Installer>(Installer::Context{
+        platform_.registry, platform_.files, app.GetDialogs(), *catalogue_, view, layout_,
+        [this]() -> const std::string& { return systemDirectory_; },
+        [this](const std::string& path) { OpenWorkingFileChecked(path); }});
 
     // Errors no command catches end the command without a word.
     app.onError = [](const AppError&) {};
@@ -128,9 +135,14 @@ void TForm1::CreateControls() {
     Button3.onClick = [this] { Button3Click(); };
     Button6.onClick = [this] { Button6Click(); };
     Button7.onClick = [this] { Button7Click(); };
-    Button8.onClick = [this] {
-        if (onRefreshCatalogue) onRefreshCatalogue();
-    };
+    Button4.onClick = [this] { Button4Click(); };
+    Button5.onClick = [this] { Button5Click(); };
+    Button8.onClick = [this] { Button8Click(); };
+    Button9.onClick = [this] { Button9Click(); };
+    Edit1.onChange = [this] { Edit1Change(); };
+    Edit2.onChange = [this] { Edit1Change(); };
+    ListView2.onSelectItem = [this](int, bool) { ListView2SelectItem(); };
+    ListView2.onCustomDraw = [this] { ListView2CustomDraw(); };
     Button10.onClick = [this] { Button10Click(); };
     Button11.onClick = [this] { Button11Click(); };
 
@@ -191,7 +203,8 @@ void TForm1::EditorStartup() {
     FillCharacterList();
     ClearKeySelection();
     SetEditorEnabled(false);
-    if (onStartupCatalogue) onStartupCatalogue();
+    FillLayoutList();
+    UpdateLayoutButtons();
 }
 
 void TForm1::FillCharacterList() {
@@ -228,7 +241,7 @@ void TForm1::OpenWorkingFileChecked(const std::string& argument) {
 
 void TForm1::EnableEditor() {
     RefreshKeyCaptions(EditorShift());
-    if (onRefreshCatalogue) onRefreshCatalogue();
+    Button8Click();
     SetEditorEnabled(true);
     ClearKeySelection();
     RecolourCapsView();

@@ -10,6 +10,8 @@
 
 #include "layout/WorkingLayout.h"
 #include "platform/Platform.h"
+#include "registry/Catalogue.h"
+#include "registry/Installer.h"
 #include "ui/Controls.h"
 #include "ui/Form.h"
 #include "ui/ListView.h"
@@ -88,6 +90,18 @@ public:
     void Button6Click();
     void Button7Click();
     void Button10Click();
+    // The catalogue and installing, loading and removing layouts.
+    void Button4Click() { installer_->Button4Click(); }
+    void Button5Click() { installer_->Button5Click(); }
+    void Button8Click() { catalogue_->Button8Click(); }
+    void Button9Click() { installer_->Button9Click(); }
+    void Edit1Change() { catalogue_->Edit1Change(); }
+    void ListView2SelectItem() { catalogue_->ListView2SelectItem(); }
+    void ListView2CustomDraw() { catalogue_->ListView2CustomDraw(); }
+    void FillLayoutList() { catalogue_->FillLayoutList(); }
+    void UpdateLayoutButtons() { catalogue_->UpdateLayoutButtons(); }
+    std::string SaveLayoutToSystem(bool silent) { return installer_->SaveLayoutToSystem(silent); }
+    Catalogue& GetCatalogue() { return *catalogue_; }
     void Button11Click();
     void LoadFrom1Click();
     void SaveTo1Click();
@@ -100,8 +114,6 @@ public:
     std::function<void()> onShowAbout;      // "?"
     std::function<void()> onResetWizard;    // request message 0: reset and show the wizard
     std::function<void()> onShowLanguages;  // "BG Lang"
-    std::function<void()> onRefreshCatalogue;    // "Refresh" (Button8Click)
-    std::function<void()> onStartupCatalogue;    // first fill at the editor start-up
 
 private:
     void CreateControls();
@@ -123,6 +135,8 @@ private:
     Platform& platform_;
     WorkingLayout layout_;
     std::array<std::unique_ptr<ui::SpeedButton>, kKeyCount> keyButtons_;
+    std::unique_ptr<Catalogue> catalogue_;
+    std::unique_ptr<Installer> installer_;
     KeyNumber currentKey_ = 0;
     bool charListGuard_ = false;
     bool listMouseGate_ = true;

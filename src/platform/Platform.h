@@ -4,6 +4,7 @@
 #include "platform/Files.h"
 #include "platform/OsVersion.h"
 #include "platform/ProfileFile.h"
+#include "platform/Registry.h"
 #include "platform/Resources.h"
 
 namespace tastavia {
@@ -14,6 +15,7 @@ struct Platform {
     Clock& clock;
     Resources& resources;
     OsVersion& osVersion;
+    Registry& registry;
 };
 
 }  // namespace tastavia

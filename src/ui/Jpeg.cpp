@@ -45,7 +45,7 @@ bool Decode(const unsigned char* data, unsigned long size, Picture& picture) {
         jpeg_destroy_decompress(&info);
         return false;
     }
-    info.out_color_space = JCS_EXT_BGR;
+    info.out_color_space = JCS_RGB;
     jpeg_calc_output_dimensions(&info);
     if (static_cast<long long>(info.output_width) * info.output_height > kMaxJpegPixels) {
         jpeg_destroy_decompress(&info);

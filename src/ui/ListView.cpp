@@ -87,6 +87,7 @@ void ListView::MakeVisible(int index) {
 }
 
 int ListView::VisibleRows() const {
+    if (visibleRows_ > 0) return visibleRows_;
     int height = itemHeight > 0 ? itemHeight : kDefaultItemHeight;
     int header = showColumnHeaders ? height + 4 : 0;
     return std::max(1, (Bounds().height - 2 * kBorder - header) / height);

@@ -59,8 +59,10 @@ public:
     int TopIndex() const { return topIndex_; }
     void SetTopIndex(int index);
     void MakeVisible(int index);
-    // Rows fully shown at once, from the client height and the item height.
+    // Rows fully shown at once, from the client height and the item height, unless the
+    // real control said how many it shows.
     int VisibleRows() const;
+    void SetVisibleRows(int rows) { visibleRows_ = rows; }
     // The width inside the border, where the columns are laid out.
     int ClientWidth() const;
     void SetClientWidth(int width) { clientWidth_ = width; }
@@ -82,6 +84,7 @@ private:
     int topIndex_ = 0;
     int updating_ = 0;
     int clientWidth_ = -1;
+    int visibleRows_ = 0;
     std::string background_;
 };
 

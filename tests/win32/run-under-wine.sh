@@ -16,5 +16,12 @@ mkdir -p "$prefix"
     wineserver -w
     touch "$prefix/.tastavia-ready"
   fi
+  # Linux has no "Courier New": draw it with DejaVu Sans Mono, which has Cyrillic, also
+  # when a program asks for it without fixed pitch (Wine would then pick a proportional font).
+  if [ ! -f "$prefix/.tastavia-fonts" ]; then
+    wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Courier New' /d 'DejaVu Sans Mono' /f >/dev/null 2>&1
+    wineserver -w
+    touch "$prefix/.tastavia-fonts"
+  fi
 ) 9>"$prefix.lock"
 exec wine "$@"

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # tools/mkart/mkart.sh [--check] [OUTDIR]: draws Tastavia's own pictures with ImageMagick
 # and DejaVu fonts: WALLPAPER.bmp (list view background), BANNER.jpg (start dialog) and
-# WIZARD.jpg (wizard side picture). OUTDIR defaults to resources/. With --check the
-# pictures are drawn into a scratch folder and compared with the committed ones.
+# WIZARD.jpg (wizard side picture) into OUTDIR (default resources/), and PALETTE.bmp, a
+# tiny bitmap with a colour table for the Windows resource tests, into tests/win32/.
+# With --check everything is drawn into a scratch folder and compared with the committed files.
 set -euo pipefail
 
 top=$(cd "$(dirname "$0")/../.." && pwd)
@@ -98,6 +99,11 @@ make_wizard() {
     "JPEG:$1"
 }
 
+make_palette_sample() {
+  "$magick" -size 8x4 xc:'#f3f6fa' -fill "$ink" -draw 'rectangle 0,0 3,1' \
+    -fill "$accent" -draw 'rectangle 4,2 7,3' "${common_out[@]}" -type Palette "BMP3:$1"
+}
+
 make_wallpaper() {
   # A 128x128 tile: four rows of faint key outlines, every other row shifted by half a key;
   # keys that cross the right edge are drawn on both sides so the tile repeats seamlessly.
@@ -116,12 +122,13 @@ make_wallpaper() {
     "${common_out[@]}" -alpha off -type TrueColor "BMP3:$1"
 }
 
-dest=$out
-if [ -n "$check" ]; then dest=$(mktemp -d); trap 'rm -rf "$dest"' EXIT; fi
+dest=$out tests=$top/tests/win32
+if [ -n "$check" ]; then dest=$(mktemp -d); tests=$dest; trap 'rm -rf "$dest"' EXIT; fi
 mkdir -p "$dest"
 make_wallpaper "$dest/WALLPAPER.bmp"
 make_banner "$dest/BANNER.jpg"
 make_wizard "$dest/WIZARD.jpg"
+make_palette_sample "$tests/PALETTE.bmp"
 
 # The sizes the program's windows are laid out for.
 expect() {
@@ -131,11 +138,14 @@ expect() {
 expect "$dest/WALLPAPER.bmp" "BMP3 128x128"
 expect "$dest/BANNER.jpg" "JPEG 285x189"
 expect "$dest/WIZARD.jpg" "JPEG 145x257"
+expect "$tests/PALETTE.bmp" "BMP3 8x4"
 
 if [ -n "$check" ]; then
   status=0
   for f in WALLPAPER.bmp BANNER.jpg WIZARD.jpg; do
     cmp -s "$dest/$f" "$out/$f" || { echo "mkart: $out/$f differs from what mkart draws" >&2; status=1; }
   done
+  cmp -s "$tests/PALETTE.bmp" "$top/tests/win32/PALETTE.bmp" ||
+    { echo "mkart: tests/win32/PALETTE.bmp differs from what mkart draws" >&2; status=1; }
   exit "$status"
 fi

@@ -3,6 +3,7 @@
 
 #include "app/Program.h"
 #include "platform/win32/Win32Files.h"
+#include "platform/win32/Win32Registry.h"
 #include "platform/win32/Win32Services.h"
 #include "ui/win32/Win32Backend.h"
 
@@ -12,7 +13,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     tastavia::Win32Clock clock;
     tastavia::Win32Resources resources;
     tastavia::Win32OsVersion osVersion;
-    tastavia::Platform platform{files, profile, clock, resources, osVersion};
+    tastavia::Win32Registry registry;
+    tastavia::Platform platform{files, profile, clock, resources, osVersion, registry};
     tastavia::ui::Win32Backend backend;
     tastavia::ui::Application app(backend);
     try {

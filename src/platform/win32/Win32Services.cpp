@@ -2,6 +2,13 @@
 
 #include <windows.h>
 
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <map>
+#include <mutex>
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace tastavia {
@@ -63,8 +70,50 @@ std::optional<std::string_view> Win32Resources::RcData(const char* name) {
     return LoadModuleResource(name, MAKEINTRESOURCEA(10));  // RT_RCDATA
 }
 
+// A complete .bmp file, as the host build gives: RT_BITMAP holds the DIB without its
+// BITMAPFILEHEADER, so one is put in front.
 std::optional<std::string_view> Win32Resources::Bitmap(const char* name) {
-    return LoadModuleResource(name, MAKEINTRESOURCEA(2));  // RT_BITMAP
+    auto dib = LoadModuleResource(name, MAKEINTRESOURCEA(2));  // RT_BITMAP
+    if (!dib) return std::nullopt;
+    // Views handed out must stay valid for the life of the program, as resource views
+    // do, whichever Win32Resources object made them: one cache per process.
+    static std::mutex lock;
+    static std::map<const void*, std::string> files;  // by the resource's address
+    std::lock_guard<std::mutex> guard(lock);
+    auto cached = files.find(dib->data());
+    if (cached != files.end()) return std::string_view(cached->second);
+
+    // The pixels start after the info header, its colour masks and its colour table.
+    auto dword = [&](std::size_t at) {
+        DWORD value = 0;
+        std::memcpy(&value, dib->data() + at, sizeof value);
+        return value;
+    };
+    if (dib->size() < sizeof(BITMAPCOREHEADER)) return std::nullopt;
+    const DWORD headerSize = dword(0);
+    std::uint64_t tableSize = 0;  // wide enough that no header value overflows it
+    if (headerSize == sizeof(BITMAPCOREHEADER)) {
+        WORD bits = 0;
+        std::memcpy(&bits, dib->data() + offsetof(BITMAPCOREHEADER, bcBitCount), sizeof bits);
+        tableSize = bits <= 8 ? (std::uint64_t{1} << bits) * sizeof(RGBTRIPLE) : 0;
+    } else {
+        if (headerSize < sizeof(BITMAPINFOHEADER) || dib->size() < headerSize) return std::nullopt;
+        const WORD bits = LOWORD(dword(offsetof(BITMAPINFOHEADER, biBitCount)));
+        const DWORD compression = dword(offsetof(BITMAPINFOHEADER, biCompression));
+        const DWORD colorsUsed = dword(offsetof(BITMAPINFOHEADER, biClrUsed));
+        const std::uint64_t colors = colorsUsed != 0 ? colorsUsed : bits <= 8 ? std::uint64_t{1} << bits : 0;
+        tableSize = colors * sizeof(RGBQUAD);
+        if (headerSize == sizeof(BITMAPINFOHEADER) && compression == BI_BITFIELDS) tableSize += 3 * sizeof(DWORD);
+    }
+    if (headerSize + tableSize > dib->size()) return std::nullopt;
+
+    BITMAPFILEHEADER fileHeader {};
+    fileHeader.bfType = 0x4D42;  // "BM"
+    fileHeader.bfSize = static_cast<DWORD>(sizeof fileHeader + dib->size());
+    fileHeader.bfOffBits = static_cast<DWORD>(sizeof fileHeader + headerSize + tableSize);
+    std::string file(reinterpret_cast<const char*>(&fileHeader), sizeof fileHeader);
+    file.append(dib->data(), dib->size());
+    return std::string_view(files.emplace(dib->data(), std::move(file)).first->second);
 }
 
 }  // namespace tastavia

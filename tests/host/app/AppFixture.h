@@ -3,6 +3,7 @@
 // the embedded resources, a fixed clock and version, scripted dialogs.
 #include "TestSupport.h"
 #include "app/Program.h"
+#include "platform/memory/MemoryRegistry.h"
 #include "platform/portable/PortableProfileFile.h"
 #include "ui/headless/HeadlessBackend.h"
 
@@ -21,7 +22,8 @@ struct AppFixture {
     FixedClock clock;
     EmbeddedResources resources;
     FixedOsVersion osVersion;
-    Platform platform{files, profile, clock, resources, osVersion};
+    MemoryRegistry registry;
+    Platform platform{files, profile, clock, resources, osVersion, registry};
     ui::HeadlessBackend backend;
     ui::Application app{backend};
     std::unique_ptr<Program> program;

@@ -1,0 +1,145 @@
+#include "platform/memory/MemoryRegistry.h"
+
+#include <map>
+#include <set>
+#include <tuple>
+
+#include "platform/Errors.h"
+#include "platform/RegistryTree.h"
+
+namespace tastavia {
+
+namespace {
+
+struct Node {
+    // The maps keep each name's first spelling and list names in the registry's order.
+    std::map<std::string, std::string, KeyNameLess> values;
+    std::map<std::string, std::shared_ptr<Node>, KeyNameLess> children;
+    bool deleted = false;  // what open keys see after the key went
+};
+
+template <class Map>
+std::vector<std::string> NamesOf(const Map& map) {
+    std::vector<std::string> names;
+    for (const auto& entry : map) names.push_back(entry.first);
+    return names;
+}
+
+}  // namespace
+
+struct MemoryRegistry::State {
+    std::shared_ptr<Node> roots[3] = {std::make_shared<Node>(), std::make_shared<Node>(), std::make_shared<Node>()};
+    std::set<std::tuple<RootKey, std::string, RegistryOperation>> denied;  // paths folded
+
+    bool Denies(RootKey root, const std::string& path, RegistryOperation operation) const {
+        return denied.count({root, FoldKeyName(path), operation}) != 0;
+    }
+    // The node at a normalized path, or nothing.
+    std::shared_ptr<Node> Find(RootKey root, const std::string& path) {
+        std::shared_ptr<Node> node = roots[static_cast<int>(root)];
+        for (const std::string& name : SplitKeyPath(path)) {
+            auto child = node->children.find(name);
+            if (child == node->children.end()) return nullptr;
+            node = child->second;
+        }
+        return node;
+    }
+};
+
+namespace {
+
+class MemoryKey : public RegistryKey {
+public:
+    MemoryKey(std::shared_ptr<MemoryRegistry::State> state, RootKey root, std::string path, std::shared_ptr<Node> node)
+        : state_(std::move(state)), root_(root), path_(std::move(path)), node_(std::move(node)) {}
+
+    std::vector<std::string> SubKeyNames() override { return NamesOf(node_->children); }
+    std::vector<std::string> ValueNames() override { return NamesOf(node_->values); }
+
+    bool HasValue(const std::string& name) override { return node_->values.count(UpToNul(name)) != 0; }
+
+    std::string ReadString(const std::string& name) override {
+        auto value = node_->values.find(UpToNul(name));
+        return value == node_->values.end() ? std::string() : value->second;
+    }
+
+    void WriteString(const std::string& name, const std::string& value) override {
+        if (node_->deleted || state_->Denies(root_, path_, RegistryOperation::Write))
+            throw RegistryError("Cannot write the value " + name + " in " + path_);
+        auto existing = node_->values.find(UpToNul(name));
+        if (existing != node_->values.end())
+            existing->second = UpToNul(value);
+        else
+            node_->values.emplace(UpToNul(name), UpToNul(value));
+    }
+
+    bool DeleteValue(const std::string& name) override {
+        if (node_->deleted || state_->Denies(root_, path_, RegistryOperation::Delete)) return false;
+        return node_->values.erase(UpToNul(name)) != 0;
+    }
+
+private:
+    std::shared_ptr<MemoryRegistry::State> state_;
+    RootKey root_;
+    std::string path_;
+    std::shared_ptr<Node> node_;
+};
+
+}  // namespace
+
+MemoryRegistry::MemoryRegistry() : state_(std::make_shared<State>()) {}
+
+MemoryRegistry::~MemoryRegistry() = default;
+
+std::unique_ptr<RegistryKey> MemoryRegistry::Open(RootKey root, const std::string& path, bool create) {
+    const std::string key = NormalizeKeyPath(path);
+    std::shared_ptr<Node> node = state_->roots[static_cast<int>(root)];
+    std::string walked;
+    for (const std::string& name : SplitKeyPath(key)) {
+        walked = JoinKeyPath(walked, name);
+        auto child = node->children.find(name);
+        if (child == node->children.end()) {
+            // As with the real registry, the keys made on the way stay when a later one fails.
+            if (!create || state_->Denies(root, walked, RegistryOperation::Create)) return nullptr;
+            child = node->children.emplace(name, std::make_shared<Node>()).first;
+        }
+        node = child->second;
+    }
+    if (state_->Denies(root, key, RegistryOperation::Open)) return nullptr;
+    return std::make_unique<MemoryKey>(state_, root, key, node);
+}
+
+bool MemoryRegistry::DeleteKey(RootKey root, const std::string& path) {
+    return DeleteKeyTree(*this, root, path,
+                         [this](RootKey r, const std::string& p) { return DeleteEmptyKey(r, p); });
+}
+
+bool MemoryRegistry::DeleteEmptyKey(RootKey root, const std::string& path) {
+    std::vector<std::string> names = SplitKeyPath(path);
+    if (names.empty() || state_->Denies(root, path, RegistryOperation::Delete)) return false;
+    std::string leaf = names.back();
+    names.pop_back();
+    std::string parentPath;
+    for (const std::string& name : names) parentPath = JoinKeyPath(parentPath, name);
+    std::shared_ptr<Node> parent = state_->Find(root, parentPath);
+    if (!parent) return false;
+    auto child = parent->children.find(leaf);
+    // As on NT, a key with subkeys stays.
+    if (child == parent->children.end() || !child->second->children.empty()) return false;
+    child->second->deleted = true;
+    child->second->values.clear();
+    parent->children.erase(child);
+    return true;
+}
+
+bool MemoryRegistry::MoveKey(RootKey root, const std::string& from, const std::string& to) {
+    return MoveKeyTree(*this, root, from, to, CopyStringValues);
+}
+
+void MemoryRegistry::Deny(RootKey root, const std::string& path, RegistryOperation operation) {
+    state_->denied.insert({root, FoldKeyName(NormalizeKeyPath(path)), operation});
+}
+
+void MemoryRegistry::AllowAll() { state_->denied.clear(); }
+
+}  // namespace tastavia

@@ -1,0 +1,43 @@
+#pragma once
+// A registry held in memory, for tests: the three roots, the real registry's rules for
+// names, paths and enumeration order, and failures on demand for testing the callers.
+#include <memory>
+#include <string>
+
+#include "platform/Registry.h"
+
+namespace tastavia {
+
+// What Deny can make fail.
+enum class RegistryOperation {
+    Open,    // the key cannot be opened, so it counts as missing; its parent still lists it
+    Create,  // the key cannot be made (an existing one still opens)
+    Write,   // writing a value in the key throws RegistryError
+    Delete,  // neither the key nor a value in it can be deleted
+};
+
+class MemoryRegistry : public Registry {
+public:
+    MemoryRegistry();
+    ~MemoryRegistry() override;
+    MemoryRegistry(const MemoryRegistry&) = delete;
+    MemoryRegistry& operator=(const MemoryRegistry&) = delete;
+
+    std::unique_ptr<RegistryKey> Open(RootKey root, const std::string& path, bool create) override;
+    bool DeleteKey(RootKey root, const std::string& path) override;
+    bool MoveKey(RootKey root, const std::string& from, const std::string& to) override;
+
+    // From now on, operation fails on the key at path, whether that key exists yet or
+    // not; keys above and below it are not affected. Keys already open are affected too.
+    void Deny(RootKey root, const std::string& path, RegistryOperation operation);
+    void AllowAll();
+
+    struct State;
+
+private:
+    bool DeleteEmptyKey(RootKey root, const std::string& path);
+
+    std::shared_ptr<State> state_;  // shared with open keys, which may outlive this
+};
+
+}  // namespace tastavia

@@ -1,0 +1,168 @@
+#include "platform/win32/Win32Registry.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "platform/Errors.h"
+#include "platform/RegistryTree.h"
+
+namespace tastavia {
+
+namespace {
+
+// Key names have at most 255 characters, value names 16383 on NT; the buffer grows
+// from the first size up to the last.
+constexpr DWORD kFirstNameBuffer = 256;
+constexpr DWORD kLastNameBuffer = 65536;
+// A value that keeps growing between the size query and the read is given up on.
+constexpr int kReadAttempts = 8;
+
+HKEY RootHandle(RootKey root) {
+    switch (root) {
+        case RootKey::LocalMachine: return HKEY_LOCAL_MACHINE;
+        case RootKey::Users: return HKEY_USERS;
+        case RootKey::CurrentUser: break;
+    }
+    return HKEY_CURRENT_USER;
+}
+
+class KeyHandle {
+public:
+    explicit KeyHandle(HKEY h) : h_(h) {}
+    KeyHandle(const KeyHandle&) = delete;
+    KeyHandle& operator=(const KeyHandle&) = delete;
+    ~KeyHandle() { RegCloseKey(h_); }
+    HKEY Get() const { return h_; }
+
+private:
+    HKEY h_;
+};
+
+// The names that enumerate(index, buffer, &length) gives for index 0, 1, ... until it fails.
+template <class Enumerate>
+std::vector<std::string> EnumerateNames(Enumerate enumerate) {
+    std::vector<std::string> names;
+    std::vector<char> buffer(kFirstNameBuffer);
+    for (DWORD index = 0;;) {
+        DWORD length = static_cast<DWORD>(buffer.size());
+        LONG result = enumerate(index, buffer.data(), &length);
+        if (result == ERROR_MORE_DATA && buffer.size() < kLastNameBuffer) {
+            buffer.resize(buffer.size() * 4);
+            continue;
+        }
+        // ERROR_NO_MORE_ITEMS ends the list; a key deleted meanwhile lists nothing more.
+        if (result != ERROR_SUCCESS) break;
+        auto end = buffer.begin() + std::min<std::size_t>(length, buffer.size());
+        names.emplace_back(buffer.begin(), std::find(buffer.begin(), end, '\0'));
+        ++index;
+    }
+    return names;
+}
+
+// The value's type and bytes; false when it is missing or cannot be read.
+bool QueryValue(HKEY key, const std::string& name, DWORD& type, std::string& bytes) {
+    for (int attempt = 0; attempt < kReadAttempts; ++attempt) {
+        DWORD size = 0;
+        if (RegQueryValueExA(key, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return false;
+        std::vector<BYTE> buffer(size + 1);
+        DWORD got = static_cast<DWORD>(buffer.size());
+        LONG result = RegQueryValueExA(key, name.c_str(), nullptr, &type, buffer.data(), &got);
+        if (result == ERROR_MORE_DATA) continue;
+        if (result != ERROR_SUCCESS) return false;
+        bytes.assign(reinterpret_cast<const char*>(buffer.data()), std::min<std::size_t>(got, buffer.size()));
+        return true;
+    }
+    return false;
+}
+
+class Win32Key : public RegistryKey {
+public:
+    Win32Key(HKEY h, std::string path) : handle_(h), path_(std::move(path)) {}
+
+    std::vector<std::string> SubKeyNames() override {
+        return EnumerateNames([this](DWORD index, char* name, DWORD* length) {
+            return RegEnumKeyExA(handle_.Get(), index, name, length, nullptr, nullptr, nullptr, nullptr);
+        });
+    }
+
+    std::vector<std::string> ValueNames() override {
+        return EnumerateNames([this](DWORD index, char* name, DWORD* length) {
+            return RegEnumValueA(handle_.Get(), index, name, length, nullptr, nullptr, nullptr, nullptr);
+        });
+    }
+
+    bool HasValue(const std::string& name) override {
+        DWORD size = 0;
+        return RegQueryValueExA(handle_.Get(), name.c_str(), nullptr, nullptr, nullptr, &size) == ERROR_SUCCESS;
+    }
+
+    // Any type reads as its bytes up to the first NUL.
+    std::string ReadString(const std::string& name) override {
+        DWORD type = 0;
+        std::string bytes;
+        return QueryValue(handle_.Get(), name, type, bytes) ? UpToNul(bytes) : std::string();
+    }
+
+    void WriteString(const std::string& name, const std::string& value) override {
+        std::string text = UpToNul(value);
+        if (RegSetValueExA(handle_.Get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                           static_cast<DWORD>(text.size() + 1)) != ERROR_SUCCESS)
+            throw RegistryError("Cannot write the value " + name + " in " + path_);
+    }
+
+    bool DeleteValue(const std::string& name) override {
+        return RegDeleteValueA(handle_.Get(), name.c_str()) == ERROR_SUCCESS;
+    }
+
+    // Every value with its own type, so that a move changes nothing but the key's place.
+    void CopyValuesTo(Win32Key& target) {
+        for (const std::string& name : ValueNames()) {
+            DWORD type = 0;
+            std::string bytes;
+            if (!QueryValue(handle_.Get(), name, type, bytes))
+                throw RegistryError("Cannot read the value " + name + " in " + path_);
+            if (RegSetValueExA(target.handle_.Get(), name.c_str(), 0, type,
+                               reinterpret_cast<const BYTE*>(bytes.data()),
+                               static_cast<DWORD>(bytes.size())) != ERROR_SUCCESS)
+                throw RegistryError("Cannot write the value " + name + " in " + target.path_);
+        }
+    }
+
+private:
+    KeyHandle handle_;
+    std::string path_;
+};
+
+}  // namespace
+
+std::unique_ptr<RegistryKey> Win32Registry::Open(RootKey root, const std::string& path, bool create) {
+    const std::string key = NormalizeKeyPath(path);
+    HKEY h = nullptr;
+    LONG result;
+    if (create) {
+        DWORD disposition = 0;
+        result = RegCreateKeyExA(RootHandle(root), key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                                 nullptr, &h, &disposition);
+    } else {
+        result = RegOpenKeyExA(RootHandle(root), key.c_str(), 0, KEY_ALL_ACCESS, &h);
+    }
+    if (result != ERROR_SUCCESS) return nullptr;
+    return std::make_unique<Win32Key>(h, key);
+}
+
+bool Win32Registry::DeleteKey(RootKey root, const std::string& path) {
+    return DeleteKeyTree(*this, root, path, [](RootKey r, const std::string& p) {
+        return RegDeleteKeyA(RootHandle(r), p.c_str()) == ERROR_SUCCESS;
+    });
+}
+
+bool Win32Registry::MoveKey(RootKey root, const std::string& from, const std::string& to) {
+    // Open gives only Win32Key objects, so the tree walk hands those back.
+    return MoveKeyTree(*this, root, from, to, [](RegistryKey& source, RegistryKey& target) {
+        static_cast<Win32Key&>(source).CopyValuesTo(static_cast<Win32Key&>(target));
+    });
+}
+
+}  // namespace tastavia

@@ -1,0 +1,18 @@
+#pragma once
+// The real registry through advapi32's ANSI functions that Windows 95 already has.
+// Keys open with full access, as the program changes what it reads; a key that cannot
+// be opened so counts as missing.
+#include "platform/Registry.h"
+
+namespace tastavia {
+
+class Win32Registry : public Registry {
+public:
+    std::unique_ptr<RegistryKey> Open(RootKey root, const std::string& path, bool create) override;
+    // Written out, subkeys first: NT's RegDeleteKey refuses a key that has subkeys.
+    bool DeleteKey(RootKey root, const std::string& path) override;
+    // Values keep their types and bytes, whatever the type.
+    bool MoveKey(RootKey root, const std::string& from, const std::string& to) override;
+};
+
+}  // namespace tastavia

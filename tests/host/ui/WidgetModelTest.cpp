@@ -1,0 +1,106 @@
+// The widget model's own rules: toggle groups, radio groups, change events, the list's
+// selection events, and how errors end a command.
+#include <gtest/gtest.h>
+
+#include "platform/Errors.h"
+#include "ui/Controls.h"
+#include "ui/ListView.h"
+#include "ui/headless/HeadlessBackend.h"
+
+namespace tastavia::ui {
+namespace {
+
+struct Model : ::testing::Test {
+    HeadlessBackend backend;
+    Application app{backend};
+    Form form{app, "Form"};
+    Model() { backend.RunMain(form); }
+};
+
+TEST_F(Model, SpeedButtonGroupsWithAllUpAllowed) {
+    SpeedButton a{&form, "a"}, b{&form, "b"}, other{&form, "other"};
+    for (SpeedButton* s : {&a, &b}) {
+        s->SetGroupIndex(1);
+        s->SetAllowAllUp(true);
+    }
+    other.SetGroupIndex(2);
+    int clicks = 0;
+    a.onClick = [&] { ++clicks; };
+    other.SetDown(true);
+    a.Click();
+    EXPECT_TRUE(a.Down());
+    b.Click();
+    EXPECT_TRUE(b.Down());
+    EXPECT_FALSE(a.Down());
+    EXPECT_TRUE(other.Down());  // another group
+    b.Click();
+    EXPECT_FALSE(b.Down());
+    a.SetDown(true);  // a program change raises no click
+    EXPECT_EQ(clicks, 1);
+    a.SetEnabled(false);
+    a.Click();
+    EXPECT_EQ(clicks, 1);
+}
+
+TEST_F(Model, RadioButtonsClearTheirSiblingsAndReportChecking) {
+    RadioButton r1{&form, "r1"}, r2{&form, "r2"};
+    std::vector<std::string> clicked;
+    r1.onClick = [&] { clicked.push_back("r1"); };
+    r2.onClick = [&] { clicked.push_back("r2"); };
+    r1.SetChecked(true);
+    r2.Click();
+    EXPECT_FALSE(r1.Checked());
+    r2.Click();  // already checked: no event
+    EXPECT_EQ(clicked, (std::vector<std::string>{"r1", "r2"}));
+}
+
+TEST_F(Model, EditsReportEveryChangeButNoRepeat) {
+    Edit e{&form, "e"};
+    int changes = 0;
+    e.onChange = [&] { ++changes; };
+    e.SetText("a");
+    e.SetText("a");
+    e.TypeText("ab");
+    e.SetReadOnly(true);
+    e.TypeText("abc");
+    EXPECT_EQ(e.Text(), "ab");
+    EXPECT_EQ(changes, 2);
+}
+
+TEST_F(Model, ListSelectionLeavesTheOldItemFirst) {
+    ListView list{&form, "list"};
+    for (const char* c : {"a", "b", "c"}) list.AddItem(c);
+    std::vector<std::string> events;
+    list.onSelectItem = [&](int item, bool selected) {
+        events.push_back(std::to_string(item) + (selected ? "+" : "-") + std::to_string(list.Selected()));
+    };
+    list.SetSelected(0);
+    list.UserSelect(2);
+    list.UserSelect(2);
+    list.SetSelected(-1);
+    EXPECT_EQ(events, (std::vector<std::string>{"0+0", "0--1", "2+2", "2--1"}));
+    list.mouseFilter = [](MouseButton b) { return b != MouseButton::Left; };
+    list.UserClick(1);
+    EXPECT_EQ(list.Selected(), -1);
+}
+
+TEST_F(Model, AnErrorEndsTheWholeUserActionAtItsStep) {
+    Button outer{&form, "outer"};
+    Edit inner{&form, "inner"};
+    std::vector<std::string> steps, errors;
+    app.onError = [&](const AppError& e) { errors.push_back(e.what()); };
+    inner.onChange = [&] { throw IoError("disk"); };
+    outer.onClick = [&] {
+        steps.push_back("before");
+        inner.SetText("x");  // a program change whose handler fails
+        steps.push_back("after");
+    };
+    outer.Click();
+    EXPECT_EQ(steps, std::vector<std::string>{"before"});
+    EXPECT_EQ(errors, std::vector<std::string>{"disk"});
+    EXPECT_EQ(inner.Text(), "x");  // what was done stays done
+    EXPECT_FALSE(app.InCommand());
+}
+
+}  // namespace
+}  // namespace tastavia::ui
