@@ -23,5 +23,13 @@ mkdir -p "$prefix"
     wineserver -w
     touch "$prefix/.tastavia-fonts"
   fi
+  # TASTAVIA_WINE_MANAGED=N lets Wine draw and place its windows itself: in a virtual
+  # display without a window manager it then need not wait for one, and captions show.
+  wanted=${TASTAVIA_WINE_MANAGED:-Y}
+  if [ "$(cat "$prefix/.tastavia-managed" 2>/dev/null)" != "$wanted" ]; then
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d "$wanted" /f >/dev/null 2>&1
+    wineserver -w
+    echo "$wanted" > "$prefix/.tastavia-managed"
+  fi
 ) 9>"$prefix.lock"
 exec wine "$@"

@@ -1,0 +1,97 @@
+// The main window against the real registry and system directory of the Wine prefix:
+// a layout is installed, loaded back and removed, end to end.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "app/Program.h"
+#include "platform/win32/Win32Files.h"
+#include "platform/win32/Win32Registry.h"
+#include "platform/win32/Win32Services.h"
+#include "ui/headless/HeadlessBackend.h"
+
+namespace tastavia {
+namespace {
+
+const char* const kFileName = "tastavia-cycle.dll";
+const char* const kLayoutName = "Tastavia Cycle";
+
+class XpVersion : public OsVersion {
+public:
+    OsVersionInfo Get() override { return {2, 5, 1, 2600, ""}; }
+};
+
+struct Cycle : ::testing::Test {
+    Win32Files files;
+    Win32ProfileFile profile;
+    Win32Clock clock;
+    Win32Resources resources;
+    XpVersion osVersion;
+    Win32Registry registry;
+    Platform platform{files, profile, clock, resources, osVersion, registry};
+    ui::HeadlessBackend backend;
+    ui::Application app{backend};
+    Program program{app, platform};
+    TForm1& main = program.Form1();
+
+    // The key this test installed, found by its file name.
+    std::string InstalledKey() {
+        for (const std::string& record : main.GetCatalogue().Records())
+            if (CatalogueRecord::File(record) == kFileName) return CatalogueRecord::KeyName(record);
+        return "";
+    }
+
+    void SetUp() override {
+        main.SetOsKind(kOsWinXp);
+        main.EditorStartup();
+        app.Run(main);
+    }
+    void TearDown() override {
+        std::string key = InstalledKey();
+        if (!key.empty()) registry.DeleteKey(RootKey::LocalMachine, kKeyboardLayoutsKey + key);
+        files.Delete(main.SystemDirectory() + kFileName);
+        main.Close();
+    }
+};
+
+TEST_F(Cycle, InstallLoadAndRemoveALayout) {
+    main.Button6.Click();
+    main.Edit1.TypeText(kLayoutName);
+    main.Edit2.TypeText(kFileName);
+    main.KeyButton(16).Click();
+    main.ListView1.UserClick(65 - 32);
+    main.Button4.Click();
+    ASSERT_FALSE(backend.dialogs.shown.empty());
+    EXPECT_EQ(backend.dialogs.shown.back().text, "Layout successful added!");
+
+    std::string key = InstalledKey();
+    ASSERT_FALSE(key.empty());
+    EXPECT_EQ(key.substr(4), "0402");
+    auto values = registry.Open(RootKey::LocalMachine, kKeyboardLayoutsKey + key, false);
+    ASSERT_TRUE(values);
+    EXPECT_EQ(values->ReadString("layout file"), kFileName);
+    EXPECT_EQ(values->ReadString("layout id"), "0402");
+    EXPECT_EQ(values->ReadString("layout text"), kLayoutName);
+    EXPECT_EQ(main.SystemDirectory().substr(1), ":\\windows\\system32\\");
+    const std::string installed = main.SystemDirectory() + kFileName;
+    EXPECT_EQ(files.ReadAll(installed), files.ReadAll(main.Layout().WorkingPath()));
+
+    // Back into the editor from the system directory.
+    main.Button6.Click();
+    main.Edit1.TypeText(kLayoutName);
+    main.Edit2.TypeText(kFileName);
+    ASSERT_TRUE(main.Button5.Enabled());
+    main.Button5.Click();
+    EXPECT_NE(main.Layout().WorkingPath().find("KBD"), std::string::npos);
+    EXPECT_EQ(main.KeyButton(16).Caption(), "A");
+
+    backend.dialogs.answers = {ui::Answer::Yes, ui::Answer::Yes};
+    main.Button9.Click();
+    EXPECT_EQ(backend.dialogs.shown.back().text, "Layout successfuly deleted!");
+    EXPECT_FALSE(registry.KeyExists(RootKey::LocalMachine, kKeyboardLayoutsKey + key));
+    EXPECT_FALSE(files.Exists(installed));
+    EXPECT_EQ(main.Edit1.Text(), "");
+    EXPECT_TRUE(InstalledKey().empty());
+}
+
+}  // namespace
+}  // namespace tastavia
