@@ -52,7 +52,9 @@ HFONT Binding::FontFor(const ui::Font& font) {
         lf.lfWidth = 0;
     }
     if (!font.face.empty() || font.charset != kDefaultCharset) lf.lfCharSet = static_cast<BYTE>(font.charset);
-    if (font.height > 0) lf.lfHeight = -font.height;
+    // A height is the font's cell height, leading included, so that the character
+    // list's 20-pixel font stays within its 17-pixel rows as far as it can.
+    if (font.height > 0) lf.lfHeight = font.height;
     lf.lfWeight = font.bold ? FW_BOLD : FW_NORMAL;
     HFONT created = CreateFontIndirectA(&lf);
     if (!created) return stock;
