@@ -186,9 +186,9 @@ const std::string& ListViewPeer::CellText(int item, int column) {
 bool ListViewPeer::PassesFilter(UINT msg) {
     const auto& filter = List().mouseFilter;
     if (!filter) return true;
-    MouseButton button = msg == WM_LBUTTONDOWN ? MouseButton::Left
-                         : msg == WM_RBUTTONDOWN ? MouseButton::Right
-                                                 : MouseButton::Middle;
+    MouseButton button = msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK   ? MouseButton::Left
+                         : msg == WM_RBUTTONDOWN || msg == WM_RBUTTONDBLCLK ? MouseButton::Right
+                                                                           : MouseButton::Middle;
     return filter(button);
 }
 
@@ -196,7 +196,12 @@ LRESULT ListViewPeer::Message(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
         case WM_LBUTTONDOWN:
         case WM_RBUTTONDOWN:
-        case WM_MBUTTONDOWN: {
+        case WM_MBUTTONDOWN:
+        // The second press of a double click arrives as these; the list selects on them
+        // too, so the filter must see them or a double click would get past it.
+        case WM_LBUTTONDBLCLK:
+        case WM_RBUTTONDBLCLK:
+        case WM_MBUTTONDBLCLK: {
             // A press the model's filter refuses never reaches the list.
             if (!PassesFilter(msg)) return 0;
             LRESULT result = Default(msg, wParam, lParam);
