@@ -258,21 +258,28 @@ void TForm1::Button1Click() { PopupMenu1.PopupBelow(Button1); }
 
 void TForm1::Button7Click() { PopupMenu2.PopupBelow(Button7); }
 
+std::optional<std::string> TForm1::ChooseIniToLoad() {
+    return GetApplication().GetDialogs().OpenFile({"Select keyboard layout configuration file to LOAD", kIniFilter, "ini"});
+}
+
+std::optional<std::string> TForm1::ChooseIniToSave() {
+    return GetApplication().GetDialogs().SaveFile(
+        {"Select keyboard layout configuration file to SAVE to", kIniFilter, "ini"});
+}
+
+void TForm1::ImportLayoutFile(const std::string& path) { ImportLayout(layout_, platform_.profile, path); }
+
 void TForm1::LoadFrom1Click() {
-    std::optional<std::string> path = GetApplication().GetDialogs().OpenFile(
-        {"Select keyboard layout configuration file to LOAD", kIniFilter, "ini"});
-    if (path) ImportLayout(layout_, platform_.profile, *path);
+    if (std::optional<std::string> path = ChooseIniToLoad()) ImportLayoutFile(*path);
 }
 
 void TForm1::SaveTo1Click() {
-    std::optional<std::string> path = GetApplication().GetDialogs().SaveFile(
-        {"Select keyboard layout configuration file to SAVE to", kIniFilter, "ini"});
-    if (path) ExportLayout(layout_, platform_.profile, *path);
+    if (std::optional<std::string> path = ChooseIniToSave()) ExportLayout(layout_, platform_.profile, *path);
 }
 
-void TForm1::BDS1Click() { ImportLayout(layout_, platform_.profile, bdsPath_); }
+void TForm1::BDS1Click() { ImportLayoutFile(bdsPath_); }
 
-void TForm1::Phonetic1Click() { ImportLayout(layout_, platform_.profile, phoneticPath_); }
+void TForm1::Phonetic1Click() { ImportLayoutFile(phoneticPath_); }
 
 void TForm1::Button3Click() { GetApplication().Post(*this, kRequestMessage, kRequestWizard, 0); }
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -103,6 +104,10 @@ public:
     std::string SaveLayoutToSystem(bool silent) { return installer_->SaveLayoutToSystem(silent); }
     Catalogue& GetCatalogue() { return *catalogue_; }
     void Button11Click();
+    // The INI file dialogs and the import, also for the wizard.
+    std::optional<std::string> ChooseIniToLoad();
+    std::optional<std::string> ChooseIniToSave();
+    void ImportLayoutFile(const std::string& path);
     void LoadFrom1Click();
     void SaveTo1Click();
     void BDS1Click();
