@@ -6,7 +6,22 @@ Program::Program(ui::Application& app, Platform& platform) : app_(app), platform
     app_.title = "Tastavia v1.1";
     form1_ = std::make_unique<TForm1>(app_, platform_);
     form4_ = std::make_unique<TForm4>(app_, *form1_, platform_);
+    form5_ = std::make_unique<TForm5>(app_, *form1_, platform_);
     form1_->onShowAbout = [this] { form4_->ShowModal(); };
+    form1_->onResetWizard = [this] { form5_->ResetWizard(true); };
+    form1_->onShowLanguages = [this] {
+        if (!form2_) return;
+        form2_->FillLanguageList();
+        form2_->ShowModal();
+    };
+}
+
+void Program::PrepareForOsKind() {
+    if (form1_->GetOsKind() != kOsWin9x || form2_) return;
+    form5_->CreateLanguageCheckBox().SetVisible(true);
+    form3_ = std::make_unique<TForm3>(app_, platform_);
+    form2_ = std::make_unique<TForm2>(app_, platform_, *form3_);
+    form5_->SetLanguageDialogs(form2_.get(), form3_.get());
 }
 
 Program::~Program() = default;
@@ -16,6 +31,7 @@ int Program::Run() {
     // Leaving the start dialog without a choice ends the program before anything was
     // written to disk.
     if (form1_->GetOsKind() > kOsWinXp) return 0;
+    PrepareForOsKind();
     app_.Run(*form1_);
     return 0;
 }

@@ -5,8 +5,11 @@
 
 #include "app/About.h"
 #include "app/main.h"
+#include "languages/BGLang.h"
+#include "languages/EditLang.h"
 #include "platform/Platform.h"
 #include "ui/Application.h"
+#include "wizard/Wizard.h"
 
 namespace tastavia {
 
@@ -20,12 +23,23 @@ public:
 
     TForm1& Form1() { return *form1_; }
     TForm4& Form4() { return *form4_; }
+    TForm5& Form5() { return *form5_; }
+    // The language dialogs exist only when Windows 9x layout files were chosen.
+    TForm2* Form2() { return form2_.get(); }
+    TForm3* Form3() { return form3_.get(); }
+
+    // Step 7 of the start: what the chosen OS kind adds. Run by Run; public for tests
+    // that start the main window themselves.
+    void PrepareForOsKind();
 
 private:
     ui::Application& app_;
     Platform& platform_;
     std::unique_ptr<TForm1> form1_;
     std::unique_ptr<TForm4> form4_;
+    std::unique_ptr<TForm5> form5_;
+    std::unique_ptr<TForm3> form3_;
+    std::unique_ptr<TForm2> form2_;
 };
 
 }  // namespace tastavia

@@ -8,7 +8,7 @@ namespace {
 
 constexpr int kFirstLayoutNumber = 50;
 constexpr int kLayoutNumberStep = 10;
-constexpr int kLastLayoutNumber = 9990;  // the last one that still fits in 8 characters
+constexpr int kLastLayoutNumber = 9990;  // the last one whose 8-character name begins with "0"
 
 const char* const kInvalidName = "The File Name is invalid! Type a file name without a path.";
 const char* const kNoFreeNumber = "There is no free layout number left!";

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "ui/Dialogs.h"
 
@@ -53,6 +54,10 @@ public:
     // to the outermost one, so that the whole user action ends at the failing step.
     void Guard(const std::function<void()>& handler);
     bool InCommand() const { return depth_ > 0; }
+    // A modal loop runs user actions of its own: each is a command of its own, whatever
+    // command opened the loop. Returns what Resume needs to restore.
+    int SuspendCommands() { return std::exchange(depth_, 0); }
+    void ResumeCommands(int depth) { depth_ = depth; }
 
     void Post(Form& form, std::uint32_t message, std::intptr_t wParam = 0, std::intptr_t lParam = 0) {
         backend_.Post(form, message, wParam, lParam);

@@ -20,9 +20,16 @@ void Form::SetClientSize(int width, int height) {
 
 ModalResult Form::ShowModal() {
     modalResult_ = ModalResult::None;
-    modal_ = true;
+    struct Modal {
+        Form& form;
+        int commands;
+        explicit Modal(Form& f) : form(f), commands(f.app_.SuspendCommands()) { form.modal_ = true; }
+        ~Modal() {
+            form.modal_ = false;
+            form.app_.ResumeCommands(commands);
+        }
+    } modal(*this);
     app_.GetBackend().RunModal(*this);
-    modal_ = false;
     return modalResult_;
 }
 

@@ -43,6 +43,7 @@ struct AppFixture {
         TForm1& main = program->Form1();
         main.SetOsKind(kind);
         main.EditorStartup();
+        program->PrepareForOsKind();
         app.Run(main);
         return main;
     }

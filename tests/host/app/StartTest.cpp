@@ -124,6 +124,8 @@ TEST_F(Start, TheInformationRoleShowsTheChoiceAndOnlyCloses) {
     Program& program = MakeProgram();
     backend.modalScripts["Form4"] = [&](ui::Form&) { program.Form4().Button1.Click(); };
     program.Run();
+    // "Start Wizard" was checked: the wizard opened over the main window.
+    EXPECT_EQ(backend.modalLog, (std::vector<std::string>{"Form4", "Form5"}));
     TForm4& about = program.Form4();
     EXPECT_TRUE(about.InInformationRole());
     EXPECT_FALSE(about.RadioButton1.Enabled() || about.RadioButton2.Enabled() || about.RadioButton3.Enabled());
@@ -133,9 +135,24 @@ TEST_F(Start, TheInformationRoleShowsTheChoiceAndOnlyCloses) {
 
     backend.modalScripts["Form4"] = [&](ui::Form&) { about.Button2.Click(); };
     program.Form1().Button11.Click();
-    EXPECT_EQ(backend.modalLog.size(), 2u);
+    EXPECT_EQ(backend.modalLog.size(), 3u);
     EXPECT_TRUE(program.Form1().Showing());
     EXPECT_EQ(program.Form1().GetOsKind(), kOsWinXp);
+}
+
+TEST_F(Start, OnlyWindows9xGetsTheLanguageDialogs) {
+    for (OsKind kind : {kOsWin9x, kOsWinXp}) {
+        AppFixture f;
+        TForm1& main = f.Started(kind);
+        Program& program = *f.program;
+        EXPECT_EQ(program.Form2() != nullptr, kind == kOsWin9x);
+        EXPECT_EQ(program.Form5().CreateLanguageCheckBox().Visible(), kind == kOsWin9x);
+        main.Button10.Click();  // BG Lang
+        EXPECT_EQ(f.backend.modalLog, kind == kOsWin9x ? std::vector<std::string>{"Form2"} : std::vector<std::string>{});
+        main.Button3.Click();  // Wizard: posted, shown when the loop gets to it
+        f.backend.ProcessMessages();
+        EXPECT_EQ(f.backend.modalLog.back(), "Form5");
+    }
 }
 
 }  // namespace

@@ -102,5 +102,26 @@ TEST_F(Model, AnErrorEndsTheWholeUserActionAtItsStep) {
     EXPECT_FALSE(app.InCommand());
 }
 
+TEST_F(Model, EachActionInAModalFormIsACommandOfItsOwn) {
+    Form dialog{app, "Dialog"};
+    Button failing{&dialog, "failing"}, opener{&form, "opener"};
+    std::vector<std::string> steps;
+    int errors = 0;
+    app.onError = [&](const AppError&) { ++errors; };
+    failing.onClick = [] { throw RegistryError("locked"); };
+    opener.onClick = [&] {
+        dialog.ShowModal();
+        steps.push_back("after the dialog");
+    };
+    backend.modalScripts["Dialog"] = [&](Form&) {
+        failing.Click();
+        steps.push_back("dialog still running");
+    };
+    opener.Click();
+    EXPECT_EQ(errors, 1);
+    EXPECT_EQ(steps, (std::vector<std::string>{"dialog still running", "after the dialog"}));
+    EXPECT_FALSE(dialog.IsModal());
+}
+
 }  // namespace
 }  // namespace tastavia::ui

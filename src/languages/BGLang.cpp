@@ -1,0 +1,171 @@
+#include "languages/BGLang.h"
+
+#include <algorithm>
+
+#include "languages/Languages.h"
+#include "platform/RegistryTree.h"
+#include "registry/Catalogue.h"
+#include "ui/Application.h"
+
+namespace tastavia {
+
+namespace {
+
+constexpr int kLanguageColumnWidth = 180;
+const char* const kBaseLanguage = "Bulgarian";  // compared case-sensitively
+
+void Setup(ui::Widget& w, const char* caption, int left, int top, int width, int height, const char* hint) {
+    w.SetCaption(caption);
+    w.SetBounds(left, top, width, height);
+    w.SetHint(hint);
+    w.SetTabStop(true);
+}
+
+}  // namespace
+
+TForm2::TForm2(ui::Application& app, Platform& platform, TForm3& editor)
+    : Form(app, "Form2"), platform_(platform), editor_(editor) {
+    CreateControls();
+    if (std::optional<std::string_view> wallpaper = platform_.resources.Bitmap("WALLPAPER"))
+        ListView1.SetBackground(std::string(*wallpaper));
+}
+
+void TForm2::CreateControls() {
+    SetCaption("BG Languges Modify");
+    SetClientSize(420, 250);
+    borderStyle = ui::BorderStyle::Dialog;
+
+    ListView1.SetBounds(8, 8, 404, 201);
+    ListView1.showColumnHeaders = true;
+    ListView1.AddColumn({"Language", kLanguageColumnWidth, ui::Alignment::Left});
+    ListView1.AddColumn({"Default Layout", ListView1.ClientWidth() - kLanguageColumnWidth, ui::Alignment::Right});
+    ListView1.SetTabStop(true);
+    ListView1.onSelectItem = [this](int, bool) { ListView1SelectItem(); };
+    ListView1.onCustomDraw = [this] { ListView1CustomDraw(); };
+
+    Setup(Button2, "Add New...", 8, 217, 75, 25, "Adds new Bulgarian Language");
+    Setup(Button5, "Edit...", 88, 217, 75, 25, "Edits selected Languge");
+    Setup(Button3, "Delete", 168, 217, 75, 25, "Deletes selected Language");
+    Setup(Button4, "Refresh", 248, 217, 75, 25, "Refresh list of Languges");
+    Setup(Button1, "Close", 337, 217, 75, 25, "Closes this window");
+    Button1.isCancel = true;
+    Button1.onClick = [this] { Button1Click(); };
+    Button2.onClick = [this] { Button2Click(); };
+    Button3.onClick = [this] { Button3Click(); };
+    Button4.onClick = [this] { Button4Click(); };
+    Button5.onClick = [this] { Button5Click(); };
+    Button3.SetEnabled(false);
+    Button5.SetEnabled(false);
+}
+
+void TForm2::ListView1CustomDraw() {
+    ListView1.SetColumnWidth(1, std::max(0, ListView1.ClientWidth() - kLanguageColumnWidth));
+}
+
+std::vector<std::string> TForm2::PreloadedIds() {
+    Registry& registry = platform_.registry;
+    std::vector<std::string> ids;
+    if (auto preload = registry.Open(RootKey::Users, kPreloadKey, false)) ids = preload->SubKeyNames();
+    // A slot that cannot be opened stands for itself.
+    for (std::string& id : ids)
+        if (auto slot = registry.Open(RootKey::Users, std::string(kPreloadKey) + "\\" + id, false))
+            id = slot->ReadString("");
+    return ids;
+}
+
+void TForm2::FillLanguageList() {
+    ListView1.BeginUpdate();
+    struct EndUpdate {
+        ui::ListView& list;
+        ~EndUpdate() { list.EndUpdate(); }
+    } endUpdate{ListView1};
+    ListView1.Clear();
+    rows_.clear();
+
+    Registry& registry = platform_.registry;
+    for (const LocaleLanguage& language : BulgarianLanguages(registry)) {
+        LanguageRow row;
+        row.name = language.name;
+        row.id = language.id;
+        row.base = language.name == kBaseLanguage;
+        ListView1.AddItem(row.base ? row.name + " - [BASE]" : row.name);
+        rows_.push_back(std::move(row));
+    }
+
+    for (std::size_t i = 0; i < rows_.size(); ++i) {
+        LanguageRow& row = rows_[i];
+        std::string layout = "N/A";
+        if (auto key = registry.Open(RootKey::LocalMachine, kKeyboardLayoutsKey + row.id, false)) {
+            row.layoutText = key->ReadString("layout text");
+            row.layoutFile = key->ReadString("layout file");
+            layout = row.layoutText + " - (" + row.layoutFile + ")";
+        }
+        ListView1.SetSubItem(static_cast<int>(i), 0, layout);
+    }
+
+    const std::vector<std::string> preloaded = PreloadedIds();
+    for (std::size_t i = 0; i < rows_.size(); ++i) {
+        LanguageRow& row = rows_[i];
+        bool listed = std::any_of(preloaded.begin(), preloaded.end(),
+                                  [&row](const std::string& id) { return SameKeyName(id, row.id); });
+        if (!listed) continue;
+        row.inUse = true;
+        const int index = static_cast<int>(i);
+        ListView1.SetItemCaption(index, ListView1.Item(index).caption + (row.base ? "[IN USE]" : " - [IN USE]"));
+    }
+    ListView1SelectItem();  // clearing the list dropped the selection without a word
+}
+
+const LanguageRow* TForm2::SelectedUnlocked() const {
+    const int selected = ListView1.Selected();
+    if (selected < 0 || static_cast<std::size_t>(selected) >= rows_.size()) return nullptr;
+    const LanguageRow& row = rows_[static_cast<std::size_t>(selected)];
+    return row.Locked() ? nullptr : &row;
+}
+
+void TForm2::ListView1SelectItem() {
+    const bool editable = SelectedUnlocked() != nullptr;
+    Button5.SetEnabled(editable);
+    Button3.SetEnabled(editable);
+}
+
+std::string TForm2::FindLanguageId(const std::string& name) {
+    FillLanguageList();
+    const std::string wanted = UpperCase1251(name);
+    std::string id;
+    for (std::size_t i = 0; i < rows_.size(); ++i)
+        if (UpperCase1251(ListView1.Item(static_cast<int>(i)).caption) == wanted) id = rows_[i].id;
+    return id;
+}
+
+void TForm2::Button2Click() {
+    editor_.PrepareNewLanguage();
+    editor_.ShowModal();
+    FillLanguageList();
+}
+
+void TForm2::Button5Click() {
+    const LanguageRow* row = SelectedUnlocked();
+    if (!row) return;
+    const std::string id = row->id;
+    if (editor_.OpenLanguageForEdit(id)) editor_.ShowModal();
+    FillLanguageList();
+}
+
+void TForm2::RemoveLanguage() {
+    const LanguageRow* row = SelectedUnlocked();
+    if (!row) return;
+    const std::string id = row->id;
+    ui::Dialogs& dialogs = GetApplication().GetDialogs();
+    if (dialogs.ShowMessage(ui::MessageKind::Confirmation, ui::MessageButtons::YesNo,
+                            "Are you sure you want to remove this language?") != ui::Answer::Yes)
+        return;
+    auto locale = platform_.registry.Open(RootKey::LocalMachine, kLocaleKey, false);
+    if (locale && locale->DeleteValue(id))
+        dialogs.Information("Language successfuly removed!");
+    else
+        dialogs.Error("Can't modify registry settings! Language not removed!");
+    FillLanguageList();
+}
+
+}  // namespace tastavia

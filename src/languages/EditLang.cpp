@@ -1,0 +1,234 @@
+#include "languages/EditLang.h"
+
+#include "languages/Languages.h"
+#include "platform/Errors.h"
+#include "platform/RegistryTree.h"
+#include "registry/Catalogue.h"
+#include "registry/Installer.h"
+#include "ui/Application.h"
+
+namespace tastavia {
+
+namespace {
+
+constexpr int kLastLanguageNumber = 9999;  // ids keep 8 characters
+
+const char* const kNone = "N/A";
+const char* const kNameTaken = "This Language already exists! Choose another Languge name!";
+const char* const kNoLayout = "No valid layout selected!";
+const char* const kMainLayout =
+    "You selected the Main Bulgarian layout! It is reserved for original Bulgarian languge! It is default for all "
+    "Bulgarian languages which have not have layout by default! Choose another layout or 'N/A'!";
+const char* const kLayoutUsed = "This layout is already used by other languge! Choose another layout or 'N/A'!";
+const char* const kNoChanges = "No changes was made!";
+const char* const kSaved = "Language successful saved!";
+const char* const kCreated = "New Language successful created!";
+
+void Setup(ui::Widget& w, const char* caption, int left, int top, int width, int height, const char* hint = "") {
+    w.SetCaption(caption);
+    w.SetBounds(left, top, width, height);
+    w.SetHint(hint);
+}
+
+}  // namespace
+
+std::string LayoutChoice::Caption() const {
+    if (IsNone()) return text;
+    std::string caption = text + " - (" + file + ")";
+    if (mainBase) caption += " - [BASE]*";
+    if (latinBase) caption += " - [BASE]";
+    if (inUse) caption += "*";
+    return caption;
+}
+
+TForm3::TForm3(ui::Application& app, Platform& platform) : Form(app, "Form3"), platform_(platform) {
+    CreateControls();
+    if (std::optional<std::string_view> wallpaper = platform_.resources.Bitmap("WALLPAPER"))
+        ListView1.SetBackground(std::string(*wallpaper));
+}
+
+void TForm3::CreateControls() {
+    SetCaption("Add New Language");
+    SetClientSize(330, 330);
+    borderStyle = ui::BorderStyle::Dialog;
+
+    Setup(Label1, "Language:", 8, 12, 51, 13);
+    Setup(Edit1, "", 64, 8, 258, 21);
+    Edit1.SetTabStop(true);
+    Setup(Label2, "Layout:", 8, 40, 36, 13);
+    Setup(Edit2, "", 64, 36, 258, 21);
+    Edit2.SetReadOnly(true);  // read-only edits are drawn grey
+
+    ListView1.SetBounds(8, 64, 314, 225);
+    ListView1.showColumnHeaders = false;
+    ListView1.AddColumn({"", ListView1.ClientWidth(), ui::Alignment::Left});
+    ListView1.SetTabStop(true);
+    ListView1.onSelectItem = [this](int, bool) { ListView1SelectItem(); };
+    ListView1.onCustomDraw = [this] { ListView1CustomDraw(); };
+
+    Setup(Label3, "* Not allowed or already in use!", 8, 302, 160, 13);
+    Setup(Button1, "Save", 176, 297, 70, 25, "Saves maked changes");
+    Setup(Button2, "Cancel", 252, 297, 70, 25, "Closes this window");
+    Button2.isCancel = true;
+    Button1.SetTabStop(true);
+    Button2.SetTabStop(true);
+    Button1.onClick = [this] { Button1Click(); };
+    Button2.onClick = [this] { Button2Click(); };
+}
+
+void TForm3::ListView1CustomDraw() { ListView1.SetColumnWidth(0, ListView1.ClientWidth()); }
+
+void TForm3::ListView1SelectItem() {
+    int index = ListView1.Selected();
+    if (index >= 0 && static_cast<std::size_t>(index) < choices_.size())
+        Edit2.SetText(choices_[static_cast<std::size_t>(index)].text);
+}
+
+void TForm3::FillLayoutChoices() {
+    choices_.clear();
+    ListView1.BeginUpdate();
+    struct EndUpdate {
+        ui::ListView& list;
+        ~EndUpdate() { list.EndUpdate(); }
+    } endUpdate{ListView1};
+    ListView1.Clear();
+
+    Registry& registry = platform_.registry;
+    std::vector<std::string> names;
+    if (auto layouts = registry.Open(RootKey::LocalMachine, kKeyboardLayoutsKey, false)) names = layouts->SubKeyNames();
+    auto locale = registry.Open(RootKey::LocalMachine, kLocaleKey, false);
+
+    auto add = [this](LayoutChoice choice) {
+        ListView1.AddItem(choice.Caption());
+        choices_.push_back(std::move(choice));
+    };
+    LayoutChoice none;
+    none.text = kNone;
+    add(none);
+    for (const std::string& name : names) {
+        if (!IsBulgarianId(name)) continue;
+        auto key = registry.Open(RootKey::LocalMachine, kKeyboardLayoutsKey + name, false);
+        if (!key) continue;
+        LayoutChoice choice;
+        choice.text = key->ReadString("layout text");
+        choice.file = key->ReadString("layout file");
+        choice.keyName = name;
+        const std::string upper = UpperAscii(choice.text);
+        choice.mainBase = upper == "BULGARIAN";
+        choice.latinBase = upper == "BULGARIAN (LATIN)";
+        choice.inUse = !choice.mainBase && locale && locale->HasValue(name);
+        add(std::move(choice));
+    }
+}
+
+void TForm3::SelectChoice(int index) {
+    ListView1.SetSelected(index);
+    ListView1.MakeVisible(index);
+    Edit1.SetFocus();  // the name is what one types first
+}
+
+void TForm3::PrepareNewLanguage() {
+    SetCaption("Add New Language");
+    IsEditing = false;
+    FillLayoutChoices();
+    EditedLanguageId.clear();
+    Edit1.SetText("New Language");
+    SelectChoice(0);
+}
+
+bool TForm3::OpenLanguageForEdit(const std::string& languageId) {
+    SetCaption("Edit Language");
+    IsEditing = true;
+    FillLayoutChoices();
+    EditedLanguageId = languageId;
+    auto locale = platform_.registry.Open(RootKey::LocalMachine, kLocaleKey, false);
+    if (!locale || !locale->HasValue(languageId)) return false;
+    Edit1.SetText(locale->ReadString(languageId));
+
+    int current = 0;
+    for (std::size_t i = 1; i < choices_.size(); ++i)
+        if (SameKeyName(choices_[i].keyName, languageId)) {
+            current = static_cast<int>(i);
+            break;
+        }
+    LayoutChoice& own = choices_[static_cast<std::size_t>(current)];
+    // A language's own default layout is not in use for itself.
+    if (!own.IsNone() && own.inUse) {
+        own.inUse = false;
+        ListView1.SetItemCaption(current, own.Caption());
+    }
+    SelectChoice(current);
+    return true;
+}
+
+std::string TForm3::Outcome(bool silent, char digit, ui::MessageKind kind, const std::string& message) {
+    if (!silent) GetApplication().GetDialogs().ShowMessage(kind, ui::MessageButtons::Ok, message);
+    return std::string(1, digit) + message;
+}
+
+int TForm3::ChosenEntry() const {
+    for (std::size_t i = 0; i < choices_.size(); ++i)
+        if (choices_[i].text == Edit2.Text()) return static_cast<int>(i);
+    return -1;
+}
+
+std::string TForm3::FreeLanguageId() {
+    auto locale = platform_.registry.Open(RootKey::LocalMachine, kLocaleKey, false);
+    for (int n = 1; n <= kLastLanguageNumber; ++n) {
+        std::string id = LayoutKeyName(n);
+        if (!locale || !locale->HasValue(id)) return id;
+    }
+    return "";
+}
+
+std::string TForm3::SaveLanguage(bool silent) {
+    using ui::MessageKind;
+    const std::string name = Edit1.Text();
+
+    bool nameChanged = true;
+    for (const LocaleLanguage& language : BulgarianLanguages(platform_.registry)) {
+        if (language.name != name) continue;
+        // In add mode every language of that name is another one.
+        if (!IsEditing || !SameKeyName(language.id, EditedLanguageId))
+            return Outcome(silent, '2', MessageKind::Error, kNameTaken);
+        nameChanged = false;
+        break;
+    }
+
+    if (!IsEditing) {
+        EditedLanguageId = FreeLanguageId();
+        if (EditedLanguageId.empty()) return "1";  // every id is taken: nothing done
+    }
+
+    const int entry = ChosenEntry();
+    if (entry < 0) return Outcome(silent, '4', MessageKind::Error, kNoLayout);
+    const LayoutChoice choice = choices_[static_cast<std::size_t>(entry)];
+    if (choice.mainBase) return Outcome(silent, '4', MessageKind::Error, kMainLayout);
+    if (choice.inUse) return Outcome(silent, '4', MessageKind::Error, kLayoutUsed);
+
+    auto finish = [&](char digit, const char* message) {
+        std::string status = Outcome(silent, digit, MessageKind::Information, message);
+        Close();
+        return status;
+    };
+    LayoutKeyMover mover(platform_.registry);
+    if (choice.IsNone()) {
+        if (mover.Exists(EditedLanguageId))
+            mover.MoveToFreeNumber(EditedLanguageId);  // the language loses its default layout
+        else if (!nameChanged)
+            return finish('3', kNoChanges);
+    } else if (SameKeyName(choice.keyName, EditedLanguageId)) {
+        if (!nameChanged) return finish('3', kNoChanges);
+    } else {
+        mover.Swap(EditedLanguageId, choice.keyName);
+    }
+
+    if (nameChanged) {
+        auto locale = platform_.registry.Open(RootKey::LocalMachine, kLocaleKey, false);
+        if (!locale) throw RegistryError("Cannot open the locale list");
+        locale->WriteString(EditedLanguageId, name);
+    }
+    return IsEditing ? finish('5', kSaved) : finish('0', kCreated);
+}
+
+}  // namespace tastavia

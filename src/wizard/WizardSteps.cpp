@@ -1,0 +1,170 @@
+// TForm5: the work behind "Finish": applying the chosen layout, installing it through
+// the main window, and adding or changing the language through the language dialogs.
+#include "wizard/Wizard.h"
+
+#include "languages/BGLang.h"
+#include "languages/EditLang.h"
+
+namespace tastavia {
+
+namespace {
+
+const char* const kInvalidFile = "The filename is invalid or there is no such file!";
+const char* const kNoLayout = "N/A";
+const char* const kIndent = "\r    ";
+constexpr std::size_t kReasonLimit = 1000;
+
+char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+}  // namespace
+
+std::string BaseNameOfPath(const std::string& path) {
+    const std::size_t separator = path.find_last_of("\\/:");
+    const std::string fileName = separator == std::string::npos ? path : path.substr(separator + 1);
+    // Up to the first dot; a name without one gives an empty base name.
+    std::size_t dot = fileName.find('.');
+    return dot == std::string::npos ? std::string() : fileName.substr(0, dot);
+}
+
+LayoutNames DeriveLayoutNames(const std::string& baseName, bool win9x) {
+    std::string prefix = baseName.substr(0, 3);
+    for (char& c : prefix) c = LowerAscii(c);
+    return {"Bulgarian (" + baseName + ")", "kbdbu" + prefix + (win9x ? ".kbd" : ".dll")};
+}
+
+std::string ProposeLanguageName(const std::string& layoutName) {
+    std::string start = layoutName.substr(0, 9);
+    for (char& c : start) c = LowerAscii(c);
+    return start == "bulgarian" ? layoutName : "Bulgarian (" + layoutName + ")";
+}
+
+std::string TrimControls(const std::string& text) {
+    auto blank = [](char c) { return static_cast<unsigned char>(c) <= 32; };
+    std::size_t first = 0;
+    std::size_t last = text.size();
+    while (first < last && blank(text[first])) ++first;
+    while (last > first && blank(text[last - 1])) --last;
+    return text.substr(first, last - first);
+}
+
+std::optional<LayoutNames> TForm5::ApplyChosenLayout(const ChoiceControls& choice) {
+    std::string baseName;
+    if (choice.phonetic.Checked()) {
+        mainForm_.Phonetic1Click();
+        baseName = "Phonetic";
+    } else if (choice.bds.Checked()) {
+        mainForm_.BDS1Click();
+        baseName = "BDS";
+    } else {
+        const std::string path = choice.path.Text();
+        if (TrimControls(path).empty() || !files_.Exists(path)) {
+            ShowError(kInvalidFile);
+            return std::nullopt;
+        }
+        mainForm_.ImportLayoutFile(path);
+        baseName = BaseNameOfPath(path);
+    }
+    return DeriveLayoutNames(baseName, isWin9x_);
+}
+
+void TForm5::AddLayoutAndLanguage(const std::optional<LanguageRequest>& language) {
+    // A retry after a failed language step installs nothing a second time.
+    if (!layoutDone_ && !InstallLayout(language)) return;
+    if (!language) {
+        Label20.SetCaption("");
+        ShowPage(kFinishedPage);
+        return;
+    }
+    if (languageDone_) {
+        ShowPage(kFinishedPage);
+        return;
+    }
+    AddLanguage(*language);
+}
+
+bool TForm5::InstallLayout(const std::optional<LanguageRequest>& language) {
+    const std::string status = mainForm_.SaveLayoutToSystem(true);
+    // Nothing done: Save was not allowed, or a replace confirmation was declined.
+    if (status.empty() || status[0] == '1') return false;
+    const std::string name = mainForm_.Edit1.Text();
+    if (status[0] == '2') {
+        Label15.SetCaption("Failed to add layout " + Quoted(name) + "!\rReason: " + status.substr(1, kReasonLimit));
+        Label19.SetCaption("Failed to add layout:" + std::string(kIndent) + name);
+        Label16.SetCaption(language ? "Adding of language " + Quoted(language->name) + " Suspended!" : "");
+        Label20.SetCaption(language ? "Adding language Suspended:" + std::string(kIndent) + language->name : "");
+        ShowPage(kErrorPage);
+        return false;
+    }
+    const bool replaced = status[0] == '4';
+    // Shown only when the language step after it fails.
+    Label15.SetCaption(std::string(replaced ? "Successful replaced layout " : "Successful added layout ") +
+                       Quoted(name) + "!");
+    Label16.SetCaption("");
+    Label19.SetCaption(std::string(replaced ? "Successful replaced layout:" : "Successful added layout:") + kIndent +
+                       name);
+    Label20.SetCaption("");
+    layoutDone_ = true;
+    return true;
+}
+
+void TForm5::AddLanguage(const LanguageRequest& language) {
+    const std::string& name = language.name;
+    if (!languageList_ || !languageEditor_) {
+        LanguageFailed(name, "Unknown Error");
+        return;
+    }
+    TForm3& editor = *languageEditor_;
+    if (language.replace) {
+        const std::string id = languageList_->FindLanguageId(name);
+        if (id.empty() || !editor.OpenLanguageForEdit(id)) {
+            LanguageFailed(name, "Registry Error  " + id);
+            return;
+        }
+    } else {
+        editor.PrepareNewLanguage();
+        editor.LanguageField().SetText(name);
+    }
+    editor.LayoutField().SetText(language.defaultLayout);
+    const std::string status = editor.SaveLanguage(true);
+    const char outcome = status.empty() ? '1' : status[0];
+
+    const char* done = nullptr;
+    switch (outcome) {
+        case '0': done = "Successful Added language:"; break;
+        case '3': done = "No changes was made on language:"; break;
+        case '5': done = "Successful Replaced language:"; break;
+        case '2':
+            // The name is taken: change that language instead.
+            if (!language.replace) {
+                AddLayoutAndLanguage(LanguageRequest{name, language.defaultLayout, true});
+                return;
+            }
+            break;
+        case '4':
+            // The layout cannot be its default: the language goes without one.
+            if (language.defaultLayout != kNoLayout) {
+                AddLayoutAndLanguage(LanguageRequest{name, kNoLayout, false});
+                return;
+            }
+            break;
+        default: break;
+    }
+    if (!done) {
+        LanguageFailed(name, "Unknown Error");
+        return;
+    }
+    Label20.SetCaption(done + std::string(kIndent) + name);
+    Label16.SetCaption("");
+    languageDone_ = true;
+    ShowPage(kFinishedPage);
+}
+
+void TForm5::LanguageFailed(const std::string& name, const std::string& reason) {
+    Label16.SetCaption("Failed to add Language " + Quoted(name) + "!\rReason: " + reason);
+    Label20.SetCaption("Failed to add Language:" + std::string(kIndent) + name);
+    ShowPage(kErrorPage);
+}
+
+}  // namespace tastavia
