@@ -5,14 +5,11 @@
 
 namespace tastavia {
 
+using ui::Setup;
+
 namespace {
 
 constexpr std::size_t kVersionTextLimit = 100;  // of the part after "Version "
-
-void Setup(ui::Widget& w, const char* caption, int left, int top, int width, int height) {
-    w.SetCaption(caption);
-    w.SetBounds(left, top, width, height);
-}
 
 }  // namespace
 

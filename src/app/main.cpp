@@ -7,6 +7,8 @@
 
 namespace tastavia {
 
+using ui::Setup;
+
 namespace {
 
 constexpr int kClientWidth = 592;
@@ -17,12 +19,6 @@ constexpr int kLastChar = 255;
 const char* const kShiftHint = "Shows key meaning when \"Shift\" key is pressed";
 const char* const kCapsSensHint = "Shows \"Caps Lock\" sensetivity for current key";
 const char* const kIniFilter = "Ini Files|*.ini|All Files|*";
-
-void Setup(ui::Widget& w, const char* caption, int left, int top, int width, int height, const char* hint = "") {
-    w.SetCaption(caption);
-    w.SetBounds(left, top, width, height);
-    w.SetHint(hint);
-}
 
 }  // namespace
 

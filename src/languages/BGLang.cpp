@@ -14,10 +14,9 @@ namespace {
 constexpr int kLanguageColumnWidth = 180;
 const char* const kBaseLanguage = "Bulgarian";  // compared case-sensitively
 
-void Setup(ui::Widget& w, const char* caption, int left, int top, int width, int height, const char* hint) {
-    w.SetCaption(caption);
-    w.SetBounds(left, top, width, height);
-    w.SetHint(hint);
+// The dialog's buttons: placed, with a hint, reachable with Tab.
+void SetupButton(ui::Widget& w, const char* caption, int left, int top, int width, int height, const char* hint) {
+    ui::Setup(w, caption, left, top, width, height, hint);
     w.SetTabStop(true);
 }
 
@@ -43,11 +42,11 @@ void TForm2::CreateControls() {
     ListView1.onSelectItem = [this](int, bool) { ListView1SelectItem(); };
     ListView1.onCustomDraw = [this] { ListView1CustomDraw(); };
 
-    Setup(Button2, "Add New...", 8, 217, 75, 25, "Adds new Bulgarian Language");
-    Setup(Button5, "Edit...", 88, 217, 75, 25, "Edits selected Languge");
-    Setup(Button3, "Delete", 168, 217, 75, 25, "Deletes selected Language");
-    Setup(Button4, "Refresh", 248, 217, 75, 25, "Refresh list of Languges");
-    Setup(Button1, "Close", 337, 217, 75, 25, "Closes this window");
+    SetupButton(Button2, "Add New...", 8, 217, 75, 25, "Adds new Bulgarian Language");
+    SetupButton(Button5, "Edit...", 88, 217, 75, 25, "Edits selected Languge");
+    SetupButton(Button3, "Delete", 168, 217, 75, 25, "Deletes selected Language");
+    SetupButton(Button4, "Refresh", 248, 217, 75, 25, "Refresh list of Languges");
+    SetupButton(Button1, "Close", 337, 217, 75, 25, "Closes this window");
     Button1.isCancel = true;
     Button1.onClick = [this] { Button1Click(); };
     Button2.onClick = [this] { Button2Click(); };

@@ -9,6 +9,8 @@
 
 namespace tastavia {
 
+using ui::Setup;
+
 namespace {
 
 constexpr int kLastLanguageNumber = 9999;  // ids keep 8 characters
@@ -23,12 +25,6 @@ const char* const kLayoutUsed = "This layout is already used by other languge! C
 const char* const kNoChanges = "No changes was made!";
 const char* const kSaved = "Language successful saved!";
 const char* const kCreated = "New Language successful created!";
-
-void Setup(ui::Widget& w, const char* caption, int left, int top, int width, int height, const char* hint = "") {
-    w.SetCaption(caption);
-    w.SetBounds(left, top, width, height);
-    w.SetHint(hint);
-}
 
 }  // namespace
 

@@ -98,4 +98,11 @@ void Widget::Fire(const std::function<void()>& handler) {
         handler();
 }
 
+void Setup(Widget& widget, const std::string& caption, int left, int top, int width, int height,
+           const std::string& hint) {
+    widget.SetCaption(caption);
+    widget.SetBounds(left, top, width, height);
+    widget.SetHint(hint);
+}
+
 }  // namespace tastavia::ui

@@ -87,4 +87,8 @@ private:
     Peer* peer_ = nullptr;
 };
 
+// Caption, place and hint in one call, as the windows lay out their controls.
+void Setup(Widget& widget, const std::string& caption, int left, int top, int width, int height,
+           const std::string& hint = "");
+
 }  // namespace tastavia::ui

@@ -7,6 +7,8 @@
 
 namespace tastavia {
 
+using ui::Setup;
+
 namespace {
 
 constexpr int kClientWidth = 480;
@@ -18,11 +20,6 @@ constexpr int kOptionWidth = kPageWidth - 40;
 
 const char* const kChooseLayoutHeading = "Choose which layout to add";
 const char* const kChooseLayoutText = "Choose one of the ready configurations or select ini file.";
-
-void Setup(ui::Widget& w, const char* caption, int left, int top, int width, int height) {
-    w.SetCaption(caption);
-    w.SetBounds(left, top, width, height);
-}
 
 // Headings stand out; longer texts wrap within the page.
 void Heading(ui::Label& label, const char* caption) {
