@@ -4,6 +4,7 @@
 #include "layout/LayoutIni.h"
 #include "platform/Errors.h"
 #include "ui/Application.h"
+#include "ui/Wallpaper.h"
 
 namespace tastavia {
 
@@ -37,10 +38,8 @@ TForm1::TForm1(ui::Application& app, Platform& platform)
     app.onError = [](const AppError&) {};
     listMouseGate_ = true;
     ListView1.mouseFilter = [this](ui::MouseButton) { return listMouseGate_; };
-    if (std::optional<std::string_view> wallpaper = platform_.resources.Bitmap("WALLPAPER")) {
-        ListView1.SetBackground(std::string(*wallpaper));
-        ListView2.SetBackground(std::string(*wallpaper));
-    }
+    ui::ShowWallpaper(platform_.resources, ListView1);
+    ui::ShowWallpaper(platform_.resources, ListView2);
     bdsPath_.clear();
     phoneticPath_.clear();
 

@@ -6,6 +6,7 @@
 #include "platform/RegistryTree.h"
 #include "registry/Catalogue.h"
 #include "ui/Application.h"
+#include "ui/Wallpaper.h"
 
 namespace tastavia {
 
@@ -25,8 +26,7 @@ void SetupButton(ui::Widget& w, const char* caption, int left, int top, int widt
 TForm2::TForm2(ui::Application& app, Platform& platform, TForm3& editor)
     : Form(app, "Form2"), platform_(platform), editor_(editor) {
     CreateControls();
-    if (std::optional<std::string_view> wallpaper = platform_.resources.Bitmap("WALLPAPER"))
-        ListView1.SetBackground(std::string(*wallpaper));
+    ui::ShowWallpaper(platform_.resources, ListView1);
 }
 
 void TForm2::CreateControls() {

@@ -6,6 +6,7 @@
 #include "registry/Catalogue.h"
 #include "registry/Installer.h"
 #include "ui/Application.h"
+#include "ui/Wallpaper.h"
 
 namespace tastavia {
 
@@ -39,8 +40,7 @@ std::string LayoutChoice::Caption() const {
 
 TForm3::TForm3(ui::Application& app, Platform& platform) : Form(app, "Form3"), platform_(platform) {
     CreateControls();
-    if (std::optional<std::string_view> wallpaper = platform_.resources.Bitmap("WALLPAPER"))
-        ListView1.SetBackground(std::string(*wallpaper));
+    ui::ShowWallpaper(platform_.resources, ListView1);
 }
 
 void TForm3::CreateControls() {
