@@ -37,13 +37,13 @@ std::string VersionText(const OsVersionInfo& v) {
     return "Version " + text.substr(0, kVersionTextLimit);
 }
 
-TForm4::TForm4(ui::Application& app, TForm1& mainForm, Platform& platform)
-    : Form(app, "Form4"), mainForm_(mainForm) {
+TForm4::TForm4(ui::Application& app, TForm1& mainForm, Session& session, Platform& platform)
+    : Form(app, "Form4"), mainForm_(mainForm), session_(session) {
     CreateControls();
     if (std::optional<std::string_view> jpeg = platform.resources.RcData("BANNER"))
         if (std::optional<ui::Picture> picture = ui::DecodeJpeg(*jpeg)) Image1.SetPicture(std::move(*picture));
     Detect(platform.osVersion.Get());
-    mainForm_.SetOsKind(kOsUnchosen);
+    session_.osKind = kOsUnchosen;
 }
 
 void TForm4::CreateControls() {
@@ -112,7 +112,7 @@ void TForm4::RadioButton2Click() {
 
 void TForm4::Button1Click() {
     OsKind kind = RadioButton1.Checked() ? kOsWin9x : RadioButton2.Checked() ? kOsWin2000 : kOsWinXp;
-    mainForm_.SetOsKind(kind);
+    session_.osKind = kind;
     if (CheckBox1.Checked()) GetApplication().Post(mainForm_, kRequestMessage, kRequestWizard, 0);
     mainForm_.EditorStartup();
     // From now on the dialog only tells what was chosen.

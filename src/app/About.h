@@ -20,7 +20,7 @@ std::string VersionText(const OsVersionInfo& version);
 
 class TForm4 : public ui::Form {
 public:
-    TForm4(ui::Application& app, TForm1& mainForm, Platform& platform);
+    TForm4(ui::Application& app, TForm1& mainForm, Session& session, Platform& platform);
 
     ui::Panel Panel1{this, "Panel1"};
     ui::Image Image1{&Panel1, "Image1"};
@@ -50,6 +50,7 @@ private:
     void Detect(const OsVersionInfo& version);
 
     TForm1& mainForm_;
+    Session& session_;
 };
 
 }  // namespace tastavia

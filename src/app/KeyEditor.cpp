@@ -3,24 +3,13 @@
 // from the working layout file.
 #include "app/main.h"
 
+#include "app/GuardScope.h"
+
 namespace tastavia {
 
 namespace {
 
 constexpr int kFirstListChar = 32;
-
-// Sets a guard for as long as it lives, so that an error cannot leave it set.
-class GuardScope {
-public:
-    explicit GuardScope(bool& guard) : guard_(guard), previous_(guard) { guard_ = true; }
-    ~GuardScope() { guard_ = previous_; }
-    GuardScope(const GuardScope&) = delete;
-    GuardScope& operator=(const GuardScope&) = delete;
-
-private:
-    bool& guard_;
-    bool previous_;
-};
 
 }  // namespace
 

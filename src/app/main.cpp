@@ -23,16 +23,13 @@ const char* const kIniFilter = "Ini Files|*.ini|All Files|*";
 
 }  // namespace
 
-TForm1::TForm1(ui::Application& app, Platform& platform)
-    : Form(app, "Form1"), platform_(platform), layout_(platform.files, platform.clock, platform.resources) {
+TForm1::TForm1(ui::Application& app, Platform& platform, const Session& session)
+    : Form(app, "Form1"),
+      platform_(platform),
+      session_(session),
+      layout_(platform.files, platform.clock, platform.resources),
+      installer_(platform.registry, platform.files) {
     CreateControls();
-    CatalogueView view{ListView2, Edit1, Edit2, Button5, Button4, Button9};
-    catalogue_ = std::make_unique<Catalogue>(
-        platform_.registry, view, [this] { return GetOsKind(); }, [this] { return !layout_.WorkingPath().empty(); });
-    installer_ = std::make_unique<Installer>(Installer::Context{
-        platform_.registry, platform_.files, app.GetDialogs(), *catalogue_, view, layout_,
-        [this]() -> const std::string& { return systemDirectory_; },
-        [this](const std::string& path) { OpenWorkingFileChecked(path); }});
 
     // Errors no command catches end the command without a word.
     app.onError = [](const AppError&) {};
@@ -185,9 +182,10 @@ ui::SpeedButton& TForm1::KeyButton(int number) {
 }
 
 void TForm1::EditorStartup() {
-    const OsKind kind = GetOsKind();
-    Button10.SetEnabled(kind == kOsWin9x);
-    systemDirectory_ = platform_.files.WindowsDirectory() + (kind == kOsWin9x ? "\\system\\" : "\\system32\\");
+    const bool win9x = session_.IsWin9x();
+    layout_.SetOsKind(session_.osKind);
+    Button10.SetEnabled(win9x);
+    systemDirectory_ = platform_.files.WindowsDirectory() + (win9x ? "\\system\\" : "\\system32\\");
     layout_.SetTempDirectory(platform_.files.TempPath());
 
     bdsPath_ = layout_.MakeTempFileName("BDS");
@@ -244,7 +242,7 @@ void TForm1::EnableEditor() {
 
 void TForm1::Button6Click() {
     Edit1.SetText("Bulgarian (New)");
-    Edit2.SetText(GetOsKind() == kOsWin9x ? "kbdbunew.kbd" : "kbdbunew.dll");
+    Edit2.SetText(session_.IsWin9x() ? "kbdbunew.kbd" : "kbdbunew.dll");
     OpenWorkingFileChecked(kTemplateMarker);
     RecolourCapsView();
 }

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "layout/Session.h"
 #include "layout/WorkingLayout.h"
 #include "platform/Platform.h"
 #include "registry/Catalogue.h"
@@ -28,7 +29,7 @@ constexpr ui::Color kCapsSensitiveColor = ui::Rgb(255, 0, 0);
 
 class TForm1 : public ui::Form {
 public:
-    TForm1(ui::Application& app, Platform& platform);
+    TForm1(ui::Application& app, Platform& platform, const Session& session);
     ~TForm1() override;
 
     // The 48 key buttons are SpeedButton1..SpeedButton48; 49..53 the toggles.
@@ -64,8 +65,6 @@ public:
     ui::SpeedButton& KeyButton(int number);
     void RefreshKeyCaptions(ShiftState shift);
 
-    OsKind GetOsKind() const { return layout_.GetOsKind(); }
-    void SetOsKind(OsKind kind) { layout_.SetOsKind(kind); }
     WorkingLayout& Layout() { return layout_; }
     ShiftState EditorShift() const;
     KeyNumber CurrentKey() const { return currentKey_; }
@@ -91,18 +90,27 @@ public:
     void Button6Click();
     void Button7Click();
     void Button10Click();
-    // The catalogue and installing, loading and removing layouts.
-    void Button4Click() { installer_->Button4Click(); }
-    void Button5Click() { installer_->Button5Click(); }
-    void Button8Click() { catalogue_->Button8Click(); }
-    void Button9Click() { installer_->Button9Click(); }
-    void Edit1Change() { catalogue_->Edit1Change(); }
-    void ListView2SelectItem() { catalogue_->ListView2SelectItem(); }
-    void ListView2CustomDraw() { catalogue_->ListView2CustomDraw(); }
-    void FillLayoutList() { catalogue_->FillLayoutList(); }
-    void UpdateLayoutButtons() { catalogue_->UpdateLayoutButtons(); }
-    std::string SaveLayoutToSystem(bool silent) { return installer_->SaveLayoutToSystem(silent); }
-    Catalogue& GetCatalogue() { return *catalogue_; }
+    // The installed layout catalogue in ListView2, tied to the Name and File Name fields.
+    void FillLayoutList();
+    void Button8Click();  // Refresh
+    void Edit1Change();   // either field changed
+    void ListView2SelectItem();
+    void UpdateLayoutButtons();
+    // Load, Save and Delete from a code of '1' (enable), '2' (keep) or else disable.
+    void SetLayoutButtons(const std::string& code);
+    void ListView2CustomDraw();
+    const std::vector<CatalogueRecord>& CatalogueRecords() const { return records_; }
+    // The selected entry's record, or nothing.
+    const CatalogueRecord* SelectedRecord() const;
+    // Installing, loading back and removing layouts. The install status is a digit
+    // telling the outcome and the message an interactive run shows; silent runs show
+    // no outcome box, but confirmations are asked anyway.
+    std::string SaveLayoutToSystem(bool silent);
+    void Button4Click() { SaveLayoutToSystem(false); }
+    void Button5Click();  // Load
+    void Button9Click();  // Delete
+    // Puts names into the Name and File Name fields, as typing them would.
+    void SetLayoutNames(const std::string& name, const std::string& fileName);
     void Button11Click();
     // The INI file dialogs and the import, also for the wizard.
     std::optional<std::string> ChooseIniToLoad();
@@ -136,12 +144,19 @@ private:
     void FillCharacterList();
     // New and loading both end here: a failed open leaves the editor disabled.
     void OpenWorkingFileChecked(const std::string& argument);
+    // A name for Load's copy that is never the open working file's.
+    std::string LoadCopyName();
+    Reply AskUser(Ask buttons, const std::string& question);
+    void Show(const Notice& notice);
 
     Platform& platform_;
+    const Session& session_;
     WorkingLayout layout_;
+    Installer installer_;
     std::array<std::unique_ptr<ui::SpeedButton>, kKeyCount> keyButtons_;
-    std::unique_ptr<Catalogue> catalogue_;
-    std::unique_ptr<Installer> installer_;
+    std::vector<CatalogueRecord> records_;
+    // Set while the catalogue changes the fields or the selection itself.
+    bool selectionGuard_ = false;
     KeyNumber currentKey_ = 0;
     bool charListGuard_ = false;
     bool listMouseGate_ = true;

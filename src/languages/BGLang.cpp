@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "languages/Languages.h"
 #include "platform/RegistryTree.h"
-#include "registry/Catalogue.h"
+#include "registry/LayoutRegistry.h"
+#include "text/Text.h"
 #include "ui/Application.h"
 #include "ui/Wallpaper.h"
 
@@ -64,10 +64,10 @@ void TForm2::ListView1CustomDraw() {
 std::vector<std::string> TForm2::PreloadedIds() {
     Registry& registry = platform_.registry;
     std::vector<std::string> ids;
-    if (auto preload = registry.Open(RootKey::Users, kPreloadKey, false)) ids = preload->SubKeyNames();
+    if (auto preload = registry.Open(RootKey::Users, kUsersPreloadKey, false)) ids = preload->SubKeyNames();
     // A slot that cannot be opened stands for itself.
     for (std::string& id : ids)
-        if (auto slot = registry.Open(RootKey::Users, std::string(kPreloadKey) + "\\" + id, false))
+        if (auto slot = registry.Open(RootKey::Users, std::string(kUsersPreloadKey) + "\\" + id, false))
             id = slot->ReadString("");
     return ids;
 }
@@ -87,17 +87,17 @@ void TForm2::FillLanguageList() {
         row.name = language.name;
         row.id = language.id;
         row.base = language.name == kBaseLanguage;
-        ListView1.AddItem(row.base ? row.name + " - [BASE]" : row.name);
+        ListView1.AddItem(VisibleText(row.name) + (row.base ? " - [BASE]" : ""));
         rows_.push_back(std::move(row));
     }
 
     for (std::size_t i = 0; i < rows_.size(); ++i) {
         LanguageRow& row = rows_[i];
         std::string layout = "N/A";
-        if (auto key = registry.Open(RootKey::LocalMachine, kKeyboardLayoutsKey + row.id, false)) {
-            row.layoutText = key->ReadString("layout text");
-            row.layoutFile = key->ReadString("layout file");
-            layout = row.layoutText + " - (" + row.layoutFile + ")";
+        if (std::optional<InstalledLayout> installed = ReadInstalledLayout(registry, row.id)) {
+            row.layoutText = installed->text;
+            row.layoutFile = installed->file;
+            layout = VisibleText(row.layoutText) + " - (" + VisibleText(row.layoutFile) + ")";
         }
         ListView1.SetSubItem(static_cast<int>(i), 0, layout);
     }

@@ -3,8 +3,8 @@
 #include "languages/Languages.h"
 #include "platform/Errors.h"
 #include "platform/RegistryTree.h"
-#include "registry/Catalogue.h"
-#include "registry/Installer.h"
+#include "registry/LayoutRegistry.h"
+#include "text/Text.h"
 #include "ui/Application.h"
 #include "ui/Wallpaper.h"
 
@@ -31,7 +31,7 @@ const char* const kCreated = "New Language successful created!";
 
 std::string LayoutChoice::Caption() const {
     if (IsNone()) return text;
-    std::string caption = text + " - (" + file + ")";
+    std::string caption = VisibleText(text) + " - (" + VisibleText(file) + ")";
     if (mainBase) caption += " - [BASE]*";
     if (latinBase) caption += " - [BASE]";
     if (inUse) caption += "*";
@@ -90,8 +90,7 @@ void TForm3::FillLayoutChoices() {
     ListView1.Clear();
 
     Registry& registry = platform_.registry;
-    std::vector<std::string> names;
-    if (auto layouts = registry.Open(RootKey::LocalMachine, kKeyboardLayoutsKey, false)) names = layouts->SubKeyNames();
+    const std::vector<InstalledLayout> installed = ReadInstalledLayouts(registry);
     auto locale = registry.Open(RootKey::LocalMachine, kLocaleKey, false);
 
     auto add = [this](LayoutChoice choice) {
@@ -101,18 +100,15 @@ void TForm3::FillLayoutChoices() {
     LayoutChoice none;
     none.text = kNone;
     add(none);
-    for (const std::string& name : names) {
-        if (!IsBulgarianId(name)) continue;
-        auto key = registry.Open(RootKey::LocalMachine, kKeyboardLayoutsKey + name, false);
-        if (!key) continue;
+    for (const InstalledLayout& layout : installed) {
         LayoutChoice choice;
-        choice.text = key->ReadString("layout text");
-        choice.file = key->ReadString("layout file");
-        choice.keyName = name;
-        const std::string upper = UpperAscii(choice.text);
-        choice.mainBase = upper == "BULGARIAN";
-        choice.latinBase = upper == "BULGARIAN (LATIN)";
-        choice.inUse = !choice.mainBase && locale && locale->HasValue(name);
+        choice.text = layout.text;
+        choice.file = layout.file;
+        choice.keyName = layout.keyName;
+        const BaseKind base = BaseKindOf(layout.text);
+        choice.mainBase = base == BaseKind::Main;
+        choice.latinBase = base == BaseKind::Latin;
+        choice.inUse = !choice.mainBase && locale && locale->HasValue(layout.keyName);
         add(std::move(choice));
     }
 }

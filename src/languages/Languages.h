@@ -1,29 +1,11 @@
 #pragma once
-// What the language list and the language editor share: the Bulgarian input languages
-// under the locale list, Windows-1251 upper-casing, and the renames of keyboard-layout
-// keys by which a language gets or loses its default layout.
+// The renames of keyboard-layout keys by which a language gets or loses its default
+// layout.
 #include <string>
-#include <vector>
 
 #include "platform/Registry.h"
 
 namespace tastavia {
-
-extern const char* const kPreloadKey;  // under HKEY_USERS
-
-// Upper-cases Windows-1251 text as a Bulgarian Windows does: ASCII letters, the
-// Cyrillic alphabet and the other Cyrillic letters of the code page.
-std::string UpperCase1251(std::string text);
-
-// One value under the locale list.
-struct LocaleLanguage {
-    std::string id;    // the value name
-    std::string name;  // its data
-};
-
-// The Bulgarian languages in the registry's order; none when the locale list cannot be
-// opened.
-std::vector<LocaleLanguage> BulgarianLanguages(Registry& registry);
 
 // Renames of keys under the keyboard layouts key. A rename happens only when the source
 // exists and the target does not; one that the registry refuses throws RegistryError

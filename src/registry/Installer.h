@@ -1,56 +1,75 @@
 #pragma once
-// Installing the edited layout into the system, loading an installed one back for
-// editing, and removing one: the main window's Save, Load and Delete.
+// Installing the edited layout into the system, copying an installed one back for
+// editing, and removing one. Each operation takes plain values and a hook that asks
+// the user, and returns what to tell the user; it shows nothing itself.
 #include <functional>
-#include <optional>
 #include <string>
 
-#include "layout/WorkingLayout.h"
 #include "platform/Files.h"
 #include "platform/Registry.h"
 #include "registry/Catalogue.h"
-#include "ui/Dialogs.h"
 
 namespace tastavia {
 
-// The string without leading and trailing spaces (code 32 only).
-std::string StripSpaces(const std::string& text);
-// Whether a File Name can only name a file in the system directory: no path, no
-// characters Windows forbids, no device name.
-bool IsPlainFileName(const std::string& name);
-// The layout key name for N: decimal N and "402", padded with "0" to 8 characters.
-std::string LayoutKeyName(int n);
+enum class Ask { OkCancel, YesNo, YesNoCancel };
+enum class Reply { Yes, No, Cancel };  // OK is Yes
+using Confirm = std::function<Reply(Ask buttons, const std::string& question)>;
+
+// What an operation tells the user at its end, if anything.
+struct Notice {
+    enum class Kind { None, Information, Warning, Error };
+    Kind kind = Kind::None;
+    std::string text;
+};
+
+struct InstallRequest {
+    std::string name;             // the Name field as typed
+    std::string fileName;         // the File Name field as typed
+    std::string systemDirectory;  // ends in a backslash
+    std::string workingPath;      // the open working layout file
+    bool replace = false;         // an installed layout matches both fields
+};
+
+// The install status: a digit telling the outcome and the message an interactive run
+// shows: '0' added, '4' replaced, '2' failed, '1' nothing done (no message).
+struct InstallStatus {
+    char digit = '1';
+    std::string message;
+
+    std::string Text() const { return digit + message; }
+    Notice ToNotice() const;
+};
+
+struct RemoveRequest {
+    CatalogueRecord record;       // the selected entry
+    std::string systemDirectory;  // ends in a backslash
+    std::string fileName;         // the File Name field as typed
+};
+
+struct RemoveResult {
+    bool keyRemoved = false;
+    Notice notice;
+};
 
 class Installer {
 public:
-    struct Context {
-        Registry& registry;
-        Files& files;
-        ui::Dialogs& dialogs;
-        Catalogue& catalogue;
-        CatalogueView view;
-        WorkingLayout& layout;
-        std::function<const std::string&()> systemDirectory;
-        // Opens a file as the working layout file, as New does.
-        std::function<void(const std::string&)> openWorkingFile;
-    };
+    Installer(Registry& registry, Files& files) : registry_(registry), files_(files) {}
 
-    explicit Installer(Context context) : c_(std::move(context)) {}
-
-    // Installs the working layout file; the status is a digit telling the outcome and
-    // the message an interactive run shows: "0" added, "4" replaced, "2" failed, "1"
-    // nothing done. Silent runs show no outcome box; confirmations are asked anyway.
-    std::string SaveLayoutToSystem(bool silent);
-    void Button4Click() { SaveLayoutToSystem(false); }
-    void Button5Click();  // Load
-    void Button9Click();  // Delete
+    // Copies the working file into the system directory and, for a new layout,
+    // registers it under the first free layout key. Confirmations are asked through
+    // confirm; a value that cannot be written throws RegistryError.
+    InstallStatus Install(const InstallRequest& request, const Confirm& confirm);
+    // Copies the installed file named fileName to copyPath, writable; a notice of kind
+    // None means the copy is there.
+    Notice CopyForEditing(const std::string& systemDirectory, const std::string& fileName,
+                          const std::string& copyPath);
+    // Removes the entry's registry key and, when the user wants it and the layout is not
+    // BASE, its file.
+    RemoveResult Remove(const RemoveRequest& request, const Confirm& confirm);
 
 private:
-    std::string Outcome(bool silent, char digit, ui::MessageKind kind, const std::string& message);
-    std::optional<std::string> FreeLayoutKeyName();
-    std::string CopyNameFor(const std::string& workingPath);
-
-    Context c_;
+    Registry& registry_;
+    Files& files_;
 };
 
 }  // namespace tastavia

@@ -44,8 +44,8 @@ void Field(ui::Edit& edit, int left, int top, int width) {
 
 }  // namespace
 
-TForm5::TForm5(ui::Application& app, TForm1& mainForm, Platform& platform)
-    : Form(app, "Form5"), mainForm_(mainForm), files_(platform.files) {
+TForm5::TForm5(ui::Application& app, WizardHost& host, const Session& session, Platform& platform)
+    : Form(app, "Form5"), host_(host), session_(session), files_(platform.files) {
     CreateControls();
     CreatePages();
     LoadPicture(platform);
@@ -169,11 +169,11 @@ void TForm5::RadioButton6Click() { ApplyFileRule(AskMeChoice()); }
 void TForm5::RadioButton9Click() { Edit5.SetEnabled(RadioButton9.Checked()); }
 
 void TForm5::Button4Click() {
-    if (std::optional<std::string> path = mainForm_.ChooseIniToLoad()) Edit1.SetText(*path);
+    if (std::optional<std::string> path = host_.ChooseIniToLoad()) Edit1.SetText(*path);
 }
 
 void TForm5::Button5Click() {
-    if (std::optional<std::string> path = mainForm_.ChooseIniToLoad()) Edit2.SetText(*path);
+    if (std::optional<std::string> path = host_.ChooseIniToLoad()) Edit2.SetText(*path);
 }
 
 void TForm5::Button3Click() { Close(); }

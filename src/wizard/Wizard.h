@@ -5,11 +5,12 @@
 #include <optional>
 #include <string>
 
-#include "app/main.h"
+#include "layout/Session.h"
 #include "platform/Platform.h"
 #include "ui/Controls.h"
 #include "ui/Form.h"
 #include "wizard/PageControlEx.h"
+#include "wizard/WizardHost.h"
 
 namespace tastavia {
 
@@ -46,12 +47,10 @@ std::string BaseNameOfPath(const std::string& path);
 LayoutNames DeriveLayoutNames(const std::string& baseName, bool win9x);
 // The layout name itself when it begins with "bulgarian" in any ASCII case.
 std::string ProposeLanguageName(const std::string& layoutName);
-// Without leading and trailing characters of codes 0 to 32.
-std::string TrimControls(const std::string& text);
 
 class TForm5 : public ui::Form {
 public:
-    TForm5(ui::Application& app, TForm1& mainForm, Platform& platform);
+    TForm5(ui::Application& app, WizardHost& host, const Session& session, Platform& platform);
 
     // The language list and editor exist on Windows 9x only; null otherwise.
     void SetLanguageDialogs(TForm2* list, TForm3* editor);
@@ -186,7 +185,8 @@ private:
     void LanguageFailed(const std::string& name, const std::string& reason);
     void ShowError(const std::string& text);
 
-    TForm1& mainForm_;
+    WizardHost& host_;
+    const Session& session_;
     Files& files_;
     TForm2* languageList_ = nullptr;
     TForm3* languageEditor_ = nullptr;

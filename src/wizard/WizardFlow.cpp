@@ -1,6 +1,7 @@
 // TForm5: which page shows, what Back and Next do on each, and starting over.
 #include "wizard/Wizard.h"
 
+#include "text/Text.h"
 #include "ui/Application.h"
 
 namespace tastavia {
@@ -18,7 +19,7 @@ const char* const kEmptyLanguageName = "The name field is empty or it contain in
 
 void TForm5::ResetWizard(bool show) {
     ShowPage(kWelcomePage);  // its Back rule still sees the flags of the previous run
-    isWin9x_ = mainForm_.GetOsKind() == kOsWin9x;
+    isWin9x_ = session_.IsWin9x();
     layoutDone_ = false;
     languageDone_ = false;
 
@@ -44,7 +45,7 @@ void TForm5::ResetWizard(bool show) {
 void TForm5::ShowPage(int page) {
     if (page == kLanguagePage) {
         // Also the way back from page 6 in ask-me mode, when no language was asked for.
-        if (mainForm_.GetOsKind() != kOsWin9x || !RadioButton9.Checked()) {
+        if (!session_.IsWin9x() || !RadioButton9.Checked()) {
             ShowPage(kNamePage);
             return;
         }
@@ -111,18 +112,16 @@ void TForm5::Button2Click() {
 }
 
 void TForm5::NextOnWelcome() {
-    mainForm_.Button6Click();
+    host_.NewLayout();
     ShowPage(RadioButton1.Checked() ? kQuickPage : kChoicePage);
 }
 
 void TForm5::NextOnQuick() {
     std::optional<LayoutNames> names = ApplyChosenLayout(QuickChoice());
     if (!names) return;
-    mainForm_.Edit1.SetText(names->name);
-    mainForm_.Edit2.SetText(names->fileName);
+    host_.SetLayoutNames(names->name, names->fileName);
     if (isWin9x_ && CheckBox1.Checked()) {
-        const std::string name = mainForm_.Edit1.Text();
-        AddLayoutAndLanguage(LanguageRequest{name, InstalledLayoutText()});
+        AddLayoutAndLanguage(LanguageRequest{host_.LayoutName(), InstalledLayoutText()});
     } else {
         AddLayoutAndLanguage(std::nullopt);
     }
@@ -138,17 +137,16 @@ void TForm5::NextOnChoice() {
 
 void TForm5::NextOnName() {
     // The main window's fields take the texts as typed, also when they are refused.
-    mainForm_.Edit1.SetText(Edit3.Text());
-    mainForm_.Edit2.SetText(Edit4.Text());
+    host_.SetLayoutNames(Edit3.Text(), Edit4.Text());
     if (TrimControls(Edit3.Text()).empty() || TrimControls(Edit4.Text()).empty()) {
         ShowError(kEmptyNames);
         return;
     }
-    if (!mainForm_.Button4.Enabled()) {
+    if (!host_.CanSaveLayout()) {
         ShowError(kLayoutConflict);
         return;
     }
-    Edit5.SetText(ProposeLanguageName(mainForm_.Edit1.Text()));
+    Edit5.SetText(ProposeLanguageName(host_.LayoutName()));
     // Page 5 shows whatever was chosen there before, so that "No" can be changed again.
     if (isWin9x_)
         SwitchPage(kLanguagePage);
@@ -171,12 +169,12 @@ void TForm5::NextOnLanguage() {
 std::string TForm5::InstalledLayoutText() {
     // The language editor finds the layout by the text the install registered, which
     // has no outer spaces.
-    return StripSpaces(mainForm_.Edit1.Text());
+    return StripSpaces(host_.LayoutName());
 }
 
 void TForm5::NextOnFinished() {
     if (RadioButton11.Checked()) {
-        GetApplication().Post(mainForm_, kRequestMessage, kRequestClose, 0);
+        host_.RequestClose();
         // The main window's close does not end a modal loop: the wizard's must end too.
         Close();
     } else if (RadioButton12.Checked()) {

@@ -4,6 +4,7 @@
 
 #include "languages/BGLang.h"
 #include "languages/EditLang.h"
+#include "text/Text.h"
 
 namespace tastavia {
 
@@ -13,8 +14,6 @@ const char* const kInvalidFile = "The filename is invalid or there is no such fi
 const char* const kNoLayout = "N/A";
 const char* const kIndent = "\r    ";
 constexpr std::size_t kReasonLimit = 1000;
-
-char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
@@ -29,33 +28,20 @@ std::string BaseNameOfPath(const std::string& path) {
 }
 
 LayoutNames DeriveLayoutNames(const std::string& baseName, bool win9x) {
-    std::string prefix = baseName.substr(0, 3);
-    for (char& c : prefix) c = LowerAscii(c);
-    return {"Bulgarian (" + baseName + ")", "kbdbu" + prefix + (win9x ? ".kbd" : ".dll")};
+    return {"Bulgarian (" + baseName + ")", "kbdbu" + LowerAscii(baseName.substr(0, 3)) + (win9x ? ".kbd" : ".dll")};
 }
 
 std::string ProposeLanguageName(const std::string& layoutName) {
-    std::string start = layoutName.substr(0, 9);
-    for (char& c : start) c = LowerAscii(c);
-    return start == "bulgarian" ? layoutName : "Bulgarian (" + layoutName + ")";
-}
-
-std::string TrimControls(const std::string& text) {
-    auto blank = [](char c) { return static_cast<unsigned char>(c) <= 32; };
-    std::size_t first = 0;
-    std::size_t last = text.size();
-    while (first < last && blank(text[first])) ++first;
-    while (last > first && blank(text[last - 1])) --last;
-    return text.substr(first, last - first);
+    return LowerAscii(layoutName.substr(0, 9)) == "bulgarian" ? layoutName : "Bulgarian (" + layoutName + ")";
 }
 
 std::optional<LayoutNames> TForm5::ApplyChosenLayout(const ChoiceControls& choice) {
     std::string baseName;
     if (choice.phonetic.Checked()) {
-        mainForm_.Phonetic1Click();
+        host_.ApplyPhoneticLayout();
         baseName = "Phonetic";
     } else if (choice.bds.Checked()) {
-        mainForm_.BDS1Click();
+        host_.ApplyBdsLayout();
         baseName = "BDS";
     } else {
         const std::string path = choice.path.Text();
@@ -63,7 +49,7 @@ std::optional<LayoutNames> TForm5::ApplyChosenLayout(const ChoiceControls& choic
             ShowError(kInvalidFile);
             return std::nullopt;
         }
-        mainForm_.ImportLayoutFile(path);
+        host_.ImportLayoutFile(path);
         baseName = BaseNameOfPath(path);
     }
     return DeriveLayoutNames(baseName, isWin9x_);
@@ -85,10 +71,10 @@ void TForm5::AddLayoutAndLanguage(const std::optional<LanguageRequest>& language
 }
 
 bool TForm5::InstallLayout(const std::optional<LanguageRequest>& language) {
-    const std::string status = mainForm_.SaveLayoutToSystem(true);
+    const std::string status = host_.SaveLayoutToSystem();
     // Nothing done: Save was not allowed, or a replace confirmation was declined.
     if (status.empty() || status[0] == '1') return false;
-    const std::string name = mainForm_.Edit1.Text();
+    const std::string name = host_.LayoutName();
     if (status[0] == '2') {
         Label15.SetCaption("Failed to add layout " + Quoted(name) + "!\rReason: " + status.substr(1, kReasonLimit));
         Label19.SetCaption("Failed to add layout:" + std::string(kIndent) + name);

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "app/Program.h"
+#include "program/Program.h"
 #include "platform/win32/Win32Files.h"
 #include "platform/win32/Win32Registry.h"
 #include "platform/win32/Win32Services.h"
@@ -35,13 +35,13 @@ struct Cycle : ::testing::Test {
 
     // The key this test installed, found by its file name.
     std::string InstalledKey() {
-        for (const std::string& record : main.GetCatalogue().Records())
-            if (CatalogueRecord::File(record) == kFileName) return CatalogueRecord::KeyName(record);
+        for (const CatalogueRecord& record : main.CatalogueRecords())
+            if (record.File() == kFileName) return record.KeyName();
         return "";
     }
 
     void SetUp() override {
-        main.SetOsKind(kOsWinXp);
+        program.GetSession().osKind = kOsWinXp;
         main.EditorStartup();
         app.Run(main);
     }

@@ -2,7 +2,7 @@
 // The whole program on the headless widget model: real files in a temporary folder,
 // the embedded resources, a fixed clock and version, scripted dialogs.
 #include "TestSupport.h"
-#include "app/Program.h"
+#include "program/Program.h"
 #include "platform/memory/MemoryRegistry.h"
 #include "platform/portable/PortableProfileFile.h"
 #include "ui/headless/HeadlessBackend.h"
@@ -41,7 +41,7 @@ struct AppFixture {
     TForm1& Started(OsKind kind) {
         MakeProgram();
         TForm1& main = program->Form1();
-        main.SetOsKind(kind);
+        program->GetSession().osKind = kind;
         main.EditorStartup();
         program->PrepareForOsKind();
         app.Run(main);

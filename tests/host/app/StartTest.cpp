@@ -52,7 +52,7 @@ TEST_F(Start, TheDialogShowsTheDetectedSystem) {
     EXPECT_TRUE(about.RadioButton1.Checked());
     EXPECT_EQ(about.Label4.Caption(), "");
     EXPECT_TRUE(about.CheckBox1.Checked());
-    EXPECT_EQ(program->Form1().GetOsKind(), kOsUnchosen);
+    EXPECT_EQ(program->GetSession().osKind, kOsUnchosen);
 
     backend.modalScripts["Form4"] = [&](ui::Form&) {
         about.RadioButton3.Click();
@@ -90,7 +90,7 @@ TEST_F(Start, LeavingWithoutAChoiceEndsWithZeroAndWritesNothing) {
     Program& program = MakeProgram();
     backend.modalScripts["Form4"] = [](ui::Form& form) { form.ClosedByUser(); };
     EXPECT_EQ(program.Run(), 0);
-    EXPECT_EQ(program.Form1().GetOsKind(), kOsUnchosen);
+    EXPECT_EQ(program.GetSession().osKind, kOsUnchosen);
 }
 
 TEST_F(Start, OkStartsTheEditorAndMayAskForTheWizard) {
@@ -109,7 +109,7 @@ TEST_F(Start, OkStartsTheEditorAndMayAskForTheWizard) {
             program.Form4().Button1.Click();
         };
         EXPECT_EQ(program.Run(), 0);
-        EXPECT_EQ(program.Form1().GetOsKind(), kOsWin2000);
+        EXPECT_EQ(program.GetSession().osKind, kOsWin2000);
         EXPECT_EQ(program.Form1().Caption(), "Tastavia v1.1");
         EXPECT_EQ(f.app.title, "Tastavia v1.1");
         EXPECT_TRUE(program.Form1().Showing());
@@ -137,7 +137,7 @@ TEST_F(Start, TheInformationRoleShowsTheChoiceAndOnlyCloses) {
     program.Form1().Button11.Click();
     EXPECT_EQ(backend.modalLog.size(), 3u);
     EXPECT_TRUE(program.Form1().Showing());
-    EXPECT_EQ(program.Form1().GetOsKind(), kOsWinXp);
+    EXPECT_EQ(program.GetSession().osKind, kOsWinXp);
 }
 
 TEST_F(Start, OnlyWindows9xGetsTheLanguageDialogs) {

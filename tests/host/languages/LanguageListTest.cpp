@@ -4,6 +4,7 @@
 
 #include "LanguageFixture.h"
 #include "languages/Languages.h"
+#include "text/Text.h"
 
 namespace tastavia {
 namespace {

@@ -26,11 +26,14 @@ TEST_F(CatalogueTest, ListsBulgarianKeysWithTheirBaseMarks) {
                                   "Bulgarian (Phonetic) - (kbdbuph.dll)",
                                   "\xCC\xEE\xFF - (moya.dll)",
                               }));
-    const auto& records = main.GetCatalogue().Records();
-    EXPECT_EQ(records[0], std::string("Bulgarian\0kbdbu.dll\x01" "00000402\x05\x02", 30));
-    EXPECT_EQ(records[1].back(), '\x03');
-    EXPECT_FALSE(CatalogueRecord::IsBase(records[2]));
-    EXPECT_EQ(CatalogueRecord::KeyName(records[2]), "00050402");
+    const auto& records = main.CatalogueRecords();
+    EXPECT_EQ(records[0].Name(), "Bulgarian");
+    EXPECT_EQ(records[0].File(), "kbdbu.dll");
+    EXPECT_EQ(records[0].KeyName(), "00000402");
+    EXPECT_EQ(records[0].base, BaseKind::Main);
+    EXPECT_EQ(records[1].base, BaseKind::Latin);
+    EXPECT_FALSE(records[2].IsBase());
+    EXPECT_EQ(records[2].KeyName(), "00050402");
     EXPECT_EQ(Buttons(main), "000");
 }
 
@@ -38,7 +41,7 @@ TEST_F(CatalogueTest, KeysThatCannotBeOpenedAreLeftOut) {
     registry.Deny(RootKey::LocalMachine, test::kLayouts + "00050402", RegistryOperation::Open);
     TForm1& main = Started(kOsWin2000);
     EXPECT_EQ(main.ListView2.Count(), 3);
-    EXPECT_EQ(CatalogueRecord::KeyName(main.GetCatalogue().Records()[2]), "00060402");
+    EXPECT_EQ(main.CatalogueRecords()[2].KeyName(), "00060402");
 }
 
 TEST_F(CatalogueTest, FieldsSelectTheMatchingEntryAndSetTheButtons) {
@@ -98,7 +101,7 @@ TEST_F(CatalogueTest, Windows9xMarksLayoutsOfItsLanguages) {
     EXPECT_EQ(captions[0], "Bulgarian - (kbdbu.dll) - [BASE]");
     EXPECT_EQ(captions[1], "Third layout - (third.dll) - [IN USE]");
     EXPECT_EQ(captions[3], "Bulgarian (Phonetic) - (kbdbuph.dll) - [IN USE]");
-    EXPECT_TRUE(CatalogueRecord::InUse(main.GetCatalogue().Records()[1]));
+    EXPECT_TRUE(main.CatalogueRecords()[1].inUse);
 
     main.Button6.Click();
     main.ListView2.UserClick(3);  // in use: only Load

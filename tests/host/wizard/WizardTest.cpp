@@ -5,6 +5,7 @@
 #include "languages/BGLang.h"
 #include "languages/EditLang.h"
 #include "registry/RegistryFixture.h"
+#include "text/Text.h"
 #include "wizard/Wizard.h"
 
 namespace tastavia {
@@ -17,6 +18,7 @@ const std::string kLocale = "System\\CurrentControlSet\\Control\\Nls\\Locale";
 struct WizardFixture : test::RegistryFixture {
     std::unique_ptr<TForm3> editor;
     std::unique_ptr<TForm2> list;
+    std::unique_ptr<MainWindowWizardHost> host;
     std::unique_ptr<TForm5> wizard;
 
     // The windows as the start sequence makes them.
@@ -24,7 +26,8 @@ struct WizardFixture : test::RegistryFixture {
         MakeSystemDirectories();
         AddLanguage("00000402", "Bulgarian");
         TForm1& main = Started(kind);
-        wizard = std::make_unique<TForm5>(app, main, platform);
+        host = std::make_unique<MainWindowWizardHost>(main);
+        wizard = std::make_unique<TForm5>(app, *host, program->GetSession(), platform);
         if (kind == kOsWin9x) {
             editor = std::make_unique<TForm3>(app, platform);
             list = std::make_unique<TForm2>(app, platform, *editor);

@@ -1,7 +1,7 @@
 // tastavia.exe: the real platform and windows around the portable start sequence.
 #include <windows.h>
 
-#include "app/Program.h"
+#include "program/Program.h"
 #include "platform/win32/Win32Files.h"
 #include "platform/win32/Win32Registry.h"
 #include "platform/win32/Win32Services.h"

@@ -7,7 +7,9 @@
 #include "app/main.h"
 #include "languages/BGLang.h"
 #include "languages/EditLang.h"
+#include "layout/Session.h"
 #include "platform/Platform.h"
+#include "program/MainWindowWizardHost.h"
 #include "ui/Application.h"
 #include "wizard/Wizard.h"
 
@@ -21,6 +23,7 @@ public:
     // Runs the program to its end and gives the exit code.
     int Run();
 
+    Session& GetSession() { return session_; }
     TForm1& Form1() { return *form1_; }
     TForm4& Form4() { return *form4_; }
     TForm5& Form5() { return *form5_; }
@@ -35,7 +38,9 @@ public:
 private:
     ui::Application& app_;
     Platform& platform_;
+    Session session_;
     std::unique_ptr<TForm1> form1_;
+    std::unique_ptr<MainWindowWizardHost> wizardHost_;
     std::unique_ptr<TForm4> form4_;
     std::unique_ptr<TForm5> form5_;
     std::unique_ptr<TForm3> form3_;

@@ -1,12 +1,13 @@
-#include "app/Program.h"
+#include "program/Program.h"
 
 namespace tastavia {
 
 Program::Program(ui::Application& app, Platform& platform) : app_(app), platform_(platform) {
     app_.title = "Tastavia v1.1";
-    form1_ = std::make_unique<TForm1>(app_, platform_);
-    form4_ = std::make_unique<TForm4>(app_, *form1_, platform_);
-    form5_ = std::make_unique<TForm5>(app_, *form1_, platform_);
+    form1_ = std::make_unique<TForm1>(app_, platform_, session_);
+    wizardHost_ = std::make_unique<MainWindowWizardHost>(*form1_);
+    form4_ = std::make_unique<TForm4>(app_, *form1_, session_, platform_);
+    form5_ = std::make_unique<TForm5>(app_, *wizardHost_, session_, platform_);
     form1_->onShowAbout = [this] { form4_->ShowModal(); };
     form1_->onResetWizard = [this] { form5_->ResetWizard(true); };
     form1_->onShowLanguages = [this] {
@@ -17,7 +18,7 @@ Program::Program(ui::Application& app, Platform& platform) : app_(app), platform
 }
 
 void Program::PrepareForOsKind() {
-    if (form1_->GetOsKind() != kOsWin9x || form2_) return;
+    if (!session_.IsWin9x() || form2_) return;
     form5_->CreateLanguageCheckBox().SetVisible(true);
     form3_ = std::make_unique<TForm3>(app_, platform_);
     form2_ = std::make_unique<TForm2>(app_, platform_, *form3_);
@@ -30,7 +31,7 @@ int Program::Run() {
     form4_->ShowModal();
     // Leaving the start dialog without a choice ends the program before anything was
     // written to disk.
-    if (form1_->GetOsKind() > kOsWinXp) return 0;
+    if (!session_.Chosen()) return 0;
     PrepareForOsKind();
     app_.Run(*form1_);
     return 0;

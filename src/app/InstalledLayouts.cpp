@@ -1,0 +1,148 @@
+// TForm1's installed layout catalogue: filling ListView2, tying it to the Name and File
+// Name fields, the Load, Save and Delete buttons, and the boxes that tell how they went.
+#include "app/main.h"
+
+#include "app/GuardScope.h"
+#include "text/Text.h"
+#include "ui/Application.h"
+
+namespace tastavia {
+
+const CatalogueRecord* TForm1::SelectedRecord() const {
+    const int selected = ListView2.Selected();
+    if (selected < 0 || static_cast<std::size_t>(selected) >= records_.size()) return nullptr;
+    return &records_[static_cast<std::size_t>(selected)];
+}
+
+void TForm1::FillLayoutList() {
+    records_.clear();
+    ListView2.BeginUpdate();
+    struct EndUpdate {
+        ui::ListView& list;
+        ~EndUpdate() { list.EndUpdate(); }
+    } endUpdate{ListView2};
+    ListView2.Clear();
+    records_ = ReadCatalogue(platform_.registry, session_.osKind);
+    for (const CatalogueRecord& record : records_) ListView2.AddItem(CatalogueCaption(record));
+}
+
+void TForm1::Button8Click() {
+    {
+        GuardScope guard(selectionGuard_);
+        FillLayoutList();
+    }
+    Edit1Change();
+}
+
+void TForm1::Edit1Change() {
+    if (selectionGuard_) return;
+    const int entry = FindMatchingEntry(records_, Edit1.Text(), Edit2.Text());
+    if (entry >= 0) {
+        GuardScope guard(selectionGuard_);
+        ListView2.SetSelected(entry);
+    } else if (ListView2.Selected() >= 0) {
+        ListView2.SetSelected(-1);
+    }
+    UpdateLayoutButtons();
+}
+
+void TForm1::ListView2SelectItem() {
+    if (selectionGuard_) return;
+    const CatalogueRecord* record = SelectedRecord();
+    if (!record) return;
+    {
+        GuardScope guard(selectionGuard_);
+        Edit1.SetText(record->Name());
+        Edit2.SetText(record->File());
+    }
+    UpdateLayoutButtons();
+}
+
+void TForm1::UpdateLayoutButtons() {
+    SetLayoutButtons(LayoutButtonCode(Edit1.Text(), Edit2.Text(), SelectedRecord(), !layout_.WorkingPath().empty()));
+}
+
+void TForm1::SetLayoutButtons(const std::string& code) {
+    ui::Button* buttons[] = {&Button5, &Button4, &Button9};
+    for (std::size_t i = 0; i < 3 && i < code.size(); ++i)
+        if (code[i] != '2') buttons[i]->SetEnabled(code[i] == '1');
+}
+
+void TForm1::ListView2CustomDraw() {
+    if (!ListView2.Columns().empty()) ListView2.SetColumnWidth(0, ListView2.ClientWidth());
+}
+
+void TForm1::SetLayoutNames(const std::string& name, const std::string& fileName) {
+    Edit1.SetText(name);
+    Edit2.SetText(fileName);
+}
+
+Reply TForm1::AskUser(Ask buttons, const std::string& question) {
+    const ui::MessageButtons shown = buttons == Ask::OkCancel ? ui::MessageButtons::OkCancel
+                                     : buttons == Ask::YesNo  ? ui::MessageButtons::YesNo
+                                                              : ui::MessageButtons::YesNoCancel;
+    switch (GetApplication().GetDialogs().ShowMessage(ui::MessageKind::Confirmation, shown, question)) {
+        case ui::Answer::Ok:
+        case ui::Answer::Yes: return Reply::Yes;
+        case ui::Answer::No: return Reply::No;
+        default: return buttons == Ask::YesNo ? Reply::No : Reply::Cancel;
+    }
+}
+
+void TForm1::Show(const Notice& notice) {
+    ui::MessageKind kind = ui::MessageKind::Information;
+    switch (notice.kind) {
+        case Notice::Kind::None: return;
+        case Notice::Kind::Information: break;
+        case Notice::Kind::Warning: kind = ui::MessageKind::Warning; break;
+        case Notice::Kind::Error: kind = ui::MessageKind::Error; break;
+    }
+    GetApplication().GetDialogs().ShowMessage(kind, ui::MessageButtons::Ok, notice.text);
+}
+
+std::string TForm1::SaveLayoutToSystem(bool silent) {
+    Button8Click();
+    if (!Button4.Enabled()) return "1";
+    const InstallRequest request{Edit1.Text(), Edit2.Text(), systemDirectory_, layout_.WorkingPath(),
+                                 SelectedRecord() != nullptr};
+    const InstallStatus status =
+        installer_.Install(request, [this](Ask buttons, const std::string& question) { return AskUser(buttons, question); });
+    if (!silent) Show(status.ToNotice());
+    if (status.digit == '0') Button8Click();
+    return status.Text();
+}
+
+std::string TForm1::LoadCopyName() {
+    std::string name = layout_.MakeTempFileName("KBD");
+    // Within one step of the clock the name repeats; never copy onto the open file.
+    const std::string stem = name.substr(0, name.size() - 4);  // without ".tmp"
+    for (int n = 2; UpperAscii(name) == UpperAscii(layout_.WorkingPath()); ++n)
+        name = stem + "-" + std::to_string(n) + ".tmp";
+    return name;
+}
+
+void TForm1::Button5Click() {
+    const std::string copy = LoadCopyName();
+    const Notice notice = installer_.CopyForEditing(systemDirectory_, Edit2.Text(), copy);
+    if (notice.kind != Notice::Kind::None) {
+        Show(notice);
+        return;
+    }
+    OpenWorkingFileChecked(copy);
+}
+
+void TForm1::Button9Click() {
+    Button8Click();
+    const CatalogueRecord* selected = SelectedRecord();
+    if (!Button9.Enabled() || !selected) return;
+    const RemoveResult result =
+        installer_.Remove(RemoveRequest{*selected, systemDirectory_, Edit2.Text()},
+                          [this](Ask buttons, const std::string& question) { return AskUser(buttons, question); });
+    Show(result.notice);
+    if (!result.keyRemoved) return;
+    Edit1.SetText("");
+    Edit2.SetText("");
+    Button8Click();
+}
+
+}  // namespace tastavia

@@ -1,0 +1,35 @@
+#pragma once
+// The main window as the wizard sees it: each of the wizard's named calls is the main
+// window operation behind the button or field the user would use.
+#include "app/main.h"
+#include "ui/Application.h"
+#include "wizard/WizardHost.h"
+
+namespace tastavia {
+
+class MainWindowWizardHost : public WizardHost {
+public:
+    explicit MainWindowWizardHost(TForm1& main) : main_(main) {}
+
+    void NewLayout() override { main_.Button6Click(); }
+    void ApplyBdsLayout() override { main_.BDS1Click(); }
+    void ApplyPhoneticLayout() override { main_.Phonetic1Click(); }
+    void ImportLayoutFile(const std::string& path) override { main_.ImportLayoutFile(path); }
+    std::optional<std::string> ChooseIniToLoad() override { return main_.ChooseIniToLoad(); }
+    void SetLayoutNames(const std::string& name, const std::string& fileName) override {
+        main_.SetLayoutNames(name, fileName);
+    }
+    std::string LayoutName() override { return main_.Edit1.Text(); }
+    bool CanSaveLayout() override { return main_.Button4.Enabled(); }
+    std::string SaveLayoutToSystem() override { return main_.SaveLayoutToSystem(true); }
+    // The main window's close does not end the wizard's modal loop; the wizard closes
+    // itself after asking.
+    void RequestClose() override {
+        main_.GetApplication().Post(main_, kRequestMessage, kRequestClose, 0);
+    }
+
+private:
+    TForm1& main_;
+};
+
+}  // namespace tastavia

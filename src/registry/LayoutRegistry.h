@@ -1,0 +1,58 @@
+#pragma once
+// Where Windows keeps keyboard layouts and input languages, and the rules for their
+// names: every registry path and naming rule the program uses lives here.
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/Registry.h"
+
+namespace tastavia {
+
+extern const char* const kKeyboardLayoutsKey;   // HKEY_LOCAL_MACHINE; ends in a backslash
+extern const char* const kLocaleKey;            // HKEY_LOCAL_MACHINE: the locale list
+extern const char* const kUsersPreloadKey;      // HKEY_USERS: Windows 9x's loaded languages
+extern const char* const kUsersSubstitutesKey;  // HKEY_USERS, Windows 9x; ends in a backslash
+extern const char* const kUserPreloadKey;       // HKEY_CURRENT_USER: Windows 2000 and XP
+extern const char* const kUserSubstitutesKey;   // HKEY_CURRENT_USER, Windows 2000 and XP
+
+// Characters 6 to 8 of a layout key name or language id are "402" for everything
+// Bulgarian.
+bool IsBulgarianId(const std::string& name);
+// The key of a layout under the keyboard layouts key, from HKEY_LOCAL_MACHINE.
+std::string LayoutKeyPath(const std::string& keyName);
+// The layout key name for N: decimal N and "402", padded with "0" to 8 characters.
+std::string LayoutKeyName(int n);
+// The first name of the 50, 60, 70 ... series that has no key; nothing once the
+// 8-character names run out.
+std::optional<std::string> FreeLayoutKeyName(Registry& registry);
+
+// The system's own Bulgarian layouts, by their layout text in any ASCII case.
+enum class BaseKind { None, Main, Latin };  // "Bulgarian", "Bulgarian (Latin)"
+BaseKind BaseKindOf(const std::string& layoutText);
+
+// A layout registered under the keyboard layouts key, with its values as read; a
+// missing value reads as empty.
+struct InstalledLayout {
+    std::string keyName;
+    std::string text;  // "layout text"
+    std::string file;  // "layout file"
+};
+
+// The layout whose key has this name, or nothing when the key cannot be opened.
+std::optional<InstalledLayout> ReadInstalledLayout(Registry& registry, const std::string& keyName);
+// The Bulgarian layouts in the order the registry lists their keys; keys that cannot be
+// opened are left out.
+std::vector<InstalledLayout> ReadInstalledLayouts(Registry& registry);
+
+// One value under the locale list.
+struct LocaleLanguage {
+    std::string id;    // the value name
+    std::string name;  // its data
+};
+
+// The Bulgarian languages in the registry's order; none when the locale list cannot be
+// opened.
+std::vector<LocaleLanguage> BulgarianLanguages(Registry& registry);
+
+}  // namespace tastavia

@@ -1,0 +1,33 @@
+#pragma once
+// What the wizard asks of the main window: the layout operations behind its buttons and
+// fields, as named calls, so that the wizard never reaches into the window's widgets.
+#include <optional>
+#include <string>
+
+namespace tastavia {
+
+class WizardHost {
+public:
+    virtual ~WizardHost() = default;
+
+    // A fresh working layout from the template, as "New" makes it.
+    virtual void NewLayout() = 0;
+    virtual void ApplyBdsLayout() = 0;
+    virtual void ApplyPhoneticLayout() = 0;
+    virtual void ImportLayoutFile(const std::string& path) = 0;
+    virtual std::optional<std::string> ChooseIniToLoad() = 0;
+
+    // The names the layout will be installed under, as typing them into the main
+    // window's fields would set them.
+    virtual void SetLayoutNames(const std::string& name, const std::string& fileName) = 0;
+    virtual std::string LayoutName() = 0;
+    // Whether the main window would offer Save for those names now.
+    virtual bool CanSaveLayout() = 0;
+    // The install status of a silent Save.
+    virtual std::string SaveLayoutToSystem() = 0;
+
+    // Ends the program once the wizard is closed.
+    virtual void RequestClose() = 0;
+};
+
+}  // namespace tastavia
