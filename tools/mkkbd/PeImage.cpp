@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "LittleEndian.h"
+
 namespace mkkbd {
 
 namespace {
@@ -24,26 +26,16 @@ constexpr unsigned char kDosStubCode[] = {0x0E, 0x1F, 0xBA, 0x0E, 0x00, 0xB4, 0x
                                           0xCD, 0x21, 0xB8, 0x01, 0x4C, 0xCD, 0x21};
 constexpr char kDosStubText[] = "Tastavia keyboard layout library for Windows.\r\n$";
 
-void Set16(std::string& f, std::size_t at, std::uint32_t value) {
-    f[at] = static_cast<char>(value & 0xFF);
-    f[at + 1] = static_cast<char>((value >> 8) & 0xFF);
-}
-
-void Set32(std::string& f, std::size_t at, std::uint32_t value) {
-    Set16(f, at, value & 0xFFFF);
-    Set16(f, at + 2, value >> 16);
-}
-
 void WriteDosHeader(std::string& f) {
     f[0] = 'M';
     f[1] = 'Z';
-    Set16(f, 0x02, kPeHeaderAt);  // bytes in the last (only) page of the DOS image
-    Set16(f, 0x04, 1);            // pages
-    Set16(f, 0x08, 4);            // header paragraphs
-    Set16(f, 0x0C, 0xFFFF);       // maximum extra paragraphs
-    Set16(f, 0x10, 0xB8);         // initial SP
-    Set16(f, 0x18, 0x40);         // relocation table offset: a new-format executable
-    Set32(f, 0x3C, kPeHeaderAt);
+    StoreLe16(f, 0x02, kPeHeaderAt);  // bytes in the last (only) page of the DOS image
+    StoreLe16(f, 0x04, 1);            // pages
+    StoreLe16(f, 0x08, 4);            // header paragraphs
+    StoreLe16(f, 0x0C, 0xFFFF);       // maximum extra paragraphs
+    StoreLe16(f, 0x10, 0xB8);         // initial SP
+    StoreLe16(f, 0x18, 0x40);         // relocation table offset: a new-format executable
+    StoreLe32(f, 0x3C, kPeHeaderAt);
     std::size_t at = 0x40;
     for (unsigned char b : kDosStubCode) f[at++] = static_cast<char>(b);
     static_assert(0x40 + sizeof kDosStubCode + sizeof kDosStubText - 1 <= kPeHeaderAt, "the stub fits");
@@ -67,14 +59,14 @@ std::size_t SectionWriter::Put8(std::uint8_t value) {
 }
 
 std::size_t SectionWriter::Put16(std::uint16_t value) {
-    std::size_t at = Put8(static_cast<std::uint8_t>(value & 0xFF));
-    Put8(static_cast<std::uint8_t>(value >> 8));
+    const std::size_t at = bytes_.size();
+    AppendLe16(bytes_, value);
     return at;
 }
 
 std::size_t SectionWriter::Put32(std::uint32_t value) {
-    std::size_t at = Put16(static_cast<std::uint16_t>(value & 0xFFFF));
-    Put16(static_cast<std::uint16_t>(value >> 16));
+    const std::size_t at = bytes_.size();
+    AppendLe32(bytes_, value);
     return at;
 }
 
@@ -103,7 +95,7 @@ std::size_t SectionWriter::PutPointer(std::size_t target) {
     return at;
 }
 
-void SectionWriter::Set32(std::size_t at, std::uint32_t value) { mkkbd::Set32(bytes_, at, value); }
+void SectionWriter::Set32(std::size_t at, std::uint32_t value) { StoreLe32(bytes_, at, value); }
 
 void SectionWriter::SetPointer(std::size_t at, std::size_t target) {
     Set32(at, kImageBase + RvaOf(target));
@@ -141,77 +133,70 @@ std::string PeBuilder::Write(std::size_t fileSize) const {
     WriteDosHeader(f);
 
     f.replace(kPeHeaderAt, 4, std::string("PE\0\0", 4));
-    Set16(f, kPeHeaderAt + 4, kMachineI386);
-    Set16(f, kPeHeaderAt + 6, static_cast<std::uint32_t>(sections_.size()));
+    StoreLe16(f, kPeHeaderAt + 4, kMachineI386);
+    StoreLe16(f, kPeHeaderAt + 6, static_cast<std::uint32_t>(sections_.size()));
     // Time stamp, symbol table and symbol count stay zero: the output must not vary.
-    Set16(f, kPeHeaderAt + 20, kOptionalHeaderSize);
-    Set16(f, kPeHeaderAt + 22, kFileCharacteristics);
+    StoreLe16(f, kPeHeaderAt + 20, kOptionalHeaderSize);
+    StoreLe16(f, kPeHeaderAt + 22, kFileCharacteristics);
 
     std::uint32_t initializedData = 0;
     for (const Section& s : sections_) initializedData += AlignUp(static_cast<std::uint32_t>(s.data.size()), kFileAlignment);
     const std::uint32_t firstRva = sections_.empty() ? 0 : sections_.front().rva;
     const std::size_t o = kOptionalHeaderAt;
-    Set16(f, o + 0, 0x010B);  // PE32
+    StoreLe16(f, o + 0, 0x010B);  // PE32
     f[o + 2] = 1;             // linker version 1.1: ours
     f[o + 3] = 1;
-    Set32(f, o + 8, initializedData);
-    Set32(f, o + 20, firstRva);  // base of code: the code lives among the data
-    Set32(f, o + 24, firstRva);
-    Set32(f, o + 28, kImageBase);
-    Set32(f, o + 32, kSectionAlignment);
-    Set32(f, o + 36, kFileAlignment);
-    Set16(f, o + 40, 5);  // operating system 5.0
-    Set16(f, o + 44, 1);  // image version 1.1
-    Set16(f, o + 46, 1);
-    Set16(f, o + 48, 5);  // subsystem 5.0
-    Set32(f, o + 56, SizeOfImage());
-    Set32(f, o + 60, headersSize_);
-    Set16(f, o + 68, kSubsystemNative);
-    Set32(f, o + 72, 0x40000);   // stack reserve
-    Set32(f, o + 76, 0x1000);    // stack commit
-    Set32(f, o + 80, 0x100000);  // heap reserve
-    Set32(f, o + 84, 0x1000);    // heap commit
-    Set32(f, o + 92, 16);
+    StoreLe32(f, o + 8, initializedData);
+    StoreLe32(f, o + 20, firstRva);  // base of code: the code lives among the data
+    StoreLe32(f, o + 24, firstRva);
+    StoreLe32(f, o + 28, kImageBase);
+    StoreLe32(f, o + 32, kSectionAlignment);
+    StoreLe32(f, o + 36, kFileAlignment);
+    StoreLe16(f, o + 40, 5);  // operating system 5.0
+    StoreLe16(f, o + 44, 1);  // image version 1.1
+    StoreLe16(f, o + 46, 1);
+    StoreLe16(f, o + 48, 5);  // subsystem 5.0
+    StoreLe32(f, o + 56, SizeOfImage());
+    StoreLe32(f, o + 60, headersSize_);
+    StoreLe16(f, o + 68, kSubsystemNative);
+    StoreLe32(f, o + 72, 0x40000);   // stack reserve
+    StoreLe32(f, o + 76, 0x1000);    // stack commit
+    StoreLe32(f, o + 80, 0x100000);  // heap reserve
+    StoreLe32(f, o + 84, 0x1000);    // heap commit
+    StoreLe32(f, o + 92, 16);
     for (int i = 0; i < 16; ++i) {
-        Set32(f, o + 96 + 8 * i, directories_[i].rva);
-        Set32(f, o + 100 + 8 * i, directories_[i].size);
+        StoreLe32(f, o + 96 + 8 * i, directories_[i].rva);
+        StoreLe32(f, o + 100 + 8 * i, directories_[i].size);
     }
 
     std::size_t at = kSectionTableAt;
     for (const Section& s : sections_) {
         f.replace(at, std::min<std::size_t>(s.name.size(), 8), s.name, 0, 8);
-        Set32(f, at + 8, static_cast<std::uint32_t>(s.data.size()));
-        Set32(f, at + 12, s.rva);
-        Set32(f, at + 16, AlignUp(static_cast<std::uint32_t>(s.data.size()), kFileAlignment));
-        Set32(f, at + 20, s.fileOffset);
-        Set32(f, at + 36, s.characteristics);
+        StoreLe32(f, at + 8, static_cast<std::uint32_t>(s.data.size()));
+        StoreLe32(f, at + 12, s.rva);
+        StoreLe32(f, at + 16, AlignUp(static_cast<std::uint32_t>(s.data.size()), kFileAlignment));
+        StoreLe32(f, at + 20, s.fileOffset);
+        StoreLe32(f, at + 36, s.characteristics);
         f.replace(s.fileOffset, s.data.size(), s.data);
         at += kSectionHeaderSize;
     }
-    Set32(f, kChecksumAt, PeChecksum(f, kChecksumAt));
+    StoreLe32(f, kChecksumAt, PeChecksum(f, kChecksumAt));
     return f;
 }
 
 std::string BaseRelocations(std::vector<std::uint32_t> pointerRvas) {
     std::sort(pointerRvas.begin(), pointerRvas.end());
     std::string out;
-    auto put16 = [&out](std::uint32_t v) {
-        out += static_cast<char>(v & 0xFF);
-        out += static_cast<char>((v >> 8) & 0xFF);
-    };
     for (std::size_t i = 0; i < pointerRvas.size();) {
         const std::uint32_t page = pointerRvas[i] & ~(kSectionAlignment - 1);
         std::size_t end = i;
         while (end < pointerRvas.size() && (pointerRvas[end] & ~(kSectionAlignment - 1)) == page) ++end;
         std::size_t entries = end - i;
         entries += entries % 2;  // blocks stay a multiple of 4 bytes: pad with an absolute entry
-        put16(page & 0xFFFF);
-        put16(page >> 16);
-        const std::uint32_t blockSize = static_cast<std::uint32_t>(8 + 2 * entries);
-        put16(blockSize & 0xFFFF);
-        put16(blockSize >> 16);
-        for (std::size_t j = i; j < end; ++j) put16(kRelocationHighLow << 12 | (pointerRvas[j] - page));
-        if (entries != end - i) put16(0);
+        AppendLe32(out, page);
+        AppendLe32(out, static_cast<std::uint32_t>(8 + 2 * entries));
+        for (std::size_t j = i; j < end; ++j) AppendLe16(out, kRelocationHighLow << 12 | (pointerRvas[j] - page));
+        if (entries != end - i) AppendLe16(out, 0);
         i = end;
     }
     return out;

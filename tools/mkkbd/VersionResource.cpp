@@ -1,5 +1,7 @@
 #include "VersionResource.h"
 
+#include "LittleEndian.h"
+
 #include <initializer_list>
 #include <utility>
 #include <vector>
@@ -27,24 +29,14 @@ constexpr std::pair<const char*, const char*> kStrings[] = {
     {"ProductVersion", "1.1"},
 };
 
-void Put16(std::string& out, std::uint32_t v) {
-    out += static_cast<char>(v & 0xFF);
-    out += static_cast<char>((v >> 8) & 0xFF);
-}
-
-void Put32(std::string& out, std::uint32_t v) {
-    Put16(out, v & 0xFFFF);
-    Put16(out, v >> 16);
-}
-
 void PadTo4(std::string& out) {
     while (out.size() % 4 != 0) out += '\0';
 }
 
 std::string Wide(const char* text) {
     std::string out;
-    for (; *text; ++text) Put16(out, static_cast<unsigned char>(*text));
-    Put16(out, 0);
+    for (; *text; ++text) AppendLe16(out, static_cast<unsigned char>(*text));
+    AppendLe16(out, 0);
     return out;
 }
 
@@ -60,10 +52,8 @@ std::string Block(const char* key, const std::string& value, std::uint16_t value
         PadTo4(out);
         out += child;
     }
-    out[0] = static_cast<char>(out.size() & 0xFF);
-    out[1] = static_cast<char>(out.size() >> 8);
-    out[2] = static_cast<char>(valueLength & 0xFF);
-    out[3] = static_cast<char>(valueLength >> 8);
+    StoreLe16(out, 0, static_cast<std::uint32_t>(out.size()));
+    StoreLe16(out, 2, valueLength);
     out[4] = text ? 1 : 0;
     return out;
 }
@@ -77,7 +67,7 @@ std::string VersionInfo() {
     std::string fixed;
     for (std::uint32_t v : {kFixedInfoSignature, 0x00010000u, kVersionMs, kVersionLs, kVersionMs, kVersionLs,
                             0x3Fu, 0u, kOsNtWindows32, kFileTypeDll, kSubtypeKeyboardDriver, 0u, 0u})
-        Put32(fixed, v);
+        AppendLe32(fixed, v);
 
     std::vector<std::string> strings;
     for (auto [key, value] : kStrings) strings.push_back(StringEntry(key, value));
@@ -85,8 +75,8 @@ std::string VersionInfo() {
     std::string table = Block("040204B0", "", 0, true, strings);
 
     std::string translation;
-    Put16(translation, kLanguageBulgarian);
-    Put16(translation, kCodePageUnicode);
+    AppendLe16(translation, kLanguageBulgarian);
+    AppendLe16(translation, kCodePageUnicode);
     return Block("VS_VERSION_INFO", fixed, static_cast<std::uint16_t>(fixed.size()), false,
                  {Block("StringFileInfo", "", 0, true, {table}),
                   Block("VarFileInfo", "", 0, true,
@@ -96,11 +86,11 @@ std::string VersionInfo() {
 // A resource directory with one entry, pointing either at a further directory or
 // at a data entry.
 void Directory(std::string& out, std::uint16_t id, std::uint32_t target, bool subdirectory) {
-    for (int i = 0; i < 3; ++i) Put32(out, 0);  // characteristics, time stamp, version
-    Put16(out, 0);                              // named entries
-    Put16(out, 1);                              // numbered entries
-    Put32(out, id);
-    Put32(out, subdirectory ? target | 0x80000000u : target);
+    for (int i = 0; i < 3; ++i) AppendLe32(out, 0);  // characteristics, time stamp, version
+    AppendLe16(out, 0);                              // named entries
+    AppendLe16(out, 1);                              // numbered entries
+    AppendLe32(out, id);
+    AppendLe32(out, subdirectory ? target | 0x80000000u : target);
 }
 
 }  // namespace
@@ -114,10 +104,10 @@ std::string VersionResourceSection(std::uint32_t sectionRva) {
     Directory(out, kResourceTypeVersion, kLevelSize, true);
     Directory(out, 1, 2 * kLevelSize, true);
     Directory(out, kLanguageBulgarian, kDataEntryAt, false);
-    Put32(out, sectionRva + kDataAt);
-    Put32(out, static_cast<std::uint32_t>(info.size()));
-    Put32(out, 0);  // code page
-    Put32(out, 0);
+    AppendLe32(out, sectionRva + kDataAt);
+    AppendLe32(out, static_cast<std::uint32_t>(info.size()));
+    AppendLe32(out, 0);  // code page
+    AppendLe32(out, 0);
     out += info;
     return out;
 }

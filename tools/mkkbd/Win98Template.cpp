@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <initializer_list>
 
+#include "LittleEndian.h"
 #include "Templates.h"
 #include "layout/KeyTable.h"
 
@@ -27,13 +28,9 @@ void Put8(std::string& f, std::size_t at, std::initializer_list<unsigned> bytes)
 
 void Put16(std::string& f, std::size_t at, std::initializer_list<unsigned> values) {
     for (unsigned v : values) {
-        f[at++] = static_cast<char>(v & 0xFF);
-        f[at++] = static_cast<char>(v >> 8);
+        StoreLe16(f, at, v);
+        at += 2;
     }
-}
-
-void Put32(std::string& f, std::size_t at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) f[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
 }
 
 // The key's entry in the scan-code list.
@@ -49,8 +46,8 @@ unsigned VirtualKeyOf(const tastavia::KeyInfo& key) {
 std::string BuildWin98Template() {
     std::string f(kSize, '\0');
     Put8(f, 0, {'D', 'S', 0x02, 0x04});
-    Put32(f, 8, kDataBlock);
-    Put32(f, 12, kSize - kDataBlock);
+    StoreLe32(f, 8, kDataBlock);
+    StoreLe32(f, 12, kSize - kDataBlock);
 
     // Nineteen 16-bit values; those that are offsets count from the data block.
     Put16(f, kDataBlock, {2, 3, 5, 0, 0, 70, 77, 88, 100, 112, 82, 118, 167, 48, 326, 0, 0, 0, 38});
