@@ -18,6 +18,7 @@ constexpr int kLastLanguageNumber = 9999;  // ids keep 8 characters
 
 const char* const kNone = "N/A";
 const char* const kNameTaken = "This Language already exists! Choose another Languge name!";
+const char* const kNameEmpty = "The name field is empty or it contain invalid name!";
 const char* const kNoLayout = "No valid layout selected!";
 const char* const kMainLayout =
     "You selected the Main Bulgarian layout! It is reserved for original Bulgarian languge! It is default for all "
@@ -176,6 +177,8 @@ std::string TForm3::FreeLanguageId() {
 std::string TForm3::SaveLanguage(bool silent) {
     using ui::MessageKind;
     const std::string name = Edit1.Text();
+    // A language without a name could not be told from the others in any list.
+    if (IsBlank(name)) return Outcome(silent, '6', MessageKind::Error, kNameEmpty);
 
     bool nameChanged = true;
     for (const LocaleLanguage& language : BulgarianLanguages(platform_.registry)) {

@@ -52,7 +52,7 @@ public:
     bool OpenLanguageForEdit(const std::string& languageId);
     // The language save status: a digit telling the outcome, then the message that the
     // interactive form shows. '0' created, '5' saved, '3' nothing to change (these close
-    // the dialog), '2' the name is taken, '4' the layout is refused.
+    // the dialog), '2' the name is taken, '4' the layout is refused, '6' the name is blank.
     std::string SaveLanguage(bool silent);
 
     void ListView1SelectItem();

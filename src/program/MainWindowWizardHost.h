@@ -20,7 +20,11 @@ public:
         main_.SetLayoutNames(name, fileName);
     }
     std::string LayoutName() override { return main_.Edit1.Text(); }
-    bool CanSaveLayout() override { return main_.Button4.Enabled(); }
+    // Refreshed first: the registry may have changed while the wizard was open.
+    bool CanSaveLayout() override {
+        main_.Button8Click();
+        return main_.Button4.Enabled();
+    }
     std::string SaveLayoutToSystem() override { return main_.SaveLayoutToSystem(true); }
     // The main window's close does not end the wizard's modal loop; the wizard closes
     // itself after asking.

@@ -173,6 +173,8 @@ private:
     void NextOnQuick();
     void NextOnChoice();
     void NextOnName();
+    // Why Save would refuse the names now in the main window, or null.
+    const char* NamesRefusal(const std::string& name, const std::string& fileName);
     void NextOnLanguage();
     void NextOnFinished();
     std::string InstalledLayoutText();

@@ -120,6 +120,14 @@ void TForm5::NextOnQuick() {
     std::optional<LayoutNames> names = ApplyChosenLayout(QuickChoice());
     if (!names) return;
     host_.SetLayoutNames(names->name, names->fileName);
+    // Staying on this page needs a reason, as on the name page; a retry of the language
+    // step has its layout installed already.
+    if (!layoutDone_) {
+        if (const char* refusal = NamesRefusal(names->name, names->fileName)) {
+            ShowError(refusal);
+            return;
+        }
+    }
     if (isWin9x_ && CheckBox1.Checked()) {
         AddLayoutAndLanguage(LanguageRequest{host_.LayoutName(), InstalledLayoutText()});
     } else {
@@ -138,12 +146,8 @@ void TForm5::NextOnChoice() {
 void TForm5::NextOnName() {
     // The main window's fields take the texts as typed, also when they are refused.
     host_.SetLayoutNames(Edit3.Text(), Edit4.Text());
-    if (TrimControls(Edit3.Text()).empty() || TrimControls(Edit4.Text()).empty()) {
-        ShowError(kEmptyNames);
-        return;
-    }
-    if (!host_.CanSaveLayout()) {
-        ShowError(kLayoutConflict);
+    if (const char* refusal = NamesRefusal(Edit3.Text(), Edit4.Text())) {
+        ShowError(refusal);
         return;
     }
     Edit5.SetText(ProposeLanguageName(host_.LayoutName()));
@@ -154,12 +158,18 @@ void TForm5::NextOnName() {
         AddLayoutAndLanguage(std::nullopt);
 }
 
+const char* TForm5::NamesRefusal(const std::string& name, const std::string& fileName) {
+    if (IsBlank(name) || IsBlank(fileName)) return kEmptyNames;
+    if (!host_.CanSaveLayout()) return kLayoutConflict;
+    return nullptr;
+}
+
 void TForm5::NextOnLanguage() {
     if (RadioButton10.Checked()) {
         AddLayoutAndLanguage(std::nullopt);
         return;
     }
-    if (TrimControls(Edit5.Text()).empty()) {
+    if (IsBlank(Edit5.Text())) {
         ShowError(kEmptyLanguageName);
         return;
     }

@@ -45,7 +45,7 @@ std::optional<LayoutNames> TForm5::ApplyChosenLayout(const ChoiceControls& choic
         baseName = "BDS";
     } else {
         const std::string path = choice.path.Text();
-        if (TrimControls(path).empty() || !files_.Exists(path)) {
+        if (IsBlank(path) || !files_.Exists(path)) {
             ShowError(kInvalidFile);
             return std::nullopt;
         }
@@ -135,6 +135,9 @@ void TForm5::AddLanguage(const LanguageRequest& language) {
                 return;
             }
             break;
+        case '6':
+            LanguageFailed(name, status.substr(1, kReasonLimit));
+            return;
         default: break;
     }
     if (!done) {

@@ -93,5 +93,36 @@ TEST_F(Cycle, InstallLoadAndRemoveALayout) {
     EXPECT_TRUE(InstalledKey().empty());
 }
 
+TEST_F(Cycle, APlantedFileNameIsRefusedAndTouchesNothing) {
+    const std::string planted = "00F70402";
+    const std::string victim = files.WindowsDirectory() + "\\tastavia-victim.txt";
+    ASSERT_TRUE(files.WriteAll(victim, "keep me"));
+    {
+        auto key = registry.Open(RootKey::LocalMachine, kKeyboardLayoutsKey + planted, true);
+        ASSERT_TRUE(key);
+        key->WriteString("layout text", "Planted\x05");
+        key->WriteString("layout file", "..\\tastavia-victim.txt");
+    }
+    main.Button6.Click();
+    main.Button8.Click();
+    int entry = -1;
+    for (std::size_t i = 0; i < main.CatalogueRecords().size(); ++i)
+        if (main.CatalogueRecords()[i].KeyName() == planted) entry = static_cast<int>(i);
+    ASSERT_GE(entry, 0);
+    EXPECT_EQ(main.ListView2.Item(entry).caption, "Planted^E - (..\\tastavia-victim.txt)");
+    main.ListView2.UserClick(entry);
+    const std::string working = main.Layout().WorkingPath();
+    main.Button5.Click();
+    EXPECT_EQ(backend.dialogs.shown.back().text, "The layout's file name is invalid: \"..\\tastavia-victim.txt\"");
+    EXPECT_EQ(main.Layout().WorkingPath(), working);
+    backend.dialogs.answers = {ui::Answer::Yes, ui::Answer::Yes};
+    main.Button9.Click();
+    EXPECT_TRUE(registry.KeyExists(RootKey::LocalMachine, kKeyboardLayoutsKey + planted));
+    EXPECT_EQ(files.ReadAll(victim), std::optional<std::string>("keep me"));
+
+    registry.DeleteKey(RootKey::LocalMachine, kKeyboardLayoutsKey + planted);
+    files.Delete(victim);
+}
+
 }  // namespace
 }  // namespace tastavia

@@ -61,6 +61,14 @@ TEST_F(LanguageEditor, AddingTakesTheFirstFreeIdAndRefusesANameInUse) {
     ASSERT_TRUE(editor.OpenLanguageForEdit("00001402"));
     editor.LanguageField().SetText("Bulgarian");
     EXPECT_EQ(editor.SaveLanguage(true), kNameTaken);
+
+    const std::string named = Snapshot();
+    for (const char* blank : {"", " \t "}) {  // in both modes, as a taken name is
+        editor.LanguageField().SetText(blank);
+        EXPECT_EQ(editor.SaveLanguage(true), "6The name field is empty or it contain invalid name!");
+        editor.PrepareNewLanguage();
+    }
+    EXPECT_EQ(Snapshot(), named);
 }
 
 TEST_F(LanguageEditor, ReservedUsedAndUnknownLayoutsAreRefusedWithoutChange) {

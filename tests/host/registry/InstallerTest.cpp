@@ -178,6 +178,30 @@ TEST_F(Install, LoadOpensAWritableCopyOfTheInstalledFile) {
     EXPECT_EQ(main.Layout().WorkingPath(), current);
 }
 
+TEST_F(Remove, AFileNameFromTheRegistryNeverLeavesTheSystemDirectory) {
+    test::WriteFile(dir / "victim.txt", "keep me");
+    AddLayout("00070402", "Planted", "..\\..\\victim.txt");
+    TForm1& main = NewLayout();
+    const std::string working = test::ReadFile(main.Layout().WorkingPath());
+    main.ListView2.UserClick(0);
+    ASSERT_EQ(Buttons(main), "111");
+    const std::string refusal = "The layout's file name is invalid: \"..\\..\\victim.txt\"";
+    main.Button5.Click();
+    EXPECT_EQ(LastMessage(), refusal);
+    EXPECT_EQ(test::ReadFile(main.Layout().WorkingPath()), working);
+
+    dialogs().answers = {Answer::Yes, Answer::Yes};
+    main.Button9.Click();
+    EXPECT_EQ(LastMessage(), refusal);
+    EXPECT_EQ(Value("00070402", "layout text"), "Planted");
+    EXPECT_EQ(test::ReadFile(dir / "victim.txt"), "keep me");
+
+    dialogs().answers = {Answer::Yes, Answer::No};  // the key alone needs no path
+    main.Button9.Click();
+    EXPECT_EQ(Value("00070402", "layout text"), "<no key>");
+    EXPECT_TRUE(FileExists(dir / "victim.txt"));
+}
+
 TEST_F(Remove, AnswersDecideWhatGoes) {
     struct Case {
         std::deque<Answer> answers;

@@ -135,9 +135,12 @@ TEST_F(Wizard, QuickPathOnXpInstallsTheBuiltInLayout) {
     w.RadioButton3.Click();
     EXPECT_FALSE(w.Edit1.Enabled() || w.Button4.Enabled());
 
-    Next();  // the file belongs to "Other": nothing done, and not a word
+    Next();  // the file belongs to "Other": nothing done, and the page says why
     EXPECT_EQ(w.CurrentPage(), kQuickPage);
     EXPECT_EQ(w.Label19.Caption(), "");
+    const std::vector<std::string> refused = Messages();
+    ASSERT_EQ(refused.size(), 1u);
+    EXPECT_EQ(refused[0].substr(0, 30), "This layout already exists and");
     registry.DeleteKey(RootKey::LocalMachine, test::kLayouts + "00050402");
     Next();
     EXPECT_EQ(w.CurrentPage(), kFinishedPage);
