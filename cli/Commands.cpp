@@ -1,5 +1,6 @@
 #include "Commands.h"
 
+#include <algorithm>
 #include <iomanip>
 #include <sstream>
 #include <utility>
@@ -198,12 +199,23 @@ void RunShow(Services& services, const std::string& file, std::optional<OsKind> 
     }
 }
 
+namespace {
+
+// Windows paths ignore letter case; on other systems this errs on the side of refusing.
+bool SamePath(const std::string& a, const std::string& b) {
+    auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return fold(x) == fold(y); });
+}
+
+}  // namespace
+
 void RunExportAs(Services& services, const std::string& file, std::optional<OsKind> kind, ExportFormat format,
                  const std::string& output) {
     Files& files = services.files();
     OsKind resolved = ResolveKind(files, file, kind);
     RequireWritableTarget(files, output);
-    if (files.FullPath(output) == files.FullPath(file)) throw Failure(output + ": the export would overwrite the layout file");
+    if (SamePath(files.FullPath(output), files.FullPath(file)))
+        throw Failure(output + ": the export would overwrite the layout file");
     Session session(services, resolved);
     session.OpenCopyOf(file);
     const LayoutKeys keys = ReadLayoutKeys(session.layout());
