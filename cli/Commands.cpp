@@ -10,8 +10,8 @@
 #include "layout/LayoutCheck.h"
 #include "layout/LayoutFileKind.h"
 #include "layout/LayoutIni.h"
-#include "layout/XkbWriter.h"
 #include "layout/WorkingLayout.h"
+#include "layout/XkbWriter.h"
 #include "platform/Errors.h"
 
 namespace tastavia::cli {
