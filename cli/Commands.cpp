@@ -1,13 +1,17 @@
 #include "Commands.h"
 
+#include <algorithm>
 #include <iomanip>
 #include <sstream>
 #include <utility>
 
 #include "layout/Charset.h"
+#include "layout/KlcWriter.h"
+#include "layout/LayoutCheck.h"
 #include "layout/LayoutFileKind.h"
 #include "layout/LayoutIni.h"
 #include "layout/WorkingLayout.h"
+#include "layout/XkbWriter.h"
 #include "platform/Errors.h"
 
 namespace tastavia::cli {
@@ -197,20 +201,65 @@ void RunShow(Services& services, const std::string& file, std::optional<OsKind> 
 
 namespace {
 
+// Windows paths ignore letter case; on other systems this errs on the side of refusing.
+bool SamePath(const std::string& a, const std::string& b) {
+    auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return fold(x) == fold(y); });
+}
+
+}  // namespace
+
+void RunExportAs(Services& services, const std::string& file, std::optional<OsKind> kind, ExportFormat format,
+                 const std::string& output) {
+    Files& files = services.files();
+    OsKind resolved = ResolveKind(files, file, kind);
+    RequireWritableTarget(files, output);
+    if (SamePath(files.FullPath(output), files.FullPath(file)))
+        throw Failure(output + ": the export would overwrite the layout file");
+    Session session(services, resolved);
+    session.OpenCopyOf(file);
+    const LayoutKeys keys = ReadLayoutKeys(session.layout());
+    const ExportIdentity identity = IdentityFromPath(file);
+    ScratchFile text(files, "exp");
+    if (!files.WriteAll(text.path(), format == ExportFormat::Klc ? KlcFileBytes(keys, identity) : XkbSymbolsText(keys, identity)))
+        throw Failure("cannot write " + text.path());
+    if (!files.Copy(text.path(), output)) throw Failure("cannot write " + output);
+}
+
+int RunCheck(Services& services, const std::string& file, std::optional<OsKind> kind, std::ostream& out) {
+    OsKind resolved = ResolveKind(services.files(), file, kind);
+    Session session(services, resolved);
+    session.OpenCopyOf(file);
+    const std::vector<Finding> findings = CheckLayout(ReadLayoutKeys(session.layout()));
+    for (const Finding& finding : findings) out << Cp1251ToUtf8(finding.text) << "\n";
+    return findings.empty() ? 0 : 1;
+}
+
+namespace {
+
 const char* const kUsage =
     "usage: tastavia-cli new --os 98|2000|xp [--bds | --phonetic | --ini FILE] -o OUT\n"
-    "       tastavia-cli export FILE [--os K] -o OUT.ini\n"
+    "       tastavia-cli export FILE [--os K] [--format ini|klc|xkb] -o OUT\n"
     "       tastavia-cli import FILE [--os K] IN.ini\n"
-    "       tastavia-cli show FILE [--os K]\n";
+    "       tastavia-cli show FILE [--os K]\n"
+    "       tastavia-cli check FILE [--os K]\n";
 
 struct Parsed {
     std::vector<std::string> positional;
     std::optional<OsKind> kind;
     std::optional<std::string> output;
     std::optional<std::string> ini;
+    std::optional<ExportFormat> format;
     Builtin builtin = Builtin::None;
     int layoutSources = 0;
 };
+
+std::optional<ExportFormat> ParseFormat(const std::string& text) {
+    if (text == "ini") return ExportFormat::Ini;
+    if (text == "klc") return ExportFormat::Klc;
+    if (text == "xkb") return ExportFormat::Xkb;
+    return std::nullopt;
+}
 
 Parsed Parse(const std::vector<std::string>& args, bool forNew) {
     Parsed p;
@@ -225,6 +274,9 @@ Parsed Parse(const std::vector<std::string>& args, bool forNew) {
             if (!p.kind) throw UsageError("--os takes 98, 2000 or xp");
         } else if (a == "-o" || a == "--output") {
             p.output = value("-o");
+        } else if (!forNew && a == "--format") {
+            p.format = ParseFormat(value("--format"));
+            if (!p.format) throw UsageError("--format takes ini, klc or xkb");
         } else if (forNew && a == "--ini") {
             p.ini = value("--ini");
             ++p.layoutSources;
@@ -266,18 +318,28 @@ int RunCommandLine(Services& services, const std::vector<std::string>& args, std
         } else if (command == "export") {
             Parsed p = Parse(args, false);
             ExpectPositional(p, 1);
-            if (!p.output) throw UsageError("export needs -o OUT.ini");
-            RunExport(services, p.positional[0], p.kind, *p.output);
+            if (!p.output) throw UsageError("export needs -o OUT");
+            if (p.format.value_or(ExportFormat::Ini) == ExportFormat::Ini)
+                RunExport(services, p.positional[0], p.kind, *p.output);
+            else
+                RunExportAs(services, p.positional[0], p.kind, *p.format, *p.output);
         } else if (command == "import") {
             Parsed p = Parse(args, false);
             ExpectPositional(p, 2);
             if (p.output) throw UsageError("import patches FILE in place and takes no -o");
+            if (p.format) throw UsageError("import takes no --format");
             RunImport(services, p.positional[0], p.kind, p.positional[1]);
         } else if (command == "show") {
             Parsed p = Parse(args, false);
             ExpectPositional(p, 1);
             if (p.output) throw UsageError("show takes no -o");
+            if (p.format) throw UsageError("show takes no --format");
             RunShow(services, p.positional[0], p.kind, out);
+        } else if (command == "check") {
+            Parsed p = Parse(args, false);
+            ExpectPositional(p, 1);
+            if (p.output || p.format) throw UsageError("check takes no -o or --format");
+            return RunCheck(services, p.positional[0], p.kind, out);
         } else {
             throw UsageError("unknown command " + command);
         }

@@ -22,6 +22,8 @@ struct UsageError : std::runtime_error {
 
 enum class Builtin { None, Bds, Phonetic };
 
+enum class ExportFormat { Ini, Klc, Xkb };
+
 struct NewOptions {
     OsKind kind = kOsUnchosen;
     Builtin builtin = Builtin::None;
@@ -33,6 +35,11 @@ void RunNew(Services& services, const NewOptions& options);
 void RunExport(Services& services, const std::string& file, std::optional<OsKind> kind, const std::string& output);
 void RunImport(Services& services, const std::string& file, std::optional<OsKind> kind, const std::string& ini);
 void RunShow(Services& services, const std::string& file, std::optional<OsKind> kind, std::ostream& out);
+// The layout as a klc or XKB source for today's systems (INI goes through RunExport).
+void RunExportAs(Services& services, const std::string& file, std::optional<OsKind> kind, ExportFormat format,
+                 const std::string& output);
+// One finding a line; 0 when there are none, 1 otherwise.
+int RunCheck(Services& services, const std::string& file, std::optional<OsKind> kind, std::ostream& out);
 
 // Parses the arguments after the program name and runs the command.
 int RunCommandLine(Services& services, const std::vector<std::string>& args, std::ostream& out, std::ostream& err);

@@ -51,20 +51,41 @@ std::uint8_t CharFromUnicode(std::uint8_t low, std::uint8_t high) {
 
 std::string Cp1251ToUtf8(const std::string& text) {
     std::string out;
-    for (unsigned char c : text) {
-        std::uint16_t u = Cp1251ToUnicode(c);
-        if (u < 0x80) {
-            out += static_cast<char>(u);
-        } else if (u < 0x800) {
-            out += static_cast<char>(0xC0 | (u >> 6));
-            out += static_cast<char>(0x80 | (u & 0x3F));
-        } else {
-            out += static_cast<char>(0xE0 | (u >> 12));
-            out += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (u & 0x3F));
-        }
+    for (unsigned char c : text) out += CodePointToUtf8(Cp1251ToUnicode(c));
+    return out;
+}
+
+std::string CodePointToUtf8(std::uint32_t u) {
+    std::string out;
+    if (u < 0x80) {
+        out += static_cast<char>(u);
+    } else if (u < 0x800) {
+        out += static_cast<char>(0xC0 | (u >> 6));
+        out += static_cast<char>(0x80 | (u & 0x3F));
+    } else if (u < 0x10000) {
+        out += static_cast<char>(0xE0 | (u >> 12));
+        out += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (u & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (u >> 18));
+        out += static_cast<char>(0x80 | ((u >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (u & 0x3F));
     }
     return out;
+}
+
+std::uint16_t ModernUnicode(std::uint8_t c, std::uint8_t otherOnKey) {
+    constexpr std::uint8_t kLatinSmallI = 105;
+    if (c == kLatinCapitalI) return otherOnKey == kLatinSmallI ? 0x0049 : 0x0406;
+    return Cp1251ToUnicode(c);
+}
+
+std::optional<std::uint8_t> ByteForModernUnicode(std::uint32_t u) {
+    if (u == 0x0049 || u == 0x0406) return kLatinCapitalI;
+    for (unsigned c = 0; c < 256; ++c)
+        if (Cp1251ToUnicode(static_cast<std::uint8_t>(c)) == u) return static_cast<std::uint8_t>(c);
+    return std::nullopt;
 }
 
 }  // namespace tastavia

@@ -2,6 +2,7 @@
 // Characters are Windows-1251 bytes everywhere but in the NT layout libraries, which
 // store UTF-16 code units.
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace tastavia {
@@ -24,5 +25,15 @@ std::uint8_t CharFromUnicode(std::uint8_t low, std::uint8_t high);
 std::uint16_t Cp1251ToUnicode(std::uint8_t c);
 // A Windows-1251 string as UTF-8, for the terminal.
 std::string Cp1251ToUtf8(const std::string& text);
+std::string CodePointToUtf8(std::uint32_t u);
+
+// The character today's systems should get for a layout byte, given the other
+// character of its key. 178 is the Cyrillic I as Windows-1251 has it (the U+00B2 of
+// the NT libraries only makes the byte read back as itself); 73 is the Cyrillic I as
+// the installed NT layouts give it, except on a key whose other character is the Latin i.
+std::uint16_t ModernUnicode(std::uint8_t c, std::uint8_t otherOnKey);
+// The byte back for such a character: U+0406 and U+0049 give 73, as the NT libraries
+// read; nothing for a character Windows-1251 lacks.
+std::optional<std::uint8_t> ByteForModernUnicode(std::uint32_t u);
 
 }  // namespace tastavia

@@ -6,6 +6,8 @@
 #include <cstdio>
 
 #include "TestSupport.h"
+#include "layout/BuiltinKeys.h"
+#include "layout/KlcReader.h"
 
 namespace tastavia {
 namespace {
@@ -160,6 +162,49 @@ TEST_F(Cli, BadUsageExitsWithTwo) {
     }
     EXPECT_FALSE(FileExists(dir / "x.dll"));
     EXPECT_EQ(Run("--help").code, 0);
+}
+
+TEST_F(Cli, CheckPassesTheBuiltinsAndNamesEachFault) {
+    for (const char* kind : {"98", "2000", "xp"})
+        for (const char* builtin : {"--bds", "--phonetic"}) {
+            ASSERT_EQ(Run(std::string("new --os ") + kind + " " + builtin + " -o k.bin").code, 0);
+            Result clean = Run("check k.bin");
+            EXPECT_EQ(clean.code, 0) << kind << builtin << clean.out;
+            EXPECT_EQ(clean.out, "") << kind << builtin;
+            std::remove((dir / "k.bin").c_str());
+        }
+    ASSERT_EQ(Run("new --os xp --bds -o b.dll").code, 0);
+    // ж becomes a Latin a, key = gives a second comma, W loses its Caps-Lock flag.
+    WriteFile(dir / "broken.ini", "[KBD]\r\n31=97\r\n1031=0\r\n13=44\r\n1016=0\r\n");
+    ASSERT_EQ(Run("import b.dll broken.ini").code, 0);
+    Result broken = Run("check b.dll");
+    EXPECT_EQ(broken.code, 1);
+    EXPECT_EQ(broken.out,
+              "letter \xD0\xB6 (230) is on no key\n"
+              ", (44) is on key 13 (=) and key 15 (Q)\n"
+              "key 16 (W): a letter key that Caps Lock does not act on (\xD1\x83 (243), \xD0\xA3 (211))\n");
+    for (const char* args : {"check", "check b.dll b.dll", "check b.dll -o x", "export b.dll --format pdf -o x",
+                             "import b.dll broken.ini --format klc", "check b.dll --format xkb"})
+        EXPECT_EQ(Run(args).code, 2) << args;
+    EXPECT_EQ(Leftovers({"b.dll", "broken.ini"}), 0u);
+}
+
+TEST_F(Cli, ExportWritesKlcAndXkbBesideTheIni) {
+    ASSERT_EQ(Run("new --os 98 --phonetic -o ph.kbd").code, 0);
+    const std::string layout = ReadFile(dir / "ph.kbd");
+    ASSERT_EQ(Run("export ph.kbd --format klc -o ph.klc").code, 0);
+    EXPECT_EQ(ReadKlc(ReadFile(dir / "ph.klc")), test::BuiltinKeys(kOsWin9x, "PHONETIC"));
+    ASSERT_EQ(Run("export ph.kbd --format xkb -o ph.xkb").code, 0);
+    const std::string xkb = ReadFile(dir / "ph.xkb");
+    EXPECT_NE(xkb.find("xkb_symbols \"ph\" {"), std::string::npos) << xkb;
+    EXPECT_NE(xkb.find("key <AD01> { type[Group1] = \"ALPHABETIC\", symbols[Group1] = [ U044F, U042F ] };"), std::string::npos);
+    ASSERT_EQ(Run("export ph.kbd --format ini -o ph.ini").code, 0);
+    EXPECT_EQ(ReadFile(dir / "ph.ini"), ResourceFile("PHONETIC.ini"));
+    Result onItself = Run("export ph.kbd --format xkb -o ph.kbd");
+    EXPECT_EQ(onItself.code, 1);
+    EXPECT_TRUE(OneLine(onItself.err)) << onItself.err;
+    EXPECT_EQ(ReadFile(dir / "ph.kbd"), layout);
+    EXPECT_EQ(Leftovers({"ph.kbd", "ph.klc", "ph.xkb", "ph.ini"}), 0u);
 }
 
 }  // namespace
