@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <cstring>
 #include <map>
-#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -77,9 +76,8 @@ std::optional<std::string_view> Win32Resources::Bitmap(const char* name) {
     if (!dib) return std::nullopt;
     // Views handed out must stay valid for the life of the program, as resource views
     // do, whichever Win32Resources object made them: one cache per process.
-    static std::mutex lock;
+    // No lock: the program asks for resources from its one UI thread only.
     static std::map<const void*, std::string> files;  // by the resource's address
-    std::lock_guard<std::mutex> guard(lock);
     auto cached = files.find(dib->data());
     if (cached != files.end()) return std::string_view(cached->second);
 

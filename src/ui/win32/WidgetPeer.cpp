@@ -77,6 +77,16 @@ void Binding::FocusQuietly(HWND hwnd) {
     --focusing_;
 }
 
+HWND RootWindow(HWND hwnd) {
+    // A child's GetParent is its parent; a top-level window's is its owner: stop there.
+    while (hwnd && (GetWindowLongA(hwnd, GWL_STYLE) & WS_CHILD)) {
+        HWND parent = GetParent(hwnd);
+        if (!parent) break;
+        hwnd = parent;
+    }
+    return hwnd;
+}
+
 WidgetPeer* WidgetPeer::Of(HWND hwnd) {
     return hwnd ? static_cast<WidgetPeer*>(GetPropA(hwnd, kPeerProperty)) : nullptr;
 }
@@ -123,7 +133,7 @@ void WidgetPeer::Mirror(Change what) {
             break;
         }
         case Change::Hint:
-            if (WidgetPeer* root = Of(GetAncestor(hwnd_, GA_ROOT))) root->UpdateTip(*this);
+            if (WidgetPeer* root = Of(RootWindow(hwnd_))) root->UpdateTip(*this);
             break;
         case Change::TabStop: SetStyleBit(WS_TABSTOP, widget_.TabStop()); break;
         case Change::Font:

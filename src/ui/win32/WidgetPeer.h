@@ -119,6 +119,9 @@ private:
     int echo_ = 0;
 };
 
+// The top-level window that holds hwnd: GetAncestor(GA_ROOT), which Windows 95 lacks.
+HWND RootWindow(HWND hwnd);
+
 // Runs model code from a window procedure: nothing may be thrown into the system.
 template <typename F>
 void Safely(F&& f) noexcept {

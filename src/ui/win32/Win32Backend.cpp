@@ -179,7 +179,7 @@ bool Win32Backend::PreTranslate(MSG& msg) {
         case WM_SYSCHAR: break;
         default: return false;
     }
-    HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+    HWND root = win32::RootWindow(msg.hwnd);
     FormPeer* form = FormOf(root);
     if (!form) return false;
     if (msg.message == WM_KEYDOWN && (msg.wParam == VK_RETURN || msg.wParam == VK_ESCAPE))
