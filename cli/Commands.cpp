@@ -37,7 +37,7 @@ private:
 // the user named changes only by one copy at the end, or not at all.
 class Session {
 public:
-    Session(Services& services, OsKind kind) : services_(services), layout_(services.files(), services.clock(), services.resources()) {
+    Session(Platform& platform, OsKind kind) : platform_(platform), layout_(platform.files, platform.clock, platform.resources) {
         layout_.SetOsKind(kind);
     }
     ~Session() {
@@ -48,27 +48,27 @@ public:
     }
 
     void OpenCopyOf(const std::string& source) {
-        ScratchFile copy(services_.files(), "tas");
-        if (!services_.files().Copy(source, copy.path())) throw Failure("cannot copy " + source);
-        if (services_.files().IsReadOnly(copy.path())) services_.files().ClearReadOnly(copy.path());
+        ScratchFile copy(platform_.files, "tas");
+        if (!platform_.files.Copy(source, copy.path())) throw Failure("cannot copy " + source);
+        if (platform_.files.IsReadOnly(copy.path())) platform_.files.ClearReadOnly(copy.path());
         layout_.OpenWorkingFile(copy.Release());
     }
 
     void OpenTemplate() {
-        ScratchFile copy(services_.files(), "tas");
+        ScratchFile copy(platform_.files, "tas");
         if (!layout_.ExtractResourceToFile(TemplateResource(layout_.GetOsKind()), copy.path()))
             throw Failure("cannot write the layout template to " + copy.path());
         layout_.OpenWorkingFile(copy.Release());
     }
 
     void SaveTo(const std::string& target) {
-        if (!services_.files().Copy(layout_.WorkingPath(), target)) throw Failure("cannot write " + target);
+        if (!platform_.files.Copy(layout_.WorkingPath(), target)) throw Failure("cannot write " + target);
     }
 
     WorkingLayout& layout() { return layout_; }
 
 private:
-    Services& services_;
+    Platform& platform_;
     WorkingLayout layout_;
 };
 
@@ -97,16 +97,16 @@ OsKind ResolveKind(Files& files, const std::string& path, std::optional<OsKind> 
     return *kind;
 }
 
-void ImportIni(Session& session, Services& services, const std::string& iniPath) {
-    ReadExisting(services.files(), iniPath);
-    ImportLayout(session.layout(), services.profile(), services.files().FullPath(iniPath));
+void ImportIni(Session& session, Platform& platform, const std::string& iniPath) {
+    ReadExisting(platform.files, iniPath);
+    ImportLayout(session.layout(), platform.profile, platform.files.FullPath(iniPath));
 }
 
-void ImportBuiltin(Session& session, Services& services, const char* resource) {
-    ScratchFile ini(services.files(), "ini");
+void ImportBuiltin(Session& session, Platform& platform, const char* resource) {
+    ScratchFile ini(platform.files, "ini");
     if (!session.layout().ExtractResourceToFile(resource, ini.path()))
         throw Failure(std::string("cannot write the built-in layout ") + resource);
-    ImportLayout(session.layout(), services.profile(), ini.path());
+    ImportLayout(session.layout(), platform.profile, ini.path());
 }
 
 // A character for the terminal: control characters as ^X, everything else in UTF-8.
@@ -143,46 +143,46 @@ std::optional<OsKind> ParseKind(const std::string& text) {
 
 }  // namespace
 
-void RunNew(Services& services, const NewOptions& options) {
-    Files& files = services.files();
+void RunNew(Platform& platform, const NewOptions& options) {
+    Files& files = platform.files;
     RequireWritableTarget(files, options.output);
     if (!options.iniPath.empty()) ReadExisting(files, options.iniPath);
-    Session session(services, options.kind);
+    Session session(platform, options.kind);
     session.OpenTemplate();
-    if (options.builtin == Builtin::Bds) ImportBuiltin(session, services, "BDS");
-    if (options.builtin == Builtin::Phonetic) ImportBuiltin(session, services, "PHONETIC");
-    if (!options.iniPath.empty()) ImportIni(session, services, options.iniPath);
+    if (options.builtin == Builtin::Bds) ImportBuiltin(session, platform, "BDS");
+    if (options.builtin == Builtin::Phonetic) ImportBuiltin(session, platform, "PHONETIC");
+    if (!options.iniPath.empty()) ImportIni(session, platform, options.iniPath);
     session.SaveTo(options.output);
 }
 
-void RunExport(Services& services, const std::string& file, std::optional<OsKind> kind, const std::string& output) {
-    Files& files = services.files();
+void RunExport(Platform& platform, const std::string& file, std::optional<OsKind> kind, const std::string& output) {
+    Files& files = platform.files;
     OsKind resolved = ResolveKind(files, file, kind);
     RequireWritableTarget(files, output);
-    Session session(services, resolved);
+    Session session(platform, resolved);
     session.OpenCopyOf(file);
     // Exported into a copy of the target, so that other sections stay and a failure
     // leaves the target as it was.
     ScratchFile ini(files, "ini");
     if (files.Exists(output) && !files.Copy(output, ini.path())) throw Failure("cannot read " + output);
-    ExportLayout(session.layout(), services.profile(), ini.path());
+    ExportLayout(session.layout(), platform.profile, ini.path());
     if (!files.Copy(ini.path(), output)) throw Failure("cannot write " + output);
 }
 
-void RunImport(Services& services, const std::string& file, std::optional<OsKind> kind, const std::string& ini) {
-    Files& files = services.files();
+void RunImport(Platform& platform, const std::string& file, std::optional<OsKind> kind, const std::string& ini) {
+    Files& files = platform.files;
     OsKind resolved = ResolveKind(files, file, kind);
     RequireWritableTarget(files, file);
     ReadExisting(files, ini);
-    Session session(services, resolved);
+    Session session(platform, resolved);
     session.OpenCopyOf(file);
-    ImportIni(session, services, ini);
+    ImportIni(session, platform, ini);
     session.SaveTo(file);
 }
 
-void RunShow(Services& services, const std::string& file, std::optional<OsKind> kind, std::ostream& out) {
-    OsKind resolved = ResolveKind(services.files(), file, kind);
-    Session session(services, resolved);
+void RunShow(Platform& platform, const std::string& file, std::optional<OsKind> kind, std::ostream& out) {
+    OsKind resolved = ResolveKind(platform.files, file, kind);
+    Session session(platform, resolved);
     session.OpenCopyOf(file);
     WorkingLayout& layout = session.layout();
     out << "# " << LayoutFileKindName(resolved) << "\n";
@@ -249,7 +249,7 @@ void ExpectPositional(const Parsed& p, std::size_t count) {
 
 }  // namespace
 
-int RunCommandLine(Services& services, const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int RunCommandLine(Platform& platform, const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     try {
         if (args.empty() || args[0] == "--help" || args[0] == "-h") {
             (args.empty() ? err : out) << kUsage;
@@ -262,22 +262,22 @@ int RunCommandLine(Services& services, const std::vector<std::string>& args, std
             if (!p.kind) throw UsageError("new needs --os 98|2000|xp");
             if (!p.output) throw UsageError("new needs -o OUT");
             if (p.layoutSources > 1) throw UsageError("choose one of --bds, --phonetic and --ini");
-            RunNew(services, NewOptions{*p.kind, p.builtin, p.ini.value_or(""), *p.output});
+            RunNew(platform, NewOptions{*p.kind, p.builtin, p.ini.value_or(""), *p.output});
         } else if (command == "export") {
             Parsed p = Parse(args, false);
             ExpectPositional(p, 1);
             if (!p.output) throw UsageError("export needs -o OUT.ini");
-            RunExport(services, p.positional[0], p.kind, *p.output);
+            RunExport(platform, p.positional[0], p.kind, *p.output);
         } else if (command == "import") {
             Parsed p = Parse(args, false);
             ExpectPositional(p, 2);
             if (p.output) throw UsageError("import patches FILE in place and takes no -o");
-            RunImport(services, p.positional[0], p.kind, p.positional[1]);
+            RunImport(platform, p.positional[0], p.kind, p.positional[1]);
         } else if (command == "show") {
             Parsed p = Parse(args, false);
             ExpectPositional(p, 1);
             if (p.output) throw UsageError("show takes no -o");
-            RunShow(services, p.positional[0], p.kind, out);
+            RunShow(platform, p.positional[0], p.kind, out);
         } else {
             throw UsageError("unknown command " + command);
         }

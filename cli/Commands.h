@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "CliServices.h"
 #include "layout/KeyTable.h"
+#include "platform/Platform.h"
 
 namespace tastavia::cli {
 
@@ -29,12 +29,12 @@ struct NewOptions {
     std::string output;
 };
 
-void RunNew(Services& services, const NewOptions& options);
-void RunExport(Services& services, const std::string& file, std::optional<OsKind> kind, const std::string& output);
-void RunImport(Services& services, const std::string& file, std::optional<OsKind> kind, const std::string& ini);
-void RunShow(Services& services, const std::string& file, std::optional<OsKind> kind, std::ostream& out);
+void RunNew(Platform& platform, const NewOptions& options);
+void RunExport(Platform& platform, const std::string& file, std::optional<OsKind> kind, const std::string& output);
+void RunImport(Platform& platform, const std::string& file, std::optional<OsKind> kind, const std::string& ini);
+void RunShow(Platform& platform, const std::string& file, std::optional<OsKind> kind, std::ostream& out);
 
 // Parses the arguments after the program name and runs the command.
-int RunCommandLine(Services& services, const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int RunCommandLine(Platform& platform, const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 }  // namespace tastavia::cli
