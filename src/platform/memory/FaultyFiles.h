@@ -12,6 +12,8 @@ public:
     FaultyFiles(Files& inner, FaultPlan& plan) : inner_(inner), plan_(plan) {}
 
     bool Exists(const std::string& path) override { return inner_.Exists(path); }
+    FileStatus Status(const std::string& path) override { return inner_.Status(path); }
+    bool SameFile(const std::string& a, const std::string& b) override { return inner_.SameFile(a, b); }
     bool IsReadOnly(const std::string& path) override { return inner_.IsReadOnly(path); }
     void ClearReadOnly(const std::string& path) override;
     bool Copy(const std::string& source, const std::string& target) override;
