@@ -72,33 +72,55 @@ private:
     WorkingLayout layout_;
 };
 
+// Refuses a path that names no file, saying what it names instead.
+void RequireFile(Files& files, const std::string& path) {
+    switch (files.Status(path).kind) {
+        case FileKind::File: return;
+        case FileKind::Missing: throw Failure(path + ": no such file");
+        case FileKind::Folder: throw Failure(path + ": a folder, not a file");
+        case FileKind::Other: throw Failure(path + ": not a regular file");
+    }
+}
+
 std::string ReadExisting(Files& files, const std::string& path) {
-    if (!files.Exists(path)) throw Failure(path + ": no such file");
+    RequireFile(files, path);
     std::optional<std::string> bytes = files.ReadAll(path);
     if (!bytes) throw Failure(path + ": cannot read the file");
     return *bytes;
 }
 
 void RequireWritableTarget(Files& files, const std::string& path) {
-    if (files.Exists(path) && files.IsReadOnly(path)) throw Failure(path + ": the file is read-only");
+    FileStatus status = files.Status(path);
+    if (status.kind == FileKind::Folder) throw Failure(path + ": a folder, not a file");
+    if (status.kind == FileKind::Other) throw Failure(path + ": not a regular file");
+    if (status.kind == FileKind::File && status.readOnly) throw Failure(path + ": the file is read-only");
+}
+
+// A command never writes the file it reads: the input would be lost on the way.
+void RequireDistinct(Files& files, const std::string& input, const std::string& output) {
+    if (files.SameFile(input, output))
+        throw Failure(output + ": the same file as " + input + "; a command never writes the file it reads");
 }
 
 OsKind ResolveKind(Files& files, const std::string& path, std::optional<OsKind> requested) {
     std::string bytes = ReadExisting(files, path);
-    if (requested) {
-        if (!IsLayoutFileOfKind(bytes, *requested))
-            throw Failure(path + ": not a " + LayoutFileKindName(*requested) + " (" +
-                          std::to_string(LayoutFileSize(*requested)) + " bytes expected, " +
-                          std::to_string(bytes.size()) + " found)");
-        return *requested;
-    }
     std::optional<OsKind> kind = RecogniseLayoutFile(bytes);
+    if (requested) {
+        if (IsLayoutFileOfKind(bytes, *requested)) return *requested;
+        std::string why = kind ? std::string("it is a ") + LayoutFileKindName(*kind)
+                               : bytes.size() == LayoutFileSize(*requested)
+                                     ? std::string("the size is right, but not the first bytes")
+                                     : std::string("of no known kind");
+        throw Failure(path + ": not a " + LayoutFileKindName(*requested) + " (" +
+                      std::to_string(LayoutFileSize(*requested)) + " bytes expected, " + std::to_string(bytes.size()) +
+                      " found: " + why + ")");
+    }
     if (!kind) throw Failure(path + ": not a layout file of a known kind; name it with --os 98|2000|xp");
     return *kind;
 }
 
 void ImportIni(Session& session, Platform& platform, const std::string& iniPath) {
-    ReadExisting(platform.files, iniPath);
+    RequireFile(platform.files, iniPath);
     ImportLayout(session.layout(), platform.profile, platform.files.FullPath(iniPath));
 }
 
@@ -109,10 +131,13 @@ void ImportBuiltin(Session& session, Platform& platform, const char* resource) {
     ImportLayout(session.layout(), platform.profile, ini.path());
 }
 
-// A character for the terminal: control characters as ^X, everything else in UTF-8.
+// A character for the terminal: control characters as ^X (and M-^X for those of the
+// upper half, as cat -v shows them), everything else in UTF-8.
 std::string Printable(std::uint8_t c) {
     if (c < 32) return std::string("^") + static_cast<char>('@' + c);
     if (c == 127) return "^?";
+    std::uint16_t u = Cp1251ToUnicode(c);
+    if (u >= 0x80 && u < 0xA0) return std::string("M-^") + static_cast<char>('@' + (u - 0x80));
     return Cp1251ToUtf8(std::string(1, static_cast<char>(c)));
 }
 
@@ -130,7 +155,9 @@ std::string Pad(const std::string& text, std::size_t width) {
 
 std::string CharColumn(std::uint8_t c) {
     std::ostringstream column;
-    column << Pad(Printable(c), 3) << std::setw(3) << static_cast<int>(c);
+    std::string shown = Pad(Printable(c), 3);
+    if (DisplayWidth(shown) > 3) shown += ' ';  // never glued to the number
+    column << shown << std::setw(3) << static_cast<int>(c);
     return column.str();
 }
 
@@ -146,7 +173,10 @@ std::optional<OsKind> ParseKind(const std::string& text) {
 void RunNew(Platform& platform, const NewOptions& options) {
     Files& files = platform.files;
     RequireWritableTarget(files, options.output);
-    if (!options.iniPath.empty()) ReadExisting(files, options.iniPath);
+    if (!options.iniPath.empty()) {
+        RequireFile(files, options.iniPath);
+        RequireDistinct(files, options.iniPath, options.output);
+    }
     Session session(platform, options.kind);
     session.OpenTemplate();
     if (options.builtin == Builtin::Bds) ImportBuiltin(session, platform, "BDS");
@@ -158,22 +188,20 @@ void RunNew(Platform& platform, const NewOptions& options) {
 void RunExport(Platform& platform, const std::string& file, std::optional<OsKind> kind, const std::string& output) {
     Files& files = platform.files;
     OsKind resolved = ResolveKind(files, file, kind);
+    RequireDistinct(files, file, output);
     RequireWritableTarget(files, output);
     Session session(platform, resolved);
     session.OpenCopyOf(file);
-    // Exported into a copy of the target, so that other sections stay and a failure
-    // leaves the target as it was.
-    ScratchFile ini(files, "ini");
-    if (files.Exists(output) && !files.Copy(output, ini.path())) throw Failure("cannot read " + output);
-    ExportLayout(session.layout(), platform.profile, ini.path());
-    if (!files.Copy(ini.path(), output)) throw Failure("cannot write " + output);
+    // Other sections of the target stay; a failure leaves it as it was.
+    ExportLayout(session.layout(), platform.profile, files, files.FullPath(output));
 }
 
 void RunImport(Platform& platform, const std::string& file, std::optional<OsKind> kind, const std::string& ini) {
     Files& files = platform.files;
     OsKind resolved = ResolveKind(files, file, kind);
     RequireWritableTarget(files, file);
-    ReadExisting(files, ini);
+    RequireFile(files, ini);
+    RequireDistinct(files, ini, file);
     Session session(platform, resolved);
     session.OpenCopyOf(file);
     ImportIni(session, platform, ini);
@@ -247,9 +275,20 @@ void ExpectPositional(const Parsed& p, std::size_t count) {
     if (p.positional.size() != count) throw UsageError("wrong number of arguments");
 }
 
+void CheckPaths(const Parsed& p, PathRules rules) {
+    if (rules.backslashSeparates) return;
+    std::vector<std::string> paths = p.positional;
+    if (p.output) paths.push_back(*p.output);
+    if (p.ini) paths.push_back(*p.ini);
+    for (const std::string& path : paths)
+        if (path.find('\\') != std::string::npos)
+            throw Failure(path + ": '\\' is no folder separator here; write the path with '/'");
+}
+
 }  // namespace
 
-int RunCommandLine(Platform& platform, const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int RunCommandLine(Platform& platform, const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                   PathRules rules) {
     try {
         if (args.empty() || args[0] == "--help" || args[0] == "-h") {
             (args.empty() ? err : out) << kUsage;
@@ -262,21 +301,25 @@ int RunCommandLine(Platform& platform, const std::vector<std::string>& args, std
             if (!p.kind) throw UsageError("new needs --os 98|2000|xp");
             if (!p.output) throw UsageError("new needs -o OUT");
             if (p.layoutSources > 1) throw UsageError("choose one of --bds, --phonetic and --ini");
+            CheckPaths(p, rules);
             RunNew(platform, NewOptions{*p.kind, p.builtin, p.ini.value_or(""), *p.output});
         } else if (command == "export") {
             Parsed p = Parse(args, false);
             ExpectPositional(p, 1);
             if (!p.output) throw UsageError("export needs -o OUT.ini");
+            CheckPaths(p, rules);
             RunExport(platform, p.positional[0], p.kind, *p.output);
         } else if (command == "import") {
             Parsed p = Parse(args, false);
             ExpectPositional(p, 2);
             if (p.output) throw UsageError("import patches FILE in place and takes no -o");
+            CheckPaths(p, rules);
             RunImport(platform, p.positional[0], p.kind, p.positional[1]);
         } else if (command == "show") {
             Parsed p = Parse(args, false);
             ExpectPositional(p, 1);
             if (p.output) throw UsageError("show takes no -o");
+            CheckPaths(p, rules);
             RunShow(platform, p.positional[0], p.kind, out);
         } else {
             throw UsageError("unknown command " + command);

@@ -34,7 +34,14 @@ void RunExport(Platform& platform, const std::string& file, std::optional<OsKind
 void RunImport(Platform& platform, const std::string& file, std::optional<OsKind> kind, const std::string& ini);
 void RunShow(Platform& platform, const std::string& file, std::optional<OsKind> kind, std::ostream& out);
 
+// How the system spells paths. Where '\\' is no folder separator a path with one is
+// refused: the file services would take it as one, and the user may have meant either.
+struct PathRules {
+    bool backslashSeparates = true;
+};
+
 // Parses the arguments after the program name and runs the command.
-int RunCommandLine(Platform& platform, const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int RunCommandLine(Platform& platform, const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                   PathRules rules = PathRules());
 
 }  // namespace tastavia::cli

@@ -59,6 +59,7 @@ TEST(PortableProfileFile, WindowsSeparatorsAndEmbeddedNulsAreHandledAsTheApiDoes
     // Names and values reach the real API as C strings: they end at the first NUL.
     ASSERT_TRUE(host.profile.WriteString(host.dir.path() + "\\layout.ini", std::string("KBD\0x", 5),
                                          std::string("1\0y", 3), std::string("a\0z", 3)));
+    ASSERT_TRUE(host.profile.Flush(host.dir.path() + "\\layout.ini"));
     EXPECT_EQ(ReadFile(host.dir / "layout.ini"), "[KBD]\r\n1=a\r\n");
     EXPECT_EQ(host.profile.GetString(host.dir / "layout.ini", "KBD", std::string("1\0q", 3), "-"), "a");
 }
