@@ -27,8 +27,10 @@ bool Win32ProfileFile::WriteString(const std::string& path, const std::string& s
 }
 
 bool Win32ProfileFile::Flush(const std::string& path) {
-    // Windows 9x caches profile files; all-null arguments write the cache out.
-    return WritePrivateProfileStringA(nullptr, nullptr, nullptr, path.c_str()) != 0;
+    // Windows 9x caches profile files; all-null arguments write the cache out. That call
+    // reports FALSE whatever happens, so only the writes themselves tell of failures.
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, path.c_str());
+    return true;
 }
 
 TimeOfDay Win32Clock::LocalTime() {
