@@ -103,16 +103,20 @@ void RequireDistinct(Files& files, const std::string& input, const std::string& 
 }
 
 OsKind ResolveKind(Files& files, const std::string& path, std::optional<OsKind> requested) {
-    std::string bytes = ReadExisting(files, path);
+    RequireFile(files, path);
+    // A file of no layout file's size is told by its size, never read whole.
+    const std::uint64_t size = files.Status(path).size;
+    std::string bytes;
+    for (OsKind candidate : {kOsWin9x, kOsWin2000, kOsWinXp})
+        if (size == LayoutFileSize(candidate)) bytes = ReadExisting(files, path);
     std::optional<OsKind> kind = RecogniseLayoutFile(bytes);
     if (requested) {
         if (IsLayoutFileOfKind(bytes, *requested)) return *requested;
         std::string why = kind ? std::string("it is a ") + LayoutFileKindName(*kind)
-                               : bytes.size() == LayoutFileSize(*requested)
-                                     ? std::string("the size is right, but not the first bytes")
-                                     : std::string("of no known kind");
+                               : size == LayoutFileSize(*requested) ? std::string("the size is right, but not the first bytes")
+                                                                    : std::string("of no known kind");
         throw Failure(path + ": not a " + LayoutFileKindName(*requested) + " (" +
-                      std::to_string(LayoutFileSize(*requested)) + " bytes expected, " + std::to_string(bytes.size()) +
+                      std::to_string(LayoutFileSize(*requested)) + " bytes expected, " + std::to_string(size) +
                       " found: " + why + ")");
     }
     if (!kind) throw Failure(path + ": not a layout file of a known kind; name it with --os 98|2000|xp");

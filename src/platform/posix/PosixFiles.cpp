@@ -85,23 +85,19 @@ std::string Unlinked(const std::string& native) {
 bool Replace(const std::string& native, const std::string& bytes, mode_t mode) {
     const std::string target = Unlinked(native);
     const std::string folder = FolderOf(target);
+    int made = -1;
     std::string temp = MakeScratchFile([&] {
         std::string pattern = folder + "/tasXXXXXX.tmp";
         std::vector<char> name(pattern.begin(), pattern.end());
         name.push_back('\0');
-        int fd = ::mkostemps(name.data(), 4, O_CLOEXEC);
-        if (fd < 0) return std::string();
-        ::close(fd);
-        return std::string(name.data());
+        made = ::mkostemps(name.data(), 4, O_CLOEXEC);
+        return made < 0 ? std::string() : std::string(name.data());
     });
-    if (temp.empty()) return false;
-    bool ok = false;
-    {
-        FileDescriptor fd(::open(temp.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC));
-        ok = fd.Valid() && WriteFully(fd.Get(), bytes.data(), bytes.size()) && ::fchmod(fd.Get(), mode) == 0 &&
-             ::fsync(fd.Get()) == 0;
-        ok = fd.Reset() && ok;
-    }
+    FileDescriptor fd(made);
+    if (!fd.Valid()) return false;
+    bool ok = WriteFully(fd.Get(), bytes.data(), bytes.size()) && ::fchmod(fd.Get(), mode) == 0 &&
+              ::fsync(fd.Get()) == 0;
+    ok = fd.Reset() && ok;
     ok = ok && ::rename(temp.c_str(), target.c_str()) == 0;
     if (!ok) ::unlink(temp.c_str());
     UntrackScratchFile(temp);
