@@ -41,7 +41,7 @@ private:
 // the user named changes only by one copy at the end, or not at all.
 class Session {
 public:
-    Session(Services& services, OsKind kind) : services_(services), layout_(services.files(), services.clock(), services.resources()) {
+    Session(Platform& platform, OsKind kind) : platform_(platform), layout_(platform.files, platform.clock, platform.resources) {
         layout_.SetOsKind(kind);
     }
     ~Session() {
@@ -52,71 +52,100 @@ public:
     }
 
     void OpenCopyOf(const std::string& source) {
-        ScratchFile copy(services_.files(), "tas");
-        if (!services_.files().Copy(source, copy.path())) throw Failure("cannot copy " + source);
-        if (services_.files().IsReadOnly(copy.path())) services_.files().ClearReadOnly(copy.path());
+        ScratchFile copy(platform_.files, "tas");
+        if (!platform_.files.Copy(source, copy.path())) throw Failure("cannot copy " + source);
+        if (platform_.files.IsReadOnly(copy.path())) platform_.files.ClearReadOnly(copy.path());
         layout_.OpenWorkingFile(copy.Release());
     }
 
     void OpenTemplate() {
-        ScratchFile copy(services_.files(), "tas");
+        ScratchFile copy(platform_.files, "tas");
         if (!layout_.ExtractResourceToFile(TemplateResource(layout_.GetOsKind()), copy.path()))
             throw Failure("cannot write the layout template to " + copy.path());
         layout_.OpenWorkingFile(copy.Release());
     }
 
     void SaveTo(const std::string& target) {
-        if (!services_.files().Copy(layout_.WorkingPath(), target)) throw Failure("cannot write " + target);
+        if (!platform_.files.Copy(layout_.WorkingPath(), target)) throw Failure("cannot write " + target);
     }
 
     WorkingLayout& layout() { return layout_; }
 
 private:
-    Services& services_;
+    Platform& platform_;
     WorkingLayout layout_;
 };
 
+// Refuses a path that names no file, saying what it names instead.
+void RequireFile(Files& files, const std::string& path) {
+    switch (files.Status(path).kind) {
+        case FileKind::File: return;
+        case FileKind::Missing: throw Failure(path + ": no such file");
+        case FileKind::Folder: throw Failure(path + ": a folder, not a file");
+        case FileKind::Other: throw Failure(path + ": not a regular file");
+    }
+}
+
 std::string ReadExisting(Files& files, const std::string& path) {
-    if (!files.Exists(path)) throw Failure(path + ": no such file");
+    RequireFile(files, path);
     std::optional<std::string> bytes = files.ReadAll(path);
     if (!bytes) throw Failure(path + ": cannot read the file");
     return *bytes;
 }
 
 void RequireWritableTarget(Files& files, const std::string& path) {
-    if (files.Exists(path) && files.IsReadOnly(path)) throw Failure(path + ": the file is read-only");
+    FileStatus status = files.Status(path);
+    if (status.kind == FileKind::Folder) throw Failure(path + ": a folder, not a file");
+    if (status.kind == FileKind::Other) throw Failure(path + ": not a regular file");
+    if (status.kind == FileKind::File && status.readOnly) throw Failure(path + ": the file is read-only");
+}
+
+// A command never writes the file it reads: the input would be lost on the way.
+void RequireDistinct(Files& files, const std::string& input, const std::string& output) {
+    if (files.SameFile(input, output))
+        throw Failure(output + ": the same file as " + input + "; a command never writes the file it reads");
 }
 
 OsKind ResolveKind(Files& files, const std::string& path, std::optional<OsKind> requested) {
-    std::string bytes = ReadExisting(files, path);
-    if (requested) {
-        if (!IsLayoutFileOfKind(bytes, *requested))
-            throw Failure(path + ": not a " + LayoutFileKindName(*requested) + " (" +
-                          std::to_string(LayoutFileSize(*requested)) + " bytes expected, " +
-                          std::to_string(bytes.size()) + " found)");
-        return *requested;
-    }
+    RequireFile(files, path);
+    // A file of no layout file's size is told by its size, never read whole.
+    const std::uint64_t size = files.Status(path).size;
+    std::string bytes;
+    for (OsKind candidate : {kOsWin9x, kOsWin2000, kOsWinXp})
+        if (size == LayoutFileSize(candidate)) bytes = ReadExisting(files, path);
     std::optional<OsKind> kind = RecogniseLayoutFile(bytes);
+    if (requested) {
+        if (IsLayoutFileOfKind(bytes, *requested)) return *requested;
+        std::string why = kind ? std::string("it is a ") + LayoutFileKindName(*kind)
+                               : size == LayoutFileSize(*requested) ? std::string("the size is right, but not the first bytes")
+                                                                    : std::string("of no known kind");
+        throw Failure(path + ": not a " + LayoutFileKindName(*requested) + " (" +
+                      std::to_string(LayoutFileSize(*requested)) + " bytes expected, " + std::to_string(size) +
+                      " found: " + why + ")");
+    }
     if (!kind) throw Failure(path + ": not a layout file of a known kind; name it with --os 98|2000|xp");
     return *kind;
 }
 
-void ImportIni(Session& session, Services& services, const std::string& iniPath) {
-    ReadExisting(services.files(), iniPath);
-    ImportLayout(session.layout(), services.profile(), services.files().FullPath(iniPath));
+void ImportIni(Session& session, Platform& platform, const std::string& iniPath) {
+    RequireFile(platform.files, iniPath);
+    ImportLayout(session.layout(), platform.profile, platform.files.FullPath(iniPath));
 }
 
-void ImportBuiltin(Session& session, Services& services, const char* resource) {
-    ScratchFile ini(services.files(), "ini");
+void ImportBuiltin(Session& session, Platform& platform, const char* resource) {
+    ScratchFile ini(platform.files, "ini");
     if (!session.layout().ExtractResourceToFile(resource, ini.path()))
         throw Failure(std::string("cannot write the built-in layout ") + resource);
-    ImportLayout(session.layout(), services.profile(), ini.path());
+    ImportLayout(session.layout(), platform.profile, ini.path());
 }
 
-// A character for the terminal: control characters as ^X, everything else in UTF-8.
+// A character for the terminal: control characters as ^X (and M-^X for those of the
+// upper half, as cat -v shows them), everything else in UTF-8.
 std::string Printable(std::uint8_t c) {
     if (c < 32) return std::string("^") + static_cast<char>('@' + c);
     if (c == 127) return "^?";
+    std::uint16_t u = Cp1251ToUnicode(c);
+    if (u >= 0x80 && u < 0xA0) return std::string("M-^") + static_cast<char>('@' + (u - 0x80));
     return Cp1251ToUtf8(std::string(1, static_cast<char>(c)));
 }
 
@@ -134,7 +163,9 @@ std::string Pad(const std::string& text, std::size_t width) {
 
 std::string CharColumn(std::uint8_t c) {
     std::ostringstream column;
-    column << Pad(Printable(c), 3) << std::setw(3) << static_cast<int>(c);
+    std::string shown = Pad(Printable(c), 3);
+    if (DisplayWidth(shown) > 3) shown += ' ';  // never glued to the number
+    column << shown << std::setw(3) << static_cast<int>(c);
     return column.str();
 }
 
@@ -147,46 +178,47 @@ std::optional<OsKind> ParseKind(const std::string& text) {
 
 }  // namespace
 
-void RunNew(Services& services, const NewOptions& options) {
-    Files& files = services.files();
+void RunNew(Platform& platform, const NewOptions& options) {
+    Files& files = platform.files;
     RequireWritableTarget(files, options.output);
-    if (!options.iniPath.empty()) ReadExisting(files, options.iniPath);
-    Session session(services, options.kind);
+    if (!options.iniPath.empty()) {
+        RequireFile(files, options.iniPath);
+        RequireDistinct(files, options.iniPath, options.output);
+    }
+    Session session(platform, options.kind);
     session.OpenTemplate();
-    if (options.builtin == Builtin::Bds) ImportBuiltin(session, services, "BDS");
-    if (options.builtin == Builtin::Phonetic) ImportBuiltin(session, services, "PHONETIC");
-    if (!options.iniPath.empty()) ImportIni(session, services, options.iniPath);
+    if (options.builtin == Builtin::Bds) ImportBuiltin(session, platform, "BDS");
+    if (options.builtin == Builtin::Phonetic) ImportBuiltin(session, platform, "PHONETIC");
+    if (!options.iniPath.empty()) ImportIni(session, platform, options.iniPath);
     session.SaveTo(options.output);
 }
 
-void RunExport(Services& services, const std::string& file, std::optional<OsKind> kind, const std::string& output) {
-    Files& files = services.files();
+void RunExport(Platform& platform, const std::string& file, std::optional<OsKind> kind, const std::string& output) {
+    Files& files = platform.files;
     OsKind resolved = ResolveKind(files, file, kind);
+    RequireDistinct(files, file, output);
     RequireWritableTarget(files, output);
-    Session session(services, resolved);
+    Session session(platform, resolved);
     session.OpenCopyOf(file);
-    // Exported into a copy of the target, so that other sections stay and a failure
-    // leaves the target as it was.
-    ScratchFile ini(files, "ini");
-    if (files.Exists(output) && !files.Copy(output, ini.path())) throw Failure("cannot read " + output);
-    ExportLayout(session.layout(), services.profile(), ini.path());
-    if (!files.Copy(ini.path(), output)) throw Failure("cannot write " + output);
+    // Other sections of the target stay; a failure leaves it as it was.
+    ExportLayout(session.layout(), platform.profile, files, files.FullPath(output));
 }
 
-void RunImport(Services& services, const std::string& file, std::optional<OsKind> kind, const std::string& ini) {
-    Files& files = services.files();
+void RunImport(Platform& platform, const std::string& file, std::optional<OsKind> kind, const std::string& ini) {
+    Files& files = platform.files;
     OsKind resolved = ResolveKind(files, file, kind);
     RequireWritableTarget(files, file);
-    ReadExisting(files, ini);
-    Session session(services, resolved);
+    RequireFile(files, ini);
+    RequireDistinct(files, ini, file);
+    Session session(platform, resolved);
     session.OpenCopyOf(file);
-    ImportIni(session, services, ini);
+    ImportIni(session, platform, ini);
     session.SaveTo(file);
 }
 
-void RunShow(Services& services, const std::string& file, std::optional<OsKind> kind, std::ostream& out) {
-    OsKind resolved = ResolveKind(services.files(), file, kind);
-    Session session(services, resolved);
+void RunShow(Platform& platform, const std::string& file, std::optional<OsKind> kind, std::ostream& out) {
+    OsKind resolved = ResolveKind(platform.files, file, kind);
+    Session session(platform, resolved);
     session.OpenCopyOf(file);
     WorkingLayout& layout = session.layout();
     out << "# " << LayoutFileKindName(resolved) << "\n";
@@ -199,36 +231,24 @@ void RunShow(Services& services, const std::string& file, std::optional<OsKind> 
     }
 }
 
-namespace {
-
-// Windows paths ignore letter case; on other systems this errs on the side of refusing.
-bool SamePath(const std::string& a, const std::string& b) {
-    auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return fold(x) == fold(y); });
-}
-
-}  // namespace
-
-void RunExportAs(Services& services, const std::string& file, std::optional<OsKind> kind, ExportFormat format,
+void RunExportAs(Platform& platform, const std::string& file, std::optional<OsKind> kind, ExportFormat format,
                  const std::string& output) {
-    Files& files = services.files();
+    Files& files = platform.files;
     OsKind resolved = ResolveKind(files, file, kind);
+    RequireDistinct(files, file, output);
     RequireWritableTarget(files, output);
-    if (SamePath(files.FullPath(output), files.FullPath(file)))
-        throw Failure(output + ": the export would overwrite the layout file");
-    Session session(services, resolved);
+    Session session(platform, resolved);
     session.OpenCopyOf(file);
     const LayoutKeys keys = ReadLayoutKeys(session.layout());
     const ExportIdentity identity = IdentityFromPath(file);
-    ScratchFile text(files, "exp");
-    if (!files.WriteAll(text.path(), format == ExportFormat::Klc ? KlcFileBytes(keys, identity) : XkbSymbolsText(keys, identity)))
-        throw Failure("cannot write " + text.path());
-    if (!files.Copy(text.path(), output)) throw Failure("cannot write " + output);
+    // Whole or not at all, as every write of the files service.
+    if (!files.WriteAll(output, format == ExportFormat::Klc ? KlcFileBytes(keys, identity) : XkbSymbolsText(keys, identity)))
+        throw Failure("cannot write " + output);
 }
 
-int RunCheck(Services& services, const std::string& file, std::optional<OsKind> kind, std::ostream& out) {
-    OsKind resolved = ResolveKind(services.files(), file, kind);
-    Session session(services, resolved);
+int RunCheck(Platform& platform, const std::string& file, std::optional<OsKind> kind, std::ostream& out) {
+    OsKind resolved = ResolveKind(platform.files, file, kind);
+    Session session(platform, resolved);
     session.OpenCopyOf(file);
     const std::vector<Finding> findings = CheckLayout(ReadLayoutKeys(session.layout()));
     for (const Finding& finding : findings) out << Cp1251ToUtf8(finding.text) << "\n";
@@ -299,9 +319,20 @@ void ExpectPositional(const Parsed& p, std::size_t count) {
     if (p.positional.size() != count) throw UsageError("wrong number of arguments");
 }
 
+void CheckPaths(const Parsed& p, PathRules rules) {
+    if (rules.backslashSeparates) return;
+    std::vector<std::string> paths = p.positional;
+    if (p.output) paths.push_back(*p.output);
+    if (p.ini) paths.push_back(*p.ini);
+    for (const std::string& path : paths)
+        if (path.find('\\') != std::string::npos)
+            throw Failure(path + ": '\\' is no folder separator here; write the path with '/'");
+}
+
 }  // namespace
 
-int RunCommandLine(Services& services, const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int RunCommandLine(Platform& platform, const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                   PathRules rules) {
     try {
         if (args.empty() || args[0] == "--help" || args[0] == "-h") {
             (args.empty() ? err : out) << kUsage;
@@ -314,32 +345,37 @@ int RunCommandLine(Services& services, const std::vector<std::string>& args, std
             if (!p.kind) throw UsageError("new needs --os 98|2000|xp");
             if (!p.output) throw UsageError("new needs -o OUT");
             if (p.layoutSources > 1) throw UsageError("choose one of --bds, --phonetic and --ini");
-            RunNew(services, NewOptions{*p.kind, p.builtin, p.ini.value_or(""), *p.output});
+            CheckPaths(p, rules);
+            RunNew(platform, NewOptions{*p.kind, p.builtin, p.ini.value_or(""), *p.output});
         } else if (command == "export") {
             Parsed p = Parse(args, false);
             ExpectPositional(p, 1);
             if (!p.output) throw UsageError("export needs -o OUT");
+            CheckPaths(p, rules);
             if (p.format.value_or(ExportFormat::Ini) == ExportFormat::Ini)
-                RunExport(services, p.positional[0], p.kind, *p.output);
+                RunExport(platform, p.positional[0], p.kind, *p.output);
             else
-                RunExportAs(services, p.positional[0], p.kind, *p.format, *p.output);
+                RunExportAs(platform, p.positional[0], p.kind, *p.format, *p.output);
         } else if (command == "import") {
             Parsed p = Parse(args, false);
             ExpectPositional(p, 2);
             if (p.output) throw UsageError("import patches FILE in place and takes no -o");
             if (p.format) throw UsageError("import takes no --format");
-            RunImport(services, p.positional[0], p.kind, p.positional[1]);
+            CheckPaths(p, rules);
+            RunImport(platform, p.positional[0], p.kind, p.positional[1]);
         } else if (command == "show") {
             Parsed p = Parse(args, false);
             ExpectPositional(p, 1);
             if (p.output) throw UsageError("show takes no -o");
             if (p.format) throw UsageError("show takes no --format");
-            RunShow(services, p.positional[0], p.kind, out);
+            CheckPaths(p, rules);
+            RunShow(platform, p.positional[0], p.kind, out);
         } else if (command == "check") {
             Parsed p = Parse(args, false);
             ExpectPositional(p, 1);
             if (p.output || p.format) throw UsageError("check takes no -o or --format");
-            return RunCheck(services, p.positional[0], p.kind, out);
+            CheckPaths(p, rules);
+            return RunCheck(platform, p.positional[0], p.kind, out);
         } else {
             throw UsageError("unknown command " + command);
         }

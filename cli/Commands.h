@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "CliServices.h"
 #include "layout/KeyTable.h"
+#include "platform/Platform.h"
 
 namespace tastavia::cli {
 
@@ -31,17 +31,24 @@ struct NewOptions {
     std::string output;
 };
 
-void RunNew(Services& services, const NewOptions& options);
-void RunExport(Services& services, const std::string& file, std::optional<OsKind> kind, const std::string& output);
-void RunImport(Services& services, const std::string& file, std::optional<OsKind> kind, const std::string& ini);
-void RunShow(Services& services, const std::string& file, std::optional<OsKind> kind, std::ostream& out);
+void RunNew(Platform& platform, const NewOptions& options);
+void RunExport(Platform& platform, const std::string& file, std::optional<OsKind> kind, const std::string& output);
+void RunImport(Platform& platform, const std::string& file, std::optional<OsKind> kind, const std::string& ini);
+void RunShow(Platform& platform, const std::string& file, std::optional<OsKind> kind, std::ostream& out);
+
+// How the system spells paths. Where '\\' is no folder separator a path with one is
+// refused: the file services would take it as one, and the user may have meant either.
+struct PathRules {
+    bool backslashSeparates = true;
+};
 // The layout as a klc or XKB source for today's systems (INI goes through RunExport).
-void RunExportAs(Services& services, const std::string& file, std::optional<OsKind> kind, ExportFormat format,
+void RunExportAs(Platform& platform, const std::string& file, std::optional<OsKind> kind, ExportFormat format,
                  const std::string& output);
 // One finding a line; 0 when there are none, 1 otherwise.
-int RunCheck(Services& services, const std::string& file, std::optional<OsKind> kind, std::ostream& out);
+int RunCheck(Platform& platform, const std::string& file, std::optional<OsKind> kind, std::ostream& out);
 
 // Parses the arguments after the program name and runs the command.
-int RunCommandLine(Services& services, const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int RunCommandLine(Platform& platform, const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                   PathRules rules = PathRules());
 
 }  // namespace tastavia::cli

@@ -6,6 +6,12 @@
 #include <vector>
 
 #include "Commands.h"
+#ifdef _WIN32
+#include "platform/win32/Win32Platform.h"
+#else
+#include "platform/posix/HostPlatform.h"
+#include "platform/posix/ScratchFiles.h"
+#endif
 
 namespace {
 
@@ -33,12 +39,20 @@ private:
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
+#ifdef _WIN32
+    tastavia::Win32Platform system;
+    tastavia::cli::PathRules rules;
+#else
+    tastavia::HostPlatform system;
+    tastavia::cli::PathRules rules{false};
+    // Ctrl+C or a kill in the middle of a command leaves no scratch file behind.
+    tastavia::RemoveScratchFilesOnSignals();
+#endif
     StdioBuffer outBuffer(stdout);
     StdioBuffer errBuffer(stderr);
     std::ostream out(&outBuffer);
     std::ostream err(&errBuffer);
-    std::unique_ptr<tastavia::cli::Services> services = tastavia::cli::MakeServices();
-    int code = tastavia::cli::RunCommandLine(*services, args, out, err);
+    int code = tastavia::cli::RunCommandLine(system.platform, args, out, err, rules);
     out.flush();
     err.flush();
     return code;

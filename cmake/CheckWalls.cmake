@@ -30,9 +30,10 @@ foreach(file ${files})
   else()
     set(home mkkbd)
   endif()
-  # Win32 code lives in win32 folders (and the command line's Win32 services).
+  # Win32 code lives in win32 folders; the command line's entry picks the platform of the
+  # system it is built for.
   set(windows_side FALSE)
-  if(file MATCHES "/win32/" OR file MATCHES "/Win32[^/]*$")
+  if(file MATCHES "/win32/" OR file STREQUAL "cli/main.cpp")
     set(windows_side TRUE)
   endif()
   file(STRINGS "${SOURCE_DIR}/${file}" includes REGEX "^[ \t]*#[ \t]*include")

@@ -267,7 +267,7 @@ void TForm1::LoadFrom1Click() {
 }
 
 void TForm1::SaveTo1Click() {
-    if (std::optional<std::string> path = ChooseIniToSave()) ExportLayout(layout_, platform_.profile, *path);
+    if (std::optional<std::string> path = ChooseIniToSave()) ExportLayout(layout_, platform_.profile, platform_.files, *path);
 }
 
 void TForm1::BDS1Click() { ImportLayoutFile(bdsPath_); }

@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/portable/CodePage1251.h"
+
 namespace tastavia {
 
 struct CodeUnit {
@@ -21,8 +23,6 @@ CodeUnit CharToUnicode(std::uint8_t c);
 // outside the mapping read by the rule older libraries were written with.
 std::uint8_t CharFromUnicode(std::uint8_t low, std::uint8_t high);
 
-// The Unicode character of a Windows-1251 byte (0x98, unassigned, gives U+0098).
-std::uint16_t Cp1251ToUnicode(std::uint8_t c);
 // A Windows-1251 string as UTF-8, for the terminal.
 std::string Cp1251ToUtf8(const std::string& text);
 std::string CodePointToUtf8(std::uint32_t u);

@@ -44,9 +44,9 @@ std::int32_t ReadInteger(ProfileFile& profile, const std::string& path, int keyN
     return ParseIniInteger(text).value_or(fallback);
 }
 
-void WriteValue(ProfileFile& profile, const std::string& path, int keyName, const std::string& value) {
-    if (!profile.WriteString(path, kLayoutSection, std::to_string(keyName), value))
-        throw IoError("Unable to write to " + path);
+void WriteValue(ProfileFile& profile, const std::string& path, int keyName, const std::string& value,
+                const IoError& failure) {
+    if (!profile.WriteString(path, kLayoutSection, std::to_string(keyName), value)) throw failure;
 }
 
 }  // namespace
@@ -74,15 +74,33 @@ void ImportLayout(WorkingLayout& layout, ProfileFile& profile, const std::string
     if (layout.onImported) layout.onImported();
 }
 
-void ExportLayout(WorkingLayout& layout, ProfileFile& profile, const std::string& path) {
+void ExportLayout(WorkingLayout& layout, ProfileFile& profile, Files& files, const std::string& path) {
+    const IoError failure("Unable to write to " + path);
+    if (files.Exists(path) && files.IsReadOnly(path)) throw failure;
+    // The keys go into a copy beside the file, which then takes the file's place whole:
+    // a failure on the way leaves the file as it was, other sections included.
+    std::size_t slash = path.find_last_of("/\\");
+    std::string copy;
+    try {
+        copy = files.CreateUniqueFile(slash == std::string::npos ? "." : path.substr(0, slash + 1), "tas");
+    } catch (const IoError&) {
+        throw failure;
+    }
+    struct Remove {
+        Files& files;
+        const std::string& path;
+        ~Remove() { files.Delete(path); }
+    } removeCopy{files, copy};
+    if (files.Exists(path) && !files.Copy(path, copy)) throw failure;
+
     for (int pass = 0; pass < 2; ++pass) {
         ShiftState shift = pass == 0 ? ShiftState::Unshifted : ShiftState::Shifted;
         for (KeyNumber k = 1; k <= kKeyCount; ++k)
-            WriteValue(profile, path, k + pass * kShiftedKeyBase, std::to_string(layout.ReadKeyChar(k, shift)));
+            WriteValue(profile, copy, k + pass * kShiftedKeyBase, std::to_string(layout.ReadKeyChar(k, shift)), failure);
     }
     for (KeyNumber k = 1; k <= kKeyCount; ++k)
-        WriteValue(profile, path, k + kCapsKeyBase, layout.ReadCapsFlag(k) ? "1" : "0");
-    profile.Flush(path);
+        WriteValue(profile, copy, k + kCapsKeyBase, layout.ReadCapsFlag(k) ? "1" : "0", failure);
+    if (!profile.Flush(copy) || !files.Copy(copy, path)) throw failure;
     if (layout.onExported) layout.onExported();
 }
 

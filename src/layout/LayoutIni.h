@@ -7,6 +7,7 @@
 #include <string>
 
 #include "layout/WorkingLayout.h"
+#include "platform/Files.h"
 #include "platform/ProfileFile.h"
 
 namespace tastavia {
@@ -22,8 +23,9 @@ std::optional<std::int32_t> ParseIniInteger(const std::string& text);
 // values are no integer, keep their values. An empty path reads nothing.
 void ImportLayout(WorkingLayout& layout, ProfileFile& profile, const std::string& path);
 
-// Writes all 144 keys into the INI file. Throws IoError "Unable to write to <path>"
-// at the first key the profile service cannot write.
-void ExportLayout(WorkingLayout& layout, ProfileFile& profile, const std::string& path);
+// Writes all 144 keys into the INI file, whole or not at all: into a copy beside it,
+// which then replaces it. Throws IoError "Unable to write to <path>" when any step
+// fails; the file is then as it was.
+void ExportLayout(WorkingLayout& layout, ProfileFile& profile, Files& files, const std::string& path);
 
 }  // namespace tastavia

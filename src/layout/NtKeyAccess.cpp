@@ -1,6 +1,7 @@
 #include "layout/KeyAccess.h"
 
 #include "layout/Charset.h"
+#include "platform/Errors.h"
 
 namespace tastavia {
 
@@ -32,9 +33,22 @@ std::uint8_t NtKeyAccess::ReadKeyChar(KeyNumber k, ShiftState shift) {
 void NtKeyAccess::WriteKeyChar(KeyNumber k, ShiftState shift, std::uint8_t c) {
     if (Key(k).ntOffset == 0) return;
     CodeUnit unit = CharToUnicode(c);
-    file_.Seek(CharOffset(k, shift));
+    const std::uint32_t at = CharOffset(k, shift);
+    file_.Seek(at);
+    const std::uint8_t oldLow = file_.ReadByte();
+    file_.Seek(at);
     file_.WriteByte(unit.low);
-    file_.WriteByte(unit.high);
+    try {
+        file_.WriteByte(unit.high);
+    } catch (const IoError&) {
+        // Half a character is another character: the first byte goes back before failing.
+        try {
+            file_.Seek(at);
+            file_.WriteByte(oldLow);
+        } catch (const IoError&) {
+        }
+        throw;
+    }
 }
 
 // Only an attribute of exactly CAPLOK counts; other attribute bits are not ours.

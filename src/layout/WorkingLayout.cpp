@@ -66,7 +66,13 @@ void WorkingLayout::OpenWorkingFile(const std::string& argument) {
     if (!workingPath_.empty()) {
         std::string previous = workingPath_;
         workingPath_.clear();
-        CloseCurrent();
+        try {
+            CloseCurrent();
+        } catch (const IoError&) {
+            // A failed close still lets the file go: it is deleted all the same.
+            files_.Delete(previous);
+            throw;
+        }
         files_.Delete(previous);
     }
     if (argument.empty()) return;
@@ -88,6 +94,8 @@ void WorkingLayout::OpenWorkingFile(const std::string& argument) {
         file_ = std::move(file);
     } catch (...) {
         access_.reset();
+        // The file was the system's to delete; once forgotten, nobody else would.
+        files_.Delete(workingPath_);
         workingPath_.clear();
         throw;
     }

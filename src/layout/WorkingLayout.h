@@ -45,7 +45,8 @@ public:
     // Closes and deletes the current working file, then opens the given one: nothing
     // for an empty argument, a fresh template copy for kTemplateMarker, or the file at
     // a path (which becomes the system's to change and delete). Throws IoError when
-    // the file cannot be opened; no working file is open afterwards.
+    // the file cannot be opened; no working file is open afterwards, and the file that
+    // could not be opened is deleted.
     void OpenWorkingFile(const std::string& argument);
     const std::string& WorkingPath() const { return workingPath_; }
     bool IsOpen() const { return file_ != nullptr; }

@@ -22,20 +22,36 @@ public:
 
 enum class FileAccess { ReadOnly, ReadWrite };
 
+enum class FileKind { Missing, File, Folder, Other };
+
+// What is at a path, without opening it.
+struct FileStatus {
+    FileKind kind = FileKind::Missing;
+    bool readOnly = false;
+    std::uint64_t size = 0;
+    // Changes whenever the contents may have changed: the file's times and identity.
+    std::uint64_t version = 0;
+};
+
 class Files {
 public:
     virtual ~Files() = default;
 
-    virtual bool Exists(const std::string& path) = 0;
+    virtual bool Exists(const std::string& path) = 0;  // a file, not a folder
+    virtual FileStatus Status(const std::string& path) = 0;
+    // Whether two paths name the same file, also when spelled differently.
+    virtual bool SameFile(const std::string& a, const std::string& b) = 0;
     virtual bool IsReadOnly(const std::string& path) = 0;
     // Clears the read-only attribute and keeps the others; throws IoError on failure.
     virtual void ClearReadOnly(const std::string& path) = 0;
-    // Copies source onto target, replacing it; false when the copy failed.
+    // Copies source onto target, replacing it; false when the copy failed. Like every
+    // write here, it writes a temporary file beside the target and then puts it in the
+    // target's place, so that the target is either whole and new or as it was.
     virtual bool Copy(const std::string& source, const std::string& target) = 0;
     virtual bool Delete(const std::string& path) = 0;
 
     // Whole-file helpers. ReadAll gives nothing for a missing or unreadable file;
-    // WriteAll creates or empties the file and reports success.
+    // WriteAll creates or replaces the file, whole or not at all, and reports success.
     virtual std::optional<std::string> ReadAll(const std::string& path) = 0;
     virtual bool WriteAll(const std::string& path, const std::string& bytes) = 0;
 

@@ -15,11 +15,12 @@ public:
     // The key's value, or defaultValue when the file, section or key is missing.
     virtual std::string GetString(const std::string& path, const std::string& section,
                                   const std::string& key, const std::string& defaultValue) = 0;
-    // False when the file could not be written.
+    // False when the file could not be written. A service may keep writes in memory
+    // until Flush, as Windows 9x does.
     virtual bool WriteString(const std::string& path, const std::string& section,
                              const std::string& key, const std::string& value) = 0;
-    // Makes sure everything written so far is in the file.
-    virtual void Flush(const std::string& path) = 0;
+    // Makes sure everything written so far is in the file; false when it could not.
+    virtual bool Flush(const std::string& path) = 0;
 };
 
 }  // namespace tastavia

@@ -16,10 +16,12 @@
 
 namespace tastavia::test {
 
+inline std::string TempBase() { return std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp"; }
+
 class TempDir {
 public:
-    TempDir() {
-        std::string pattern = std::string(std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp") + "/tastavia-XXXXXX";
+    explicit TempDir(const std::string& base = TempBase()) {
+        std::string pattern = base + "/tastavia-XXXXXX";
         if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
         path_ = pattern;
     }

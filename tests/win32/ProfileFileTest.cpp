@@ -6,6 +6,8 @@
 #include <string>
 
 #include "ProfileCases.h"
+#include "layout/LayoutIni.h"
+#include "platform/Errors.h"
 #include "Win32TestSupport.h"
 #include "platform/portable/PortableProfileFile.h"
 #include "platform/win32/Win32Files.h"
@@ -77,6 +79,41 @@ TEST(ProfileFileUnderWine, PortableEngineLeavesAReadOnlyFileAlone) {
     EXPECT_FALSE(portable.WriteString(path, "KBD", "2", "b"));
     EXPECT_EQ(folder.files().ReadAll(path), std::optional<std::string>("[KBD]\r\n1=a\r\n"));
     EXPECT_EQ(portable.GetString(path, "KBD", "1", "-"), "a");
+}
+
+class NoonClock : public Clock {
+public:
+    TimeOfDay LocalTime() override { return {12, 0, 0, 0}; }
+};
+
+// The export through the real API writes into a copy beside the target, which then
+// replaces it: other sections stay, nothing is left beside it, and a read-only target,
+// which Wine run by root would write, stays as it was.
+TEST(ProfileFileUnderWine, ExportThroughTheRealApiReplacesTheTargetWhole) {
+    ProfileFolder folder;
+    Win32ProfileFile realApi;
+    NoonClock clock;
+    Win32Resources resources;
+    WorkingLayout layout(folder.files(), clock, resources);
+    layout.SetOsKind(kOsWinXp);
+    layout.SetTempDirectory(folder.path());
+    layout.OpenWorkingFile(kTemplateMarker);
+    const std::string target = folder.path() + "out.ini", locked = folder.path() + "locked.ini";
+    ASSERT_TRUE(folder.files().WriteAll(target, "[Mine]\r\nx=1\r\n"));
+    ASSERT_TRUE(folder.files().WriteAll(locked, "[Mine]\r\n"));
+    ASSERT_TRUE(SetFileAttributesA(locked.c_str(), FILE_ATTRIBUTE_READONLY));
+    ExportLayout(layout, realApi, folder.files(), target);
+    EXPECT_THROW(ExportLayout(layout, realApi, folder.files(), locked), IoError);
+    layout.OpenWorkingFile("");
+
+    EXPECT_EQ(realApi.GetString(target, "Mine", "x", "-"), "1");
+    EXPECT_EQ(realApi.GetString(target, "KBD", "29", "-"), "224");
+    EXPECT_EQ(realApi.GetString(target, "KBD", "1048", "-"), "0");
+    EXPECT_EQ(folder.files().ReadAll(locked), std::optional<std::string>("[Mine]\r\n"));
+    WIN32_FIND_DATAA found;
+    HANDLE h = FindFirstFileA((folder.path() + "tas*").c_str(), &found);
+    EXPECT_EQ(h, INVALID_HANDLE_VALUE) << "left behind: " << found.cFileName;
+    if (h != INVALID_HANDLE_VALUE) FindClose(h);
 }
 
 }  // namespace

@@ -91,6 +91,58 @@ TEST(Win32Files, UniqueFilesAndFullPaths) {
     EXPECT_THROW(files.CreateUniqueFile(dir.path() + "missing\\", "tas"), IoError);
 }
 
+// Files in a folder besides the given ones: a sibling left behind would show here.
+int OtherFiles(const std::string& folder, std::initializer_list<const char*> names) {
+    int count = 0;
+    WIN32_FIND_DATAA found;
+    HANDLE h = FindFirstFileA((folder + "*").c_str(), &found);
+    if (h == INVALID_HANDLE_VALUE) return 0;
+    do {
+        bool known = found.cFileName[0] == '.';
+        for (const char* name : names) known = known || lstrcmpiA(found.cFileName, name) == 0;
+        if (!known) ++count;
+    } while (FindNextFileA(h, &found));
+    FindClose(h);
+    return count;
+}
+
+TEST(Win32Files, WritesAndCopiesReplaceTheTargetWholeByEitherMethod) {
+    for (ReplaceMethod method : {ReplaceMethod::Automatic, ReplaceMethod::ReplacingMove, ReplaceMethod::DeleteThenMove}) {
+        Win32Folder dir;
+        Win32Files files(method);
+        const std::string target = dir.path() + "k.dll", source = dir.path() + "s.dll";
+        ASSERT_TRUE(files.WriteAll(target, std::string(5000, 'o')));
+        ASSERT_TRUE(files.WriteAll(target, "new"));
+        EXPECT_EQ(Read(files, target), "new");
+        ASSERT_TRUE(files.WriteAll(source, "copied"));
+        SetFileAttributesA(source.c_str(), FILE_ATTRIBUTE_HIDDEN);
+        ASSERT_TRUE(files.Copy(source, target));
+        EXPECT_EQ(Read(files, target), "copied");
+        EXPECT_NE(GetFileAttributesA(target.c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u) << "attributes go with a copy";
+        EXPECT_FALSE(files.Copy(dir.path() + "missing.dll", target));
+        EXPECT_FALSE(files.WriteAll(dir.path() + "missing\\k.dll", "x"));
+        EXPECT_FALSE(files.WriteAll(dir.path(), "x"));  // a folder
+        EXPECT_EQ(Read(files, target), "copied");
+        EXPECT_EQ(OtherFiles(dir.path(), {"k.dll", "s.dll"}), 0);
+    }
+}
+
+TEST(Win32Files, StatusAndSameFileSeeThroughSpellings) {
+    Win32Folder dir;
+    Win32Files files;
+    const std::string path = dir.path() + "Layout.ini";
+    ASSERT_TRUE(files.WriteAll(path, "12345"));
+    FileStatus status = files.Status(path);
+    EXPECT_EQ(status.kind, FileKind::File);
+    EXPECT_EQ(status.size, 5u);
+    EXPECT_EQ(files.Status(dir.path()).kind, FileKind::Folder);
+    EXPECT_EQ(files.Status(dir.path() + "*.ini").kind, FileKind::Missing);
+    ASSERT_TRUE(files.WriteAll(path, "123456"));
+    EXPECT_EQ(files.Status(path).size, 6u);
+    EXPECT_TRUE(files.SameFile(path, dir.path() + ".\\LAYOUT.INI"));
+    EXPECT_FALSE(files.SameFile(path, dir.path() + "other.ini"));
+}
+
 TEST(Win32WorkingLayout, CopiesTheTemplatesOutOfTheExecutable) {
     Win32Folder dir;
     Win32Files files;

@@ -30,6 +30,11 @@ std::vector<std::string> NamesOf(const Map& map) {
 struct MemoryRegistry::State {
     std::shared_ptr<Node> roots[3] = {std::make_shared<Node>(), std::make_shared<Node>(), std::make_shared<Node>()};
     std::set<std::tuple<RootKey, std::string, RegistryOperation>> denied;  // paths folded
+    FaultPlan* plan = nullptr;
+
+    bool Fails(const char* operation, const std::string& path) {
+        return plan && plan->NextCallFails(std::string(operation) + " " + path);
+    }
 
     bool Denies(RootKey root, const std::string& path, RegistryOperation operation) const {
         return denied.count({root, FoldKeyName(path), operation}) != 0;
@@ -64,7 +69,8 @@ public:
     }
 
     void WriteString(const std::string& name, const std::string& value) override {
-        if (node_->deleted || state_->Denies(root_, path_, RegistryOperation::Write))
+        if (node_->deleted || state_->Denies(root_, path_, RegistryOperation::Write) ||
+            state_->Fails("WriteString", path_ + "\\" + name))
             throw RegistryError("Cannot write the value " + name + " in " + path_);
         auto existing = node_->values.find(UpToNul(name));
         if (existing != node_->values.end())
@@ -74,7 +80,9 @@ public:
     }
 
     bool DeleteValue(const std::string& name) override {
-        if (node_->deleted || state_->Denies(root_, path_, RegistryOperation::Delete)) return false;
+        if (node_->deleted || state_->Denies(root_, path_, RegistryOperation::Delete) ||
+            state_->Fails("DeleteValue", path_ + "\\" + name))
+            return false;
         return node_->values.erase(UpToNul(name)) != 0;
     }
 
@@ -93,6 +101,7 @@ MemoryRegistry::~MemoryRegistry() = default;
 
 std::unique_ptr<RegistryKey> MemoryRegistry::Open(RootKey root, const std::string& path, bool create) {
     const std::string key = NormalizeKeyPath(path);
+    if (state_->Fails(create ? "Create" : "Open", key)) return nullptr;
     std::shared_ptr<Node> node = state_->roots[static_cast<int>(root)];
     std::string walked;
     for (const std::string& name : SplitKeyPath(key)) {
@@ -116,7 +125,8 @@ bool MemoryRegistry::DeleteKey(RootKey root, const std::string& path) {
 
 bool MemoryRegistry::DeleteEmptyKey(RootKey root, const std::string& path) {
     std::vector<std::string> names = SplitKeyPath(path);
-    if (names.empty() || state_->Denies(root, path, RegistryOperation::Delete)) return false;
+    if (names.empty() || state_->Denies(root, path, RegistryOperation::Delete) || state_->Fails("DeleteKey", path))
+        return false;
     std::string leaf = names.back();
     names.pop_back();
     std::string parentPath;
@@ -141,5 +151,7 @@ void MemoryRegistry::Deny(RootKey root, const std::string& path, RegistryOperati
 }
 
 void MemoryRegistry::AllowAll() { state_->denied.clear(); }
+
+void MemoryRegistry::SetFaultPlan(FaultPlan* plan) { state_->plan = plan; }
 
 }  // namespace tastavia

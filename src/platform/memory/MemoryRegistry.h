@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/Registry.h"
+#include "platform/memory/FaultPlan.h"
 
 namespace tastavia {
 
@@ -31,6 +32,9 @@ public:
     // not; keys above and below it are not affected. Keys already open are affected too.
     void Deny(RootKey root, const std::string& path, RegistryOperation operation);
     void AllowAll();
+    // From now on every call that can fail (open or create, write, delete a value,
+    // delete one key of a tree; a move is made of these) also asks plan; null: none.
+    void SetFaultPlan(FaultPlan* plan);
 
     struct State;
 

@@ -2,26 +2,21 @@
 
 #include <optional>
 #include <string>
-#include <vector>
+#include <variant>
+
+#include "platform/Errors.h"
+#include "platform/portable/CodePage1251.h"
+#include "platform/portable/ProfileText.h"
 
 namespace tastavia {
 
 namespace {
 
-constexpr char kNewLine[] = "\r\n";
 constexpr char kUtf8Mark[] = "\xEF\xBB\xBF";
+constexpr char kUtf16Mark[] = "\xFF\xFE";
+constexpr std::uint64_t kLargestFile = 0xFFFFFF00u;  // the parsed lines hold 32-bit offsets
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f'; }
-
-char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-// Only ASCII letters fold: the real API (Wine 8) leaves Cyrillic case pairs distinct.
-bool SameName(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
-    return true;
-}
 
 std::string TrimEnd(const std::string& text) {
     std::size_t end = text.size();
@@ -48,103 +43,129 @@ std::string Returned(std::string value) {
     return value;
 }
 
-enum class LineKind { Blank, Header, Entry };
-
-struct Line {
-    std::size_t begin = 0;  // first byte of the text
-    std::size_t end = 0;    // one past the text, before the line break
-    std::size_t next = 0;   // one past the line break
-    LineKind kind = LineKind::Blank;
-    std::string name;       // section or key, trimmed
-    bool hasValue = false;  // an entry with '='
-    std::string value;      // trimmed, quotes still on
-};
-
-Line ParseLine(const std::string& bytes, std::size_t begin) {
-    Line line;
-    line.begin = begin;
-    std::size_t end = begin;
-    while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n') ++end;
-    line.end = end;
-    // CR LF, LF and a lone CR all end a line, as they do for Wine.
-    if (end < bytes.size()) end += bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n' ? 2 : 1;
-    line.next = end;
-
-    std::string text = Trim(bytes.substr(line.begin, line.end - line.begin));
-    if (text.empty()) return line;
-    std::size_t close = text.rfind(']');
-    if (text.front() == '[' && close != std::string::npos) {
-        line.kind = LineKind::Header;
-        line.name = Trim(text.substr(1, close - 1));  // whatever follows the bracket is ignored
-        return line;
-    }
-    // Anything else belongs to the section as an entry, also comments and lines
-    // without '=': the real API neither skips nor drops them.
-    line.kind = LineKind::Entry;
-    std::size_t equals = text.find('=');
-    line.name = Trim(text.substr(0, equals));
-    if (equals != std::string::npos) {
-        line.hasValue = true;
-        line.value = Trim(text.substr(equals + 1));
-    }
-    return line;
+// Names and values are ANSI text; a UTF-16 file holds them as the ANSI API converts them.
+std::u16string Widen(const std::string& text) {
+    std::u16string wide(text.size(), u'\0');
+    for (std::size_t i = 0; i < text.size(); ++i) wide[i] = Cp1251ToUnicode(static_cast<std::uint8_t>(text[i]));
+    return wide;
 }
 
-std::vector<Line> ParseLines(const std::string& bytes) {
-    std::vector<Line> lines;
-    std::size_t offset = bytes.compare(0, 3, kUtf8Mark) == 0 ? 3 : 0;
-    while (offset < bytes.size()) {
-        lines.push_back(ParseLine(bytes, offset));
-        offset = lines.back().next;
-    }
-    return lines;
+std::string Narrow(const std::u16string& wide) {
+    std::string text(wide.size(), '\0');
+    for (std::size_t i = 0; i < wide.size(); ++i) text[i] = static_cast<char>(UnicodeToCp1251(wide[i]));
+    return text;
 }
 
-// Where a key stands in a file, by line index. Lines before the first header form a
-// section without a name; of sections or keys named alike only the first counts.
-struct Location {
-    bool sectionFound = false;
-    std::size_t lastEntry = 0;  // one past the header or the section's last non-blank line
-    bool keyFound = false;
-    std::size_t keyLine = 0;
-};
-
-Location Locate(const std::vector<Line>& lines, const std::string& section, const std::string& key) {
-    Location where;
-    bool inSection = section.empty();
-    where.sectionFound = inSection;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        const Line& line = lines[i];
-        if (line.kind == LineKind::Header) {
-            if (inSection) break;
-            if (!where.sectionFound && SameName(line.name, section)) {
-                inSection = where.sectionFound = true;
-                where.lastEntry = i + 1;
-            }
-            continue;
-        }
-        if (!inSection || line.kind != LineKind::Entry) continue;
-        where.lastEntry = i + 1;
-        if (!where.keyFound && SameName(line.name, key)) {
-            where.keyFound = true;
-            where.keyLine = i;
-        }
-    }
-    return where;
+// The folder a file would be made in, with its separator; "." for a bare name.
+std::string FolderOf(const std::string& path) {
+    std::size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
 }
-
-// A file may end without a line break; what is added after it must not join its last line.
-bool LastLineOpen(const std::vector<Line>& lines) { return !lines.empty() && lines.back().next == lines.back().end; }
 
 }  // namespace
 
+struct PortableProfileFile::Document {
+    std::string mark;  // the byte-order mark the file began with, written back
+    std::variant<ProfileText<char>, ProfileText<char16_t>> text;
+    std::string tail;  // the odd last byte of a UTF-16 file, kept as it was
+    FileStatus stamp;  // the file as it was read or last written
+    bool dirty = false;
+
+    static std::unique_ptr<Document> Parse(std::string bytes, const FileStatus& stamp) {
+        if (bytes.compare(0, 2, kUtf16Mark) == 0) {
+            std::u16string wide((bytes.size() - 2) / 2, u'\0');
+            for (std::size_t i = 0; i < wide.size(); ++i)
+                wide[i] = static_cast<char16_t>(static_cast<std::uint8_t>(bytes[2 + 2 * i]) |
+                                                static_cast<std::uint8_t>(bytes[3 + 2 * i]) << 8);
+            std::string tail = bytes.size() % 2 != 0 ? bytes.substr(bytes.size() - 1) : std::string();
+            return std::unique_ptr<Document>(
+                new Document{kUtf16Mark, ProfileText<char16_t>(std::move(wide)), std::move(tail), stamp});
+        }
+        std::string mark = bytes.compare(0, 3, kUtf8Mark) == 0 ? kUtf8Mark : "";
+        bytes.erase(0, mark.size());
+        return std::unique_ptr<Document>(new Document{mark, ProfileText<char>(std::move(bytes)), "", stamp});
+    }
+
+    std::string Bytes() const {
+        std::string bytes = mark;
+        if (auto* ansi = std::get_if<ProfileText<char>>(&text)) {
+            bytes += ansi->Serialize();
+        } else {
+            std::u16string wide = std::get<ProfileText<char16_t>>(text).Serialize();
+            bytes.reserve(bytes.size() + 2 * wide.size() + tail.size());
+            for (char16_t unit : wide) {
+                bytes += static_cast<char>(unit & 0xFF);
+                bytes += static_cast<char>(unit >> 8);
+            }
+        }
+        return bytes + tail;
+    }
+
+    std::optional<std::string> Find(const std::string& section, const std::string& key) {
+        if (auto* ansi = std::get_if<ProfileText<char>>(&text)) return ansi->Find(section, key);
+        const std::u16string wideSection = Widen(section), wideKey = Widen(key);
+        std::optional<std::u16string> value = std::get<ProfileText<char16_t>>(text).Find(wideSection, wideKey);
+        if (!value) return std::nullopt;
+        return Narrow(*value);
+    }
+
+    bool Set(const std::string& section, const std::string& key, const std::string& value) {
+        if (auto* ansi = std::get_if<ProfileText<char>>(&text)) return ansi->Set(section, key, value);
+        const std::u16string wideSection = Widen(section), wideKey = Widen(key), wideValue = Widen(value);
+        return std::get<ProfileText<char16_t>>(text).Set(wideSection, wideKey, wideValue);
+    }
+};
+
+PortableProfileFile::PortableProfileFile(Files& files) : files_(files) {}
+
+PortableProfileFile::~PortableProfileFile() {
+    for (auto& entry : documents_) {
+        if (!entry.second->dirty) continue;
+        try {
+            files_.WriteAll(entry.first, entry.second->Bytes());
+        } catch (const std::exception&) {
+        }
+    }
+}
+
+PortableProfileFile::Found PortableProfileFile::Load(const std::string& path, Document*& document) {
+    document = nullptr;
+    auto found = documents_.find(path);
+    if (found != documents_.end() && found->second->dirty) {
+        document = found->second.get();
+        return Found::File;
+    }
+    // Only pending writes must stay in memory: the clean documents of other files go.
+    for (auto it = documents_.begin(); it != documents_.end();)
+        it = it->first != path && !it->second->dirty ? documents_.erase(it) : std::next(it);
+    found = documents_.find(path);
+
+    const FileStatus status = files_.Status(path);
+    if (status.kind != FileKind::File) {
+        if (found != documents_.end()) documents_.erase(found);
+        return Found::NoFile;
+    }
+    if (found != documents_.end() && found->second->stamp.size == status.size &&
+        found->second->stamp.version == status.version) {
+        document = found->second.get();
+        return Found::File;
+    }
+    if (found != documents_.end()) documents_.erase(found);
+    std::optional<std::string> bytes = status.size <= kLargestFile ? files_.ReadAll(path) : std::nullopt;
+    if (!bytes || bytes->size() > kLargestFile) return Found::Unreadable;
+    auto parsed = Document::Parse(std::move(*bytes), status);
+    document = parsed.get();
+    documents_[path] = std::move(parsed);
+    return Found::File;
+}
+
 std::string PortableProfileFile::GetString(const std::string& path, const std::string& section,
                                            const std::string& key, const std::string& defaultValue) {
-    std::optional<std::string> bytes = files_.ReadAll(path);
-    if (bytes) {
-        std::vector<Line> lines = ParseLines(*bytes);
-        Location where = Locate(lines, Trim(UpToNul(section)), Trim(UpToNul(key)));
-        if (where.keyFound && lines[where.keyLine].hasValue) return Returned(lines[where.keyLine].value);
+    Document* document = nullptr;
+    if (Load(path, document) == Found::Unreadable) throw IoError("Cannot read " + path);
+    if (document) {
+        std::optional<std::string> value = document->Find(Trim(UpToNul(section)), Trim(UpToNul(key)));
+        if (value) return Returned(*value);
     }
     // The real API drops the default's trailing blanks (documented) and its quotes (Wine).
     return Returned(TrimEnd(UpToNul(defaultValue)));
@@ -153,36 +174,34 @@ std::string PortableProfileFile::GetString(const std::string& path, const std::s
 bool PortableProfileFile::WriteString(const std::string& path, const std::string& section,
                                       const std::string& key, const std::string& value) {
     if (files_.IsReadOnly(path)) return false;
-    std::optional<std::string> read = files_.ReadAll(path);
+    Document* document = nullptr;
     // A file that is there but cannot be read must not be replaced by a new one.
-    if (!read && files_.Exists(path)) return false;
-    std::string bytes = read.value_or(std::string());
-
-    const std::string sectionName = Trim(UpToNul(section));
-    const std::string keyName = Trim(UpToNul(key));
-    const std::string text = UpToNul(value);
-    std::vector<Line> lines = ParseLines(bytes);
-    Location where = Locate(lines, sectionName, keyName);
-
-    if (where.keyFound) {
-        const Line& line = lines[where.keyLine];
-        // The same value again leaves the file alone, as Wine does.
-        if (line.hasValue && line.value == text) return true;
-        bytes.replace(line.begin, line.end - line.begin, line.name + "=" + text);
-    } else if (where.sectionFound) {
-        std::size_t at = where.lastEntry == 0 ? (lines.empty() ? bytes.size() : lines.front().begin)
-                                              : lines[where.lastEntry - 1].next;
-        std::string insert = keyName + "=" + text + kNewLine;
-        if (at == bytes.size() && LastLineOpen(lines)) insert = kNewLine + insert;
-        bytes.insert(at, insert);
-    } else {
-        if (LastLineOpen(lines)) bytes += kNewLine;
-        bytes += "[" + sectionName + "]" + kNewLine + keyName + "=" + text + kNewLine;
+    switch (Load(path, document)) {
+        case Found::Unreadable: return false;
+        case Found::File: break;
+        case Found::NoFile: {
+            if (files_.Status(path).kind != FileKind::Missing) return false;  // a folder, a device
+            if (files_.Status(FolderOf(path)).kind != FileKind::Folder) return false;
+            auto created = Document::Parse(std::string(), FileStatus());
+            document = created.get();
+            documents_[path] = std::move(created);
+        }
     }
-    return files_.WriteAll(path, bytes);
+    if (document->Set(Trim(UpToNul(section)), Trim(UpToNul(key)), UpToNul(value))) document->dirty = true;
+    return true;
 }
 
-// Every write reaches the file at once; nothing is held back.
-void PortableProfileFile::Flush(const std::string&) {}
+bool PortableProfileFile::Flush(const std::string& path) {
+    auto found = documents_.find(path);
+    if (found == documents_.end() || !found->second->dirty) return true;
+    if (!files_.WriteAll(path, found->second->Bytes())) {
+        // What was pending is lost with the write: the disk holds the truth again.
+        documents_.erase(found);
+        return false;
+    }
+    found->second->dirty = false;
+    found->second->stamp = files_.Status(path);
+    return true;
+}
 
 }  // namespace tastavia

@@ -5,10 +5,13 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
 #include "platform/Errors.h"
+#include "platform/posix/ScratchFiles.h"
 
 namespace tastavia {
 
@@ -52,6 +55,78 @@ bool WriteFully(int fd, const char* data, std::size_t size) {
         size -= static_cast<std::size_t>(n);
     }
     return true;
+}
+
+// New files get what open() with 0644 would give them.
+mode_t NewFileMode() {
+    static const mode_t mask = [] {
+        mode_t current = ::umask(022);
+        ::umask(current);
+        return current;
+    }();
+    return 0644 & ~mask;
+}
+
+std::string FolderOf(const std::string& native) {
+    std::size_t slash = native.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : native.substr(0, slash);
+}
+
+// Where a link points, so that replacing it replaces that file and keeps the link.
+std::string Unlinked(const std::string& native) {
+    struct stat st {};
+    if (::lstat(native.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return native;
+    char resolved[PATH_MAX];
+    return ::realpath(native.c_str(), resolved) ? std::string(resolved) : native;
+}
+
+// Puts bytes in the file at native whole or not at all: a flushed sibling renamed over it.
+bool Replace(const std::string& native, const std::string& bytes, mode_t mode) {
+    const std::string target = Unlinked(native);
+    const std::string folder = FolderOf(target);
+    int made = -1;
+    std::string temp = MakeScratchFile([&] {
+        std::string pattern = folder + "/tasXXXXXX.tmp";
+        std::vector<char> name(pattern.begin(), pattern.end());
+        name.push_back('\0');
+        made = ::mkostemps(name.data(), 4, O_CLOEXEC);
+        return made < 0 ? std::string() : std::string(name.data());
+    });
+    FileDescriptor fd(made);
+    if (!fd.Valid()) return false;
+    bool ok = WriteFully(fd.Get(), bytes.data(), bytes.size()) && ::fchmod(fd.Get(), mode) == 0 &&
+              ::fsync(fd.Get()) == 0;
+    ok = fd.Reset() && ok;
+    ok = ok && ::rename(temp.c_str(), target.c_str()) == 0;
+    if (!ok) ::unlink(temp.c_str());
+    UntrackScratchFile(temp);
+    if (ok) {
+        // The rename itself reaches the disk with the folder.
+        FileDescriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (dir.Valid()) ::fsync(dir.Get());
+    }
+    return ok;
+}
+
+// The path with "." and ".." resolved as written, for comparing paths of missing files.
+std::string Lexical(const std::string& absolute) {
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    while (start <= absolute.size()) {
+        std::size_t end = absolute.find('/', start);
+        if (end == std::string::npos) end = absolute.size();
+        std::string part = absolute.substr(start, end - start);
+        if (part == "..") {
+            if (!parts.empty()) parts.pop_back();
+        } else if (!part.empty() && part != ".") {
+            parts.push_back(part);
+        }
+        start = end + 1;
+    }
+    std::string path;
+    for (const std::string& part : parts) path += "/" + part;
+    return path.empty() ? "/" : path;
 }
 
 class PosixRandomAccessFile : public RandomAccessFile {
@@ -122,6 +197,31 @@ bool PosixFiles::Exists(const std::string& path) {
     return !path.empty() && IsRegularFile(Native(path));
 }
 
+FileStatus PosixFiles::Status(const std::string& path) {
+    FileStatus status;
+    struct stat st {};
+    if (path.empty() || ::stat(Native(path).c_str(), &st) != 0) return status;
+    status.kind = S_ISREG(st.st_mode) ? FileKind::File : S_ISDIR(st.st_mode) ? FileKind::Folder : FileKind::Other;
+    status.readOnly = (st.st_mode & S_IWUSR) == 0;
+    status.size = static_cast<std::uint64_t>(st.st_size);
+    // The change time moves with every write and rename; with the inode and the
+    // modification time it tells a changed file apart even within one clock tick.
+    std::uint64_t version = static_cast<std::uint64_t>(st.st_ino);
+    for (std::uint64_t part : {static_cast<std::uint64_t>(st.st_mtim.tv_sec), static_cast<std::uint64_t>(st.st_mtim.tv_nsec),
+                               static_cast<std::uint64_t>(st.st_ctim.tv_sec), static_cast<std::uint64_t>(st.st_ctim.tv_nsec),
+                               static_cast<std::uint64_t>(st.st_dev)})
+        version = version * 1000003u ^ part;
+    status.version = version;
+    return status;
+}
+
+bool PosixFiles::SameFile(const std::string& a, const std::string& b) {
+    struct stat first {}, second {};
+    if (::stat(Native(a).c_str(), &first) == 0 && ::stat(Native(b).c_str(), &second) == 0)
+        return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+    return Lexical(FullPath(a)) == Lexical(FullPath(b));
+}
+
 bool PosixFiles::IsReadOnly(const std::string& path) { return ReadOnlyNative(Native(path)); }
 
 void PosixFiles::ClearReadOnly(const std::string& path) {
@@ -141,7 +241,9 @@ bool PosixFiles::Copy(const std::string& source, const std::string& target) {
 bool PosixFiles::Delete(const std::string& path) {
     std::string native = Native(path);
     if (!IsRegularFile(native) || ReadOnlyNative(native)) return false;
-    return ::unlink(native.c_str()) == 0;
+    if (::unlink(native.c_str()) != 0) return false;
+    UntrackScratchFile(native);
+    return true;
 }
 
 std::optional<std::string> PosixFiles::ReadAll(const std::string& path) {
@@ -163,11 +265,11 @@ std::optional<std::string> PosixFiles::ReadAll(const std::string& path) {
 
 bool PosixFiles::WriteAll(const std::string& path, const std::string& bytes) {
     std::string native = Native(path);
-    if (path.empty() || ReadOnlyNative(native)) return false;
-    FileDescriptor fd(::open(native.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
-    if (!fd.Valid()) return false;
-    bool ok = WriteFully(fd.Get(), bytes.data(), bytes.size());
-    return fd.Reset() && ok;
+    if (path.empty()) return false;
+    struct stat st {};
+    if (::stat(native.c_str(), &st) != 0) return errno == ENOENT && Replace(native, bytes, NewFileMode());
+    if (!S_ISREG(st.st_mode) || (st.st_mode & S_IWUSR) == 0) return false;
+    return Replace(native, bytes, st.st_mode & 07777);
 }
 
 std::unique_ptr<RandomAccessFile> PosixFiles::Open(const std::string& path, FileAccess access) {
@@ -185,11 +287,14 @@ std::string PosixFiles::CreateUniqueFile(const std::string& directory, const std
     std::string dir = directory;
     if (!dir.empty() && dir.back() != '/' && dir.back() != '\\') dir += '/';
     std::string pattern = Native(dir + prefix + "XXXXXX");
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    FileDescriptor fd(::mkstemp(buffer.data()));
-    if (!fd.Valid()) throw IoError("Cannot create a temporary file in " + directory);
-    return std::string(buffer.data());
+    std::string path = MakeScratchFile([&] {
+        std::vector<char> buffer(pattern.begin(), pattern.end());
+        buffer.push_back('\0');
+        FileDescriptor fd(::mkostemp(buffer.data(), O_CLOEXEC));
+        return fd.Valid() ? std::string(buffer.data()) : std::string();
+    });
+    if (path.empty()) throw IoError("Cannot create a temporary file in " + directory);
+    return path;
 }
 
 std::string PosixFiles::FullPath(const std::string& path) {

@@ -1,7 +1,10 @@
 #pragma once
 // Files on a POSIX system, behaving as Windows does where the logic can tell: a file
 // without the owner's write permission counts as read-only, and a read-only file can
-// be neither written, replaced nor deleted (also when running as root).
+// be neither written, replaced nor deleted (also when running as root). A file is
+// replaced by renaming a flushed sibling over it; a link is replaced where it points.
+// Files made by CreateUniqueFile and the siblings count as scratch until deleted or
+// renamed: RemoveScratchFilesOnSignals removes them when the program is interrupted.
 #include "platform/Files.h"
 
 namespace tastavia {
@@ -13,6 +16,8 @@ public:
     PosixFiles(std::string windowsDirectory, std::string tempPath);
 
     bool Exists(const std::string& path) override;
+    FileStatus Status(const std::string& path) override;
+    bool SameFile(const std::string& a, const std::string& b) override;
     bool IsReadOnly(const std::string& path) override;
     void ClearReadOnly(const std::string& path) override;
     bool Copy(const std::string& source, const std::string& target) override;

@@ -45,6 +45,88 @@ bool RefusesWrites(const std::string& path) {
     return true;
 }
 
+bool IsFolder(DWORD attributes) {
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+// The folder part of a path, with its backslash ("." for a bare name).
+std::string FolderOf(const std::string& path) {
+    std::size_t slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
+}
+
+bool ReadWhole(HANDLE h, std::string& bytes) {
+    char buffer[65536];
+    for (;;) {
+        DWORD read = 0;
+        if (!ReadFile(h, buffer, sizeof buffer, &read, nullptr)) return false;
+        if (read == 0) return true;
+        bytes.append(buffer, read);
+    }
+}
+
+// A new file's bytes, flushed to the disk; written carries the time to give it.
+bool WriteFlushed(const std::string& path, const std::string& bytes, const FILETIME* written) {
+    Handle h(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!h.Valid()) return false;
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        DWORD count = 0;
+        DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 20));
+        if (!WriteFile(h.Get(), bytes.data() + done, chunk, &count, nullptr) || count == 0) return false;
+        done += count;
+    }
+    if (written && !SetFileTime(h.Get(), nullptr, nullptr, written)) return false;
+    return FlushFileBuffers(h.Get()) && h.Reset();
+}
+
+using MoveFileExFunction = BOOL(WINAPI*)(LPCSTR, LPCSTR, DWORD);
+
+// Windows 95 has no working MoveFileExA: it is looked up when first needed.
+MoveFileExFunction MoveFileExEntry() {
+    static const MoveFileExFunction entry = [] {
+        HMODULE kernel = GetModuleHandleA("kernel32.dll");
+        FARPROC proc = kernel ? GetProcAddress(kernel, "MoveFileExA") : nullptr;
+        return reinterpret_cast<MoveFileExFunction>(reinterpret_cast<void (*)()>(proc));
+    }();
+    return entry;
+}
+
+enum class Moved { Yes, No, KeptAside };
+
+Moved MoveOnto(const std::string& temp, const std::string& target, ReplaceMethod method) {
+    MoveFileExFunction moveFileEx = method == ReplaceMethod::DeleteThenMove ? nullptr : MoveFileExEntry();
+    if (moveFileEx) {
+        if (moveFileEx(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return Moved::Yes;
+        if (GetLastError() != ERROR_CALL_NOT_IMPLEMENTED || method == ReplaceMethod::ReplacingMove) return Moved::No;
+    } else if (method == ReplaceMethod::ReplacingMove) {
+        return Moved::No;
+    }
+    // Windows 9x: no rename replaces a file there.
+    const bool hadTarget = GetFileAttributesA(target.c_str()) != INVALID_FILE_ATTRIBUTES;
+    if (hadTarget && !DeleteFileA(target.c_str())) return Moved::No;
+    if (MoveFileA(temp.c_str(), target.c_str())) return Moved::Yes;
+    // With the old file gone, the new one stays under its temporary name rather than be lost.
+    return hadTarget ? Moved::KeptAside : Moved::No;
+}
+
+struct FileIdentity {
+    DWORD volume = 0;
+    DWORD indexHigh = 0;
+    DWORD indexLow = 0;
+};
+
+bool Identify(const std::string& path, FileIdentity& identity) {
+    Handle h(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr));
+    BY_HANDLE_FILE_INFORMATION info {};
+    if (!h.Valid() || !GetFileInformationByHandle(h.Get(), &info)) return false;
+    identity = {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+    // Some file systems give no index at all; then only the paths can tell.
+    return info.nFileIndexHigh != 0 || info.nFileIndexLow != 0;
+}
+
 class Win32RandomAccessFile : public RandomAccessFile {
 public:
     Win32RandomAccessFile(HANDLE h, std::string path) : handle_(h), path_(std::move(path)) {}
@@ -97,6 +179,67 @@ bool Win32Files::Exists(const std::string& path) {
     return !path.empty() && IsFile(GetFileAttributesA(path.c_str()));
 }
 
+FileStatus Win32Files::Status(const std::string& path) {
+    FileStatus status;
+    // A wildcard would make FindFirstFile describe some other file.
+    if (path.empty() || path.find_first_of("*?") != std::string::npos) return status;
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return status;
+    status.readOnly = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+    status.kind = IsFolder(attributes) ? FileKind::Folder : FileKind::File;
+    WIN32_FIND_DATAA found {};
+    HANDLE h = status.kind == FileKind::File ? FindFirstFileA(path.c_str(), &found) : INVALID_HANDLE_VALUE;
+    if (h != INVALID_HANDLE_VALUE) {
+        FindClose(h);
+        status.size = (static_cast<std::uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+        auto ticks = [](const FILETIME& t) { return (static_cast<std::uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
+        status.version = ticks(found.ftLastWriteTime) * 1000003u ^ ticks(found.ftCreationTime);
+    }
+    return status;
+}
+
+bool Win32Files::SameFile(const std::string& a, const std::string& b) {
+    auto full = [](const std::string& path) {
+        char buffer[MAX_PATH + 1] = {};
+        char* filePart = nullptr;
+        DWORD n = GetFullPathNameA(path.c_str(), sizeof buffer, buffer, &filePart);
+        return n == 0 || n > MAX_PATH ? path : std::string(buffer, n);
+    };
+    if (lstrcmpiA(full(a).c_str(), full(b).c_str()) == 0) return true;
+    FileIdentity x, y;
+    return Identify(a, x) && Identify(b, y) && x.volume == y.volume && x.indexHigh == y.indexHigh &&
+           x.indexLow == y.indexLow;
+}
+
+bool Win32Files::ReplaceWith(const std::string& target, const std::string& bytes, const std::string& source) {
+    if (target.empty() || RefusesWrites(target) || IsFolder(GetFileAttributesA(target.c_str()))) return false;
+    FILETIME written {};
+    DWORD attributes = 0;
+    std::string copied;
+    const std::string* content = &bytes;
+    if (!source.empty()) {
+        // As CopyFile: the same bytes, time and attributes.
+        Handle h(CreateFileA(source.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr));
+        attributes = GetFileAttributesA(source.c_str());
+        if (!h.Valid() || !IsFile(attributes) || !ReadWhole(h.Get(), copied) ||
+            !GetFileTime(h.Get(), nullptr, nullptr, &written))
+            return false;
+        attributes &= FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
+        content = &copied;
+    }
+    char temp[MAX_PATH + 1] = {};
+    if (GetTempFileNameA(FolderOf(target).c_str(), "tas", 0, temp) == 0) return false;
+    bool ok = WriteFlushed(temp, *content, source.empty() ? nullptr : &written);
+    if (ok && attributes != 0) ok = SetFileAttributesA(temp, attributes) != 0;
+    Moved moved = ok ? MoveOnto(temp, target, method_) : Moved::No;
+    if (moved == Moved::No) {
+        SetFileAttributesA(temp, FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(temp);
+    }
+    return moved == Moved::Yes;
+}
+
 bool Win32Files::IsReadOnly(const std::string& path) {
     DWORD attributes = GetFileAttributesA(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
@@ -110,8 +253,7 @@ void Win32Files::ClearReadOnly(const std::string& path) {
 }
 
 bool Win32Files::Copy(const std::string& source, const std::string& target) {
-    if (RefusesWrites(target)) return false;
-    return CopyFileA(source.c_str(), target.c_str(), FALSE) != 0;
+    return !source.empty() && ReplaceWith(target, std::string(), source);
 }
 
 bool Win32Files::Delete(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
@@ -119,30 +261,13 @@ bool Win32Files::Delete(const std::string& path) { return DeleteFileA(path.c_str
 std::optional<std::string> Win32Files::ReadAll(const std::string& path) {
     Handle h(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                          FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!h.Valid()) return std::nullopt;
     std::string bytes;
-    char buffer[65536];
-    for (;;) {
-        DWORD read = 0;
-        if (!ReadFile(h.Get(), buffer, sizeof buffer, &read, nullptr)) return std::nullopt;
-        if (read == 0) break;
-        bytes.append(buffer, read);
-    }
+    if (!h.Valid() || !ReadWhole(h.Get(), bytes)) return std::nullopt;
     return bytes;
 }
 
 bool Win32Files::WriteAll(const std::string& path, const std::string& bytes) {
-    if (path.empty() || RefusesWrites(path)) return false;
-    Handle h(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!h.Valid()) return false;
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        DWORD written = 0;
-        DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 20));
-        if (!WriteFile(h.Get(), bytes.data() + done, chunk, &written, nullptr) || written == 0) return false;
-        done += written;
-    }
-    return h.Reset();
+    return ReplaceWith(path, bytes, std::string());
 }
 
 std::unique_ptr<RandomAccessFile> Win32Files::Open(const std::string& path, FileAccess access) {

@@ -1,11 +1,23 @@
 #pragma once
+// Files through kernel32's ANSI functions that Windows 95 already has. A file is
+// replaced by a flushed sibling that takes its place: MoveFileEx where the system has
+// it; on Windows 9x, which lacks it, the old file is deleted and the sibling renamed,
+// so that a crash in between leaves the new file under its temporary name.
 #include "platform/Files.h"
 
 namespace tastavia {
 
+// How a finished sibling takes the target's place: Automatic picks by what the system
+// offers; ReplacingMove (MoveFileEx) and DeleteThenMove test each way on one system.
+enum class ReplaceMethod { Automatic, ReplacingMove, DeleteThenMove };
+
 class Win32Files : public Files {
 public:
+    explicit Win32Files(ReplaceMethod method = ReplaceMethod::Automatic) : method_(method) {}
+
     bool Exists(const std::string& path) override;
+    FileStatus Status(const std::string& path) override;
+    bool SameFile(const std::string& a, const std::string& b) override;
     bool IsReadOnly(const std::string& path) override;
     void ClearReadOnly(const std::string& path) override;
     bool Copy(const std::string& source, const std::string& target) override;
@@ -17,6 +29,12 @@ public:
     std::string FullPath(const std::string& path) override;
     std::string WindowsDirectory() override;
     std::string TempPath() override;
+
+private:
+    // Writes bytes into a new sibling of target and puts it in target's place.
+    bool ReplaceWith(const std::string& target, const std::string& bytes, const std::string& source);
+
+    ReplaceMethod method_;
 };
 
 }  // namespace tastavia

@@ -25,9 +25,11 @@ bool Win32ProfileFile::WriteString(const std::string& path, const std::string& s
     return WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), path.c_str()) != 0;
 }
 
-void Win32ProfileFile::Flush(const std::string& path) {
-    // Windows 9x caches profile files; all-null arguments write the cache out.
+bool Win32ProfileFile::Flush(const std::string& path) {
+    // Windows 9x caches profile files; all-null arguments write the cache out. That call
+    // reports FALSE whatever happens, so only the writes themselves tell of failures.
     WritePrivateProfileStringA(nullptr, nullptr, nullptr, path.c_str());
+    return true;
 }
 
 TimeOfDay Win32Clock::LocalTime() {

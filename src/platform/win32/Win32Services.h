@@ -13,7 +13,7 @@ public:
                           const std::string& defaultValue) override;
     bool WriteString(const std::string& path, const std::string& section, const std::string& key,
                      const std::string& value) override;
-    void Flush(const std::string& path) override;
+    bool Flush(const std::string& path) override;
 };
 
 class Win32Clock : public Clock {

@@ -1,9 +1,11 @@
 // tastavia-cli as a user runs it: exit codes, messages, and the files it leaves.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <array>
 #include <cstdio>
+#include <tuple>
 
 #include "TestSupport.h"
 #include "layout/BuiltinKeys.h"
@@ -150,6 +152,55 @@ TEST_F(Cli, FailuresSayWhatIsWrongAndChangeNothing) {
     EXPECT_EQ(Run("export k.dll -o ro.ini").code, 1);
     EXPECT_EQ(ReadFile(dir / "ro.ini"), "[KBD]\r\n");
     EXPECT_EQ(Leftovers({"k.dll", "in.ini", "junk.bin", "ro.ini"}), 0u);
+}
+
+TEST_F(Cli, BadInputsGetAClearMessageAndChangeNothing) {
+    ASSERT_EQ(Run("new --os xp -o k.dll").code, 0);
+    ::mkdir((dir / "sub").c_str(), 0755);
+    WriteFile(dir / "in.ini", "[KBD]\r\n1=65\r\n");
+    WriteFile(dir / "fake.dll", std::string(5632, 'x'));
+    const auto before = std::make_tuple(ReadFile(dir / "k.dll"), ReadFile(dir / "in.ini"));
+    const struct {
+        const char* args;
+        const char* message;
+    } cases[] = {
+        {"import k.dll sub", "sub: a folder, not a file"},
+        {"show sub", "sub: a folder, not a file"},
+        {"new --os xp -o sub", "sub: a folder, not a file"},
+        {"export k.dll -o k.dll", "the same file as k.dll"},
+        {"export k.dll -o sub/../K.dll --os xp", ""},  // another file where names differ in case
+        {"export k.dll -o ./sub/../k.dll", "the same file as k.dll"},
+        {"import k.dll k.dll", "the same file as k.dll"},
+        {"new --os xp --ini in.ini -o in.ini", "the same file as in.ini"},
+        {"show fake.dll --os xp", "(5632 bytes expected, 5632 found: the size is right, but not the first bytes)"},
+        {"show k.dll --os 2000", "found: it is a Windows XP layout library)"},
+        {"show 'sub\\k.dll'", "'\\' is no folder separator here"},
+    };
+    for (const auto& c : cases) {
+        Result r = Run(c.args);
+        if (*c.message == '\0') {
+            EXPECT_EQ(r.code, 0) << c.args << ": " << r.err;
+            std::remove((dir / "K.dll").c_str());
+            continue;
+        }
+        EXPECT_EQ(r.code, 1) << c.args;
+        EXPECT_TRUE(OneLine(r.err)) << c.args << ": " << r.err;
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << c.args << ": " << r.err;
+        EXPECT_EQ(std::make_tuple(ReadFile(dir / "k.dll"), ReadFile(dir / "in.ini")), before) << c.args;
+    }
+    EXPECT_EQ(Leftovers({"k.dll", "in.ini", "fake.dll", "sub"}), 0u);
+}
+
+TEST_F(Cli, ReadsUtf16IniFilesAndShowsControlBytesVisibly) {
+    ASSERT_EQ(Run("new --os 98 -o k.kbd").code, 0);
+    std::string ini = "\xFF\xFE";
+    for (char c : std::string("[KBD]\r\n1=152\r\n2=65\r\n")) ini += std::string{c, '\0'};
+    WriteFile(dir / "wide.ini", ini);
+    ASSERT_EQ(Run("import k.kbd wide.ini").code, 0);
+    Result shown = Run("show k.kbd");
+    std::string table = Squeezed(shown.out);
+    EXPECT_NE(table.find("\n 1 ` M-^X 152 "), std::string::npos) << shown.out;
+    EXPECT_NE(table.find("\n 2 1 A 65 "), std::string::npos) << shown.out;
 }
 
 TEST_F(Cli, BadUsageExitsWithTwo) {

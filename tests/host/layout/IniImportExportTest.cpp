@@ -57,7 +57,7 @@ TEST_P(BuiltinRoundTrip, ImportThenExportGivesTheResource) {
     std::string builtin = f.dir / "builtin.tmp";
     ASSERT_TRUE(f.layout.ExtractResourceToFile(resource, builtin));
     ImportLayout(f.layout, f.profile, builtin);
-    ExportLayout(f.layout, f.profile, f.dir / "out.ini");
+    ExportLayout(f.layout, f.profile, f.files, f.dir / "out.ini");
     EXPECT_EQ(ReadFile(f.dir / "out.ini"), ReadFile(builtin));
     EXPECT_EQ(f.imported, 1);
     EXPECT_EQ(f.exported, 1);
@@ -141,7 +141,7 @@ TEST(LayoutImport, AFailingWorkingFileEndsTheImportAtThatKey) {
 
 TEST(LayoutExport, WritesAllKeysInOrderOnWindows9x) {
     IniFixture f(kOsWin9x);
-    ExportLayout(f.layout, f.profile, f.dir / "out.ini");
+    ExportLayout(f.layout, f.profile, f.files, f.dir / "out.ini");
     std::string ini = ReadFile(f.dir / "out.ini");
     EXPECT_NE(ini.find("\r\n12=45\r\n"), std::string::npos);
     EXPECT_NE(ini.find("\r\n60=178\r\n"), std::string::npos);  // this template's own І
@@ -156,7 +156,7 @@ TEST(LayoutExport, WritesAllKeysInOrderOnWindows9x) {
 TEST(LayoutExport, KeepsOtherSectionsAndReplacesValuesInPlace) {
     IniFixture f(kOsWinXp);
     WriteFile(f.dir / "out.ini", "[Before]\r\na=1\r\n[KBD]\r\n2=0\r\n1=0\r\n[After]\r\nb=2\r\n");
-    ExportLayout(f.layout, f.profile, f.dir / "out.ini");
+    ExportLayout(f.layout, f.profile, f.files, f.dir / "out.ini");
     std::string ini = ReadFile(f.dir / "out.ini");
     EXPECT_EQ(ini.rfind("[Before]\r\na=1\r\n[KBD]\r\n2=49\r\n1=96\r\n3=50\r\n", 0), 0u);
     EXPECT_NE(ini.find("1048=0\r\n[After]\r\nb=2\r\n"), std::string::npos);
@@ -168,7 +168,7 @@ TEST(LayoutExport, AnUnwritableFileStopsWithTheProfileError) {
     WriteFile(path, "[KBD]\r\n");
     test::MakeReadOnly(path);
     try {
-        ExportLayout(f.layout, f.profile, path);
+        ExportLayout(f.layout, f.profile, f.files, path);
         FAIL() << "no error";
     } catch (const IoError& e) {
         EXPECT_EQ(std::string(e.what()), "Unable to write to " + path);

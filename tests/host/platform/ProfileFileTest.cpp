@@ -4,6 +4,8 @@
 
 #include "ProfileCases.h"
 #include "TestSupport.h"
+#include "platform/Errors.h"
+#include "platform/memory/FaultyFiles.h"
 #include "platform/portable/PortableProfileFile.h"
 #include "platform/posix/PosixFiles.h"
 
@@ -59,8 +61,40 @@ TEST(PortableProfileFile, WindowsSeparatorsAndEmbeddedNulsAreHandledAsTheApiDoes
     // Names and values reach the real API as C strings: they end at the first NUL.
     ASSERT_TRUE(host.profile.WriteString(host.dir.path() + "\\layout.ini", std::string("KBD\0x", 5),
                                          std::string("1\0y", 3), std::string("a\0z", 3)));
+    ASSERT_TRUE(host.profile.Flush(host.dir.path() + "\\layout.ini"));
     EXPECT_EQ(ReadFile(host.dir / "layout.ini"), "[KBD]\r\n1=a\r\n");
     EXPECT_EQ(host.profile.GetString(host.dir / "layout.ini", "KBD", std::string("1\0q", 3), "-"), "a");
+}
+
+TEST(PortableProfileFile, KeepsWritesUntilFlushAndRereadsAFileThatChanged) {
+    HostProfile host;
+    const std::string path = host.dir / "layout.ini";
+    WriteFile(path, "[KBD]\r\n1=a\r\n");
+    EXPECT_EQ(host.profile.GetString(path, "KBD", "1", "-"), "a");
+    ASSERT_TRUE(host.files.WriteAll(path, "[KBD]\r\n1=bb\r\n"));  // another program's write
+    EXPECT_EQ(host.profile.GetString(path, "KBD", "1", "-"), "bb");
+
+    ASSERT_TRUE(host.profile.WriteString(path, "KBD", "2", "c"));
+    EXPECT_EQ(ReadFile(path), "[KBD]\r\n1=bb\r\n");
+    EXPECT_EQ(host.profile.GetString(path, "KBD", "2", "-"), "c");
+    ASSERT_TRUE(host.profile.Flush(path));
+    EXPECT_EQ(ReadFile(path), "[KBD]\r\n1=bb\r\n2=c\r\n");
+}
+
+TEST(PortableProfileFile, AFileThatCannotBeReadIsNeitherTakenForEmptyNorReplaced) {
+    TempDir dir;
+    PosixFiles real{dir.path(), dir.path() + "/"};
+    FaultPlan plan;
+    FaultyFiles files{real, plan};
+    WriteFile(dir / "layout.ini", "[KBD]\r\n1=a\r\n");
+    plan.FailCall(1);  // the read
+    PortableProfileFile reader{files};
+    EXPECT_THROW(reader.GetString(dir / "layout.ini", "KBD", "1", "-"), IoError);
+    plan.FailCall(1);
+    PortableProfileFile writer{files};
+    EXPECT_FALSE(writer.WriteString(dir / "layout.ini", "KBD", "1", "b"));
+    EXPECT_TRUE(writer.Flush(dir / "layout.ini"));
+    EXPECT_EQ(ReadFile(dir / "layout.ini"), "[KBD]\r\n1=a\r\n");
 }
 
 }  // namespace

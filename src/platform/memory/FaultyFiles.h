@@ -1,0 +1,36 @@
+#pragma once
+// Files that fail when a FaultPlan says so, over any other Files. Every call that can
+// report a failure counts, the open files' byte access included; a failing call does
+// nothing and fails as the real one would: a write or copy leaves the target as it was.
+#include "platform/Files.h"
+#include "platform/memory/FaultPlan.h"
+
+namespace tastavia {
+
+class FaultyFiles : public Files {
+public:
+    FaultyFiles(Files& inner, FaultPlan& plan) : inner_(inner), plan_(plan) {}
+
+    bool Exists(const std::string& path) override { return inner_.Exists(path); }
+    FileStatus Status(const std::string& path) override { return inner_.Status(path); }
+    bool SameFile(const std::string& a, const std::string& b) override { return inner_.SameFile(a, b); }
+    bool IsReadOnly(const std::string& path) override { return inner_.IsReadOnly(path); }
+    void ClearReadOnly(const std::string& path) override;
+    bool Copy(const std::string& source, const std::string& target) override;
+    bool Delete(const std::string& path) override;
+    std::optional<std::string> ReadAll(const std::string& path) override;
+    bool WriteAll(const std::string& path, const std::string& bytes) override;
+    std::unique_ptr<RandomAccessFile> Open(const std::string& path, FileAccess access) override;
+    std::string CreateUniqueFile(const std::string& directory, const std::string& prefix) override;
+    std::string FullPath(const std::string& path) override;
+    std::string WindowsDirectory() override { return inner_.WindowsDirectory(); }
+    std::string TempPath() override { return inner_.TempPath(); }
+
+private:
+    bool Fails(const char* operation, const std::string& path) { return plan_.NextCallFails(std::string(operation) + " " + path); }
+
+    Files& inner_;
+    FaultPlan& plan_;
+};
+
+}  // namespace tastavia

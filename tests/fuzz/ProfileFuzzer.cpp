@@ -1,0 +1,77 @@
+// The profile-file engine on arbitrary files and arbitrary calls: no crash, no hang,
+// and what the engine holds in memory reads as the file it writes: a new engine over
+// the flushed file gives the same values, wherever a name or value cannot reshape the
+// file (no line break in it, no '=' in a key, no key starting with '[' or a byte-order
+// mark).
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <set>
+#include <string>
+#include <utility>
+
+#include "platform/Errors.h"
+#include "platform/memory/MemoryFiles.h"
+#include "platform/portable/PortableProfileFile.h"
+
+namespace {
+
+using tastavia::MemoryFiles;
+using tastavia::PortableProfileFile;
+
+const char* const kPath = "dir/layout.ini";
+
+bool Reshapes(const std::string& text, bool isKey) {
+    std::string cut = text.substr(0, text.find('\0'));
+    if (cut.find_first_of("\r\n") != std::string::npos) return true;
+    if (!isKey) return false;
+    std::size_t first = cut.find_first_not_of(" \t\v\f");
+    // A key written first in a file may begin it with what reads as a byte-order mark.
+    return cut.find('=') != std::string::npos || (first != std::string::npos && cut[first] == '[') ||
+           cut.rfind("\xEF\xBB\xBF", 0) == 0 || cut.rfind("\xFF\xFE", 0) == 0;
+}
+
+void Require(bool condition) {
+    if (!condition) __builtin_trap();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    FuzzedDataProvider input(data, size);
+    MemoryFiles files;
+    files.WriteAll(kPath, input.ConsumeRandomLengthString(4096));
+    std::set<std::pair<std::string, std::string>> asked;
+    bool comparable = true;
+    {
+        PortableProfileFile profile(files);
+        while (input.remaining_bytes() > 0) {
+            const int operation = input.ConsumeIntegralInRange(0, 3);
+            std::string section = input.ConsumeRandomLengthString(12);
+            std::string key = input.ConsumeRandomLengthString(12);
+            if (operation == 0) {
+                profile.GetString(kPath, section, key, input.ConsumeRandomLengthString(8));
+            } else if (operation == 1) {
+                std::string value = input.ConsumeRandomLengthString(24);
+                comparable = comparable && !Reshapes(section, false) && !Reshapes(key, true) && !Reshapes(value, false);
+                profile.WriteString(kPath, section, key, value);
+            } else if (operation == 2) {
+                Require(profile.Flush(kPath));
+            } else {
+                // Another program's write after ours: the file is all theirs, and must be read anew.
+                Require(profile.Flush(kPath));
+                files.WriteAll(kPath, input.ConsumeRandomLengthString(64));
+                comparable = true;
+                asked.clear();
+                continue;
+            }
+            asked.emplace(section, key);
+        }
+        Require(profile.Flush(kPath));
+        if (comparable) {
+            PortableProfileFile fresh(files);
+            for (const auto& [section, key] : asked)
+                Require(profile.GetString(kPath, section, key, "\x01") == fresh.GetString(kPath, section, key, "\x01"));
+        }
+    }
+    return 0;
+}
