@@ -3,17 +3,12 @@
 // the embedded resources, a fixed clock and version, scripted dialogs.
 #include "TestSupport.h"
 #include "program/Program.h"
+#include "platform/memory/FixedOsVersion.h"
 #include "platform/memory/MemoryRegistry.h"
 #include "platform/portable/PortableProfileFile.h"
 #include "ui/headless/HeadlessBackend.h"
 
 namespace tastavia::test {
-
-class FixedOsVersion : public OsVersion {
-public:
-    OsVersionInfo info{2, 5, 1, 2600, "Service Pack 2"};
-    OsVersionInfo Get() override { return info; }
-};
 
 struct AppFixture {
     TempDir dir;
@@ -21,7 +16,7 @@ struct AppFixture {
     PortableProfileFile profile{files};
     FixedClock clock;
     EmbeddedResources resources;
-    FixedOsVersion osVersion;
+    FixedOsVersion osVersion{OsVersionInfo{2, 5, 1, 2600, "Service Pack 2"}};
     MemoryRegistry registry;
     Platform platform{files, profile, clock, resources, osVersion, registry};
     ui::HeadlessBackend backend;
