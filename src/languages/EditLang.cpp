@@ -1,5 +1,7 @@
 #include "languages/EditLang.h"
 
+#include <functional>
+
 #include "languages/Languages.h"
 #include "platform/Errors.h"
 #include "platform/RegistryTree.h"
@@ -207,21 +209,38 @@ std::string TForm3::SaveLanguage(bool silent) {
         return status;
     };
     LayoutKeyMover mover(platform_.registry);
+    // Put back when the name cannot be written: a layout key never stands for a language
+    // that the locale list lacks.
+    std::function<void()> undoMove;
     if (choice.IsNone()) {
-        if (mover.Exists(EditedLanguageId))
-            mover.MoveToFreeNumber(EditedLanguageId);  // the language loses its default layout
-        else if (!nameChanged)
+        if (mover.Exists(EditedLanguageId)) {  // the language loses its default layout
+            const std::string moved = mover.MoveToFreeNumber(EditedLanguageId);
+            undoMove = [&mover, moved, this] { mover.Rename(moved, EditedLanguageId); };
+        } else if (!nameChanged) {
             return finish('3', kNoChanges);
+        }
     } else if (SameKeyName(choice.keyName, EditedLanguageId)) {
         if (!nameChanged) return finish('3', kNoChanges);
     } else {
+        const bool hadDefault = mover.Exists(EditedLanguageId);
         mover.Swap(EditedLanguageId, choice.keyName);
+        undoMove = [&mover, &choice, hadDefault, this] {
+            if (hadDefault)
+                mover.Swap(EditedLanguageId, choice.keyName);
+            else
+                mover.Rename(EditedLanguageId, choice.keyName);
+        };
     }
 
     if (nameChanged) {
-        auto locale = platform_.registry.Open(RootKey::LocalMachine, kLocaleKey, false);
-        if (!locale) throw RegistryError("Cannot open the locale list");
-        locale->WriteString(EditedLanguageId, name);
+        try {
+            auto locale = platform_.registry.Open(RootKey::LocalMachine, kLocaleKey, false);
+            if (!locale) throw RegistryError("Cannot open the locale list");
+            locale->WriteString(EditedLanguageId, name);
+        } catch (const RegistryError&) {
+            if (undoMove) undoMove();
+            throw;
+        }
     }
     return IsEditing ? finish('5', kSaved) : finish('0', kCreated);
 }

@@ -22,10 +22,11 @@ bool LayoutKeyMover::Rename(const std::string& from, const std::string& to) {
     return true;
 }
 
-void LayoutKeyMover::MoveToFreeNumber(const std::string& keyName) {
+std::string LayoutKeyMover::MoveToFreeNumber(const std::string& keyName) {
     std::optional<std::string> target = FreeLayoutKeyName(registry_);
     if (!target) throw RegistryError("No free layout key name for " + keyName);
     Rename(keyName, *target);
+    return *target;
 }
 
 // A name left over from a swap that never finished must not stop the next one.
@@ -38,21 +39,26 @@ std::string LayoutKeyMover::FreeName(const std::string& prefix) {
 }
 
 void LayoutKeyMover::Swap(const std::string& languageId, const std::string& chosen) {
+    // Every step must happen: one that does not, because the registry refused it or a
+    // key looked missing or present when it should not, puts back what the earlier
+    // steps moved.
+    auto step = [this](const std::string& from, const std::string& to) {
+        if (!Rename(from, to)) throw RegistryError("Cannot rename the layout key " + from + " to " + to);
+    };
     std::string parked;
     if (Exists(languageId)) {
         parked = FreeName(languageId + "OLD");
-        Rename(languageId, parked);
+        step(languageId, parked);
     }
-    // A step the registry refuses puts back what the earlier steps moved.
     try {
-        Rename(chosen, languageId);
+        step(chosen, languageId);
     } catch (const RegistryError&) {
         if (!parked.empty()) registry_.MoveKey(RootKey::LocalMachine, LayoutKeyPath(parked), LayoutKeyPath(languageId));
         throw;
     }
     if (parked.empty()) return;
     try {
-        Rename(parked, chosen);
+        step(parked, chosen);
     } catch (const RegistryError&) {
         registry_.MoveKey(RootKey::LocalMachine, LayoutKeyPath(languageId), LayoutKeyPath(chosen));
         registry_.MoveKey(RootKey::LocalMachine, LayoutKeyPath(parked), LayoutKeyPath(languageId));

@@ -17,8 +17,8 @@ public:
     bool Exists(const std::string& keyName);
     // False when it did nothing because of the rule above.
     bool Rename(const std::string& from, const std::string& to);
-    // Moves the key to the first free name of the 50, 60, 70 series.
-    void MoveToFreeNumber(const std::string& keyName);
+    // Moves the key to the first free name of the 50, 60, 70 series and gives that name.
+    std::string MoveToFreeNumber(const std::string& keyName);
     // Gives languageId's name to the chosen key, and the chosen key's name to the key
     // that had languageId's name, if there was one.
     void Swap(const std::string& languageId, const std::string& chosen);

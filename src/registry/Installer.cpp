@@ -62,9 +62,16 @@ InstallStatus Installer::Install(const InstallRequest& request, const Confirm& c
 
     auto key = registry_.Open(RootKey::LocalMachine, LayoutKeyPath(*keyName), true);
     if (!key) return Status('2', "Can't make registry changes! File was created (replaced)!");
-    key->WriteString("layout file", fileName);
-    key->WriteString("layout id", keyName->substr(4, 4));
-    key->WriteString("layout text", layoutText);
+    try {
+        key->WriteString("layout file", fileName);
+        key->WriteString("layout id", keyName->substr(4, 4));
+        key->WriteString("layout text", layoutText);
+    } catch (const RegistryError&) {
+        // A key without all its values is no layout Windows can load: it goes again.
+        key.reset();
+        registry_.DeleteKey(RootKey::LocalMachine, LayoutKeyPath(*keyName));
+        throw;
+    }
     return Status('0', "Layout successful added!");
 }
 

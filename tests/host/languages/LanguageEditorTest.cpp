@@ -161,7 +161,7 @@ TEST_F(LanguageEditor, ARegistryFailureEndsTheSaveWithoutAWordOrAHalfSwap) {
     EXPECT_TRUE(dialogs().shown.empty());
     EXPECT_EQ(Snapshot(), before);
 
-    // The language value cannot be written: the move already made stays.
+    // The language value cannot be written: the move already made is put back.
     registry.AllowAll();
     registry.Deny(RootKey::LocalMachine, test::kLocale, RegistryOperation::Write);
     editor.LanguageField().SetText("Renamed");
@@ -169,7 +169,7 @@ TEST_F(LanguageEditor, ARegistryFailureEndsTheSaveWithoutAWordOrAHalfSwap) {
     app.Guard([&] { editor.SaveLanguage(false); });
     EXPECT_TRUE(dialogs().shown.empty());
     EXPECT_EQ(Language("00001402"), "Second");
-    EXPECT_EQ(Value("00060402", "layout text"), "Mine");
+    EXPECT_EQ(Snapshot(), before);
 }
 
 TEST_F(LanguageEditor, FailuresKeepTheDialogOpenAndFinishesCloseIt) {

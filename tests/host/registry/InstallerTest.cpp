@@ -109,12 +109,12 @@ TEST_F(Install, FailuresReportWhatHappened) {
     EXPECT_TRUE(FileExists(SystemFile(main, "kbdbunew.dll")));
     registry.AllowAll();
 
-    // A value that cannot be written ends the command silently; the key stays.
+    // A value that cannot be written ends the command silently; the half key goes again.
     registry.Deny(RootKey::LocalMachine, test::kLayouts + "00050402", RegistryOperation::Write);
     dialogs().answers = {Answer::Ok};
     main.Button4.Click();
     EXPECT_EQ(dialogs().shown.back().text, "This file already exists! Replace it?");
-    EXPECT_TRUE(registry.KeyExists(RootKey::LocalMachine, test::kLayouts + "00050402"));
+    EXPECT_FALSE(registry.KeyExists(RootKey::LocalMachine, test::kLayouts + "00050402"));
 
     main.Layout().OpenWorkingFile("");
     EXPECT_EQ(main.SaveLayoutToSystem(true), "1");  // no working file: Save is off
