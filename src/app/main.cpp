@@ -222,8 +222,11 @@ void TForm1::OpenWorkingFileChecked(const std::string& argument) {
     try {
         layout_.OpenWorkingFile(argument);
     } catch (const AppError&) {
-        SetEditorEnabled(false);
-        ClearKeySelection();
+        // A new file that could not be made leaves the one being edited as it was.
+        if (!layout_.IsOpen()) {
+            SetEditorEnabled(false);
+            ClearKeySelection();
+        }
         throw;
     }
     if (!layout_.IsOpen()) {
@@ -241,9 +244,17 @@ void TForm1::EnableEditor() {
 }
 
 void TForm1::Button6Click() {
+    const std::string name = Edit1.Text();
+    const std::string fileName = Edit2.Text();
     Edit1.SetText("Bulgarian (New)");
     Edit2.SetText(session_.IsWin9x() ? "kbdbunew.kbd" : "kbdbunew.dll");
-    OpenWorkingFileChecked(kTemplateMarker);
+    try {
+        OpenWorkingFileChecked(kTemplateMarker);
+    } catch (const AppError&) {
+        // The layout being edited stays, under its names.
+        if (layout_.IsOpen()) SetLayoutNames(name, fileName);
+        throw;
+    }
     RecolourCapsView();
 }
 

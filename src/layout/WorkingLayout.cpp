@@ -63,29 +63,34 @@ void WorkingLayout::CloseCurrent() {
 }
 
 void WorkingLayout::OpenWorkingFile(const std::string& argument) {
+    const bool fromTemplate = argument == kTemplateMarker;
+    const char* resource = fromTemplate ? TemplateResource(osKind_) : nullptr;
+    std::string path = fromTemplate ? (resource ? MakeTempFileName(TemplatePrefix(osKind_)) : "") : argument;
+    // The copy is made before the current file goes, so that a full disk keeps the file
+    // being edited; within one step of the clock the name is the current file's, and
+    // the copy is made after it went.
+    bool extracted = false;
+    if (resource && path != workingPath_) {
+        if (!ExtractResourceToFile(resource, path)) throw IoError("Cannot write a new layout file: " + path);
+        extracted = true;
+    }
     if (!workingPath_.empty()) {
         std::string previous = workingPath_;
         workingPath_.clear();
         try {
             CloseCurrent();
         } catch (const IoError&) {
-            // A failed close still lets the file go: it is deleted all the same.
+            // A failed close still lets the file go: it is deleted all the same, and so
+            // is the copy that was to replace it.
             files_.Delete(previous);
+            if (extracted) files_.Delete(path);
             throw;
         }
         files_.Delete(previous);
     }
-    if (argument.empty()) return;
-
-    if (argument == kTemplateMarker) {
-        const char* resource = TemplateResource(osKind_);
-        if (!resource) return;
-        std::string path = MakeTempFileName(TemplatePrefix(osKind_));
-        if (!ExtractResourceToFile(resource, path)) return;
-        workingPath_ = path;
-    } else {
-        workingPath_ = argument;
-    }
+    if (path.empty()) return;
+    if (resource && !extracted && !ExtractResourceToFile(resource, path)) return;
+    workingPath_ = path;
 
     try {
         std::unique_ptr<RandomAccessFile> file = files_.Open(workingPath_, FileAccess::ReadWrite);

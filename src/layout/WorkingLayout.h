@@ -44,9 +44,9 @@ public:
 
     // Closes and deletes the current working file, then opens the given one: nothing
     // for an empty argument, a fresh template copy for kTemplateMarker, or the file at
-    // a path (which becomes the system's to change and delete). Throws IoError when
-    // the file cannot be opened; no working file is open afterwards, and the file that
-    // could not be opened is deleted.
+    // a path (which becomes the system's to change and delete). A template copy that
+    // cannot be written throws IoError before anything changes; a file that cannot be
+    // opened throws IoError, with no working file open afterwards and that file deleted.
     void OpenWorkingFile(const std::string& argument);
     const std::string& WorkingPath() const { return workingPath_; }
     bool IsOpen() const { return file_ != nullptr; }

@@ -229,13 +229,16 @@ TEST_F(Editor, FailuresEndTheCommandSilently) {
     main.ListView1.UserClick(65 - 32);
     main.SpeedButton49.Click();
     EXPECT_TRUE(dialogs().shown.empty());
-    // A new copy cannot be made: the editor is disabled rather than left failing.
-    ::rmdir(Temp("").c_str());
-    std::system(("rm -rf '" + Temp("") + "'").c_str());
+    // A new copy cannot be made: the layout being edited stays, names and all.
     main.Button6.Click();
-    EXPECT_FALSE(main.Layout().IsOpen());
-    EXPECT_FALSE(main.KeyButton(1).Enabled());
-    EXPECT_EQ(main.CurrentKey(), 0);
+    main.Edit1.TypeText("Mine");
+    const std::string working = main.Layout().WorkingPath();
+    main.Layout().SetTempDirectory(dir / "no-such-folder/");
+    main.Button6.Click();
+    EXPECT_EQ(main.Layout().WorkingPath(), working);
+    EXPECT_TRUE(FileExists(working));
+    EXPECT_TRUE(main.KeyButton(1).Enabled());
+    EXPECT_EQ(main.Edit1.Text(), "Mine");
 }
 
 }  // namespace

@@ -124,14 +124,18 @@ TEST(WorkingLayout, TheCurrentPathIsDeletedBeforeItCouldBeOpened) {
     EXPECT_FALSE(FileExists(path));
 }
 
-TEST(WorkingLayout, AFailedExtractionLeavesNothingOpenAndSaysNothing) {
+TEST(WorkingLayout, AFailedExtractionKeepsTheFileBeingEdited) {
     LayoutFixture f(kOsWinXp);
     f.New();
+    f.layout.WriteKeyChar(2, ShiftState::Unshifted, 'x');
     std::string previous = f.layout.WorkingPath();
     f.layout.SetTempDirectory(f.dir / "no-such-folder/");
-    EXPECT_NO_THROW(f.layout.OpenWorkingFile(kTemplateMarker));
-    EXPECT_FALSE(f.layout.IsOpen());
-    EXPECT_EQ(f.layout.WorkingPath(), "");
+    EXPECT_THROW(f.layout.OpenWorkingFile(kTemplateMarker), IoError);
+    EXPECT_EQ(f.layout.WorkingPath(), previous);
+    EXPECT_EQ(f.layout.ReadKeyChar(2, ShiftState::Unshifted), 'x');
+    f.clock.time = {13, 0, 0, 0};
+    f.layout.SetTempDirectory(f.dir.path() + "/");
+    f.New();
     EXPECT_FALSE(FileExists(previous));
 }
 
