@@ -74,6 +74,23 @@ std::string CellText(HWND list, int item, int column) {
     return text;
 }
 
+// Whether a window shows what it draws when it is drawn anew whole.
+bool DrawnWhole(HWND hwnd) {
+    auto pixels = [hwnd] {
+        RECT r;
+        GetClientRect(hwnd, &r);
+        HDC dc = GetDC(hwnd);
+        std::vector<COLORREF> all;
+        for (int y = 0; y < r.bottom; ++y)
+            for (int x = 0; x < r.right; ++x) all.push_back(GetPixel(dc, x, y));
+        ReleaseDC(hwnd, dc);
+        return all;
+    };
+    const std::vector<COLORREF> shown = pixels();
+    RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    return pixels() == shown;
+}
+
 struct CheckAndTry : ::testing::TestWithParam<OsKind> {
     Win32Files files;
     Win32ProfileFile profile;
@@ -161,12 +178,14 @@ TEST_P(CheckAndTry, TryTypesTheLayoutByScanCodeWithShiftAndCapsLock) {
     key(posted, VK_DIVIDE, 0x135, false, false);  // the keypad's /, with the E0 prefix
     key(posted, VK_SPACE, 0x39, true, false);
     steps.push_back([&] { seen.push_back(GetFocus() == edit ? "focus" : "no focus"); });
+    // The label grew with its text and shows all of it.
+    steps.push_back([&] { seen.push_back(DrawnWhole(Window(tryForm.Label5)) ? "drawn" : "gaps"); });
     key(posted, VK_ESCAPE, 0x01, false, false);
     RunSteps(steps);
     main.Button13.Click();
     EXPECT_EQ(seen, (std::vector<std::string>{"\xE0", "\xE0\xC0", "\xE0\xC0\xC0", "\xE0\xC0\xC0,",
                                               "\xE0\xC0\xC0,\xFB", "\xE0\xC0\xC0,", "\xE0\xC0\xC0,",
-                                              "\xE0\xC0\xC0,", "\xE0\xC0\xC0, ", "focus"}));
+                                              "\xE0\xC0\xC0,", "\xE0\xC0\xC0, ", "focus", "drawn"}));
     EXPECT_EQ(tryForm.Edit1.Text(), "\xE0\xC0\xC0, ");
     EXPECT_EQ(tryForm.Label5.Caption(), "key 48 (Space), shifted");
     EXPECT_FALSE(IsWindowVisible(Window(tryForm)));

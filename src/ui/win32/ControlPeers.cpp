@@ -136,6 +136,8 @@ void LabelPeer::Fit() {
     RECT r{0, 0, 0, 0};
     DrawTextA(dc.Get(), text.data(), static_cast<int>(text.size()), &r, DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS);
     SetWindowPos(hwnd_, nullptr, 0, 0, r.right, r.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // The text was drawn for the old size, wrapped where it did not fit: draw it anew.
+    InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
 bool CheckPeer::IsRadio() const { return dynamic_cast<RadioButton*>(&widget_) != nullptr; }
