@@ -51,9 +51,7 @@ struct KeyEvent {
 
 // Key codes the windows tell apart; they are the platform's (Windows virtual keys).
 constexpr int kKeyBackspace = 0x08;
-constexpr int kKeyTab = 0x09;
 constexpr int kKeyEnter = 0x0D;
-constexpr int kKeyEscape = 0x1B;
 constexpr int kKeyEnd = 0x23;
 constexpr int kKeyHome = 0x24;
 constexpr int kKeyLeft = 0x25;
