@@ -103,6 +103,7 @@ void TForm1::Show(const Notice& notice) {
 std::string TForm1::SaveLayoutToSystem(bool silent) {
     Button8Click();
     if (!Button4.Enabled()) return "1";
+    if (!silent && !SaveDespiteFindings()) return "1";
     const InstallRequest request{Edit1.Text(), Edit2.Text(), systemDirectory_, layout_.WorkingPath(),
                                  SelectedRecord() != nullptr};
     const InstallStatus status =

@@ -1,6 +1,8 @@
 // TForm1: creation, the editor start-up, the menus, the request message and closing.
 #include "app/main.h"
 
+#include "app/Check.h"
+#include "app/Try.h"
 #include "layout/LayoutIni.h"
 #include "platform/Errors.h"
 #include "ui/Application.h"
@@ -28,7 +30,9 @@ TForm1::TForm1(ui::Application& app, Platform& platform, const Session& session)
       platform_(platform),
       session_(session),
       layout_(platform.files, platform.clock, platform.resources),
-      installer_(platform.registry, platform.files) {
+      installer_(platform.registry, platform.files),
+      form6_(std::make_unique<TForm6>(app, platform.resources)),
+      form7_(std::make_unique<TForm7>(app)) {
     CreateControls();
 
     // Errors no command catches end the command without a word.
@@ -111,8 +115,11 @@ void TForm1::CreateControls() {
     Setup(Button3, "Wizard", 518, 248, 67, 25, "Starts The Wizard with which help you can add layout faster and easer");
     Setup(Button2, "Close", 518, 280, 49, 25, "Closes this program");
     Setup(Button11, "?", 566, 280, 19, 25, "About");
+    // The two places the on-screen keyboard leaves free, where Tab and Enter would be.
+    Setup(Button12, "Check", 8, 48, 47, 33, "Checks the layout: letters, cases, Caps Lock, characters on two keys");
+    Setup(Button13, "Try", 416, 88, 41, 33, "Type with this layout without installing it");
     for (ui::Button* b : {&Button1, &Button2, &Button3, &Button4, &Button5, &Button6, &Button7, &Button8, &Button9,
-                          &Button10, &Button11})
+                          &Button10, &Button11, &Button12, &Button13})
         b->SetTabStop(true);
     // Load, Save and Delete wait for the catalogue to allow them.
     Button4.SetEnabled(false);
@@ -137,6 +144,8 @@ void TForm1::CreateControls() {
     ListView2.onCustomDraw = [this] { ListView2CustomDraw(); };
     Button10.onClick = [this] { Button10Click(); };
     Button11.onClick = [this] { Button11Click(); };
+    Button12.onClick = [this] { Button12Click(); };
+    Button13.onClick = [this] { Button13Click(); };
 
     PopupMenu1.alignment = ui::MenuAlignment::Right;
     PopupMenu1.items = {{"Load From...", [this] { LoadFrom1Click(); }}, {"Save To...", [this] { SaveTo1Click(); }}};
@@ -216,6 +225,8 @@ void TForm1::SetEditorEnabled(bool enabled) {
     for (int n = 1; n <= 53; ++n) KeyButton(n).SetEnabled(enabled);
     Button1.SetEnabled(enabled);
     Button7.SetEnabled(enabled);
+    Button12.SetEnabled(enabled);
+    Button13.SetEnabled(enabled);
 }
 
 void TForm1::OpenWorkingFileChecked(const std::string& argument) {

@@ -21,6 +21,9 @@
 
 namespace tastavia {
 
+class TForm6;
+class TForm7;
+
 constexpr std::uint32_t kRequestMessage = 0x401;  // WM_USER + 1
 constexpr std::intptr_t kRequestWizard = 0;
 constexpr std::intptr_t kRequestClose = 1;
@@ -55,6 +58,8 @@ public:
     ui::Button Button9{this, "Button9"};    // Delete
     ui::Button Button10{this, "Button10"};  // BG Lang
     ui::Button Button11{this, "Button11"};  // ?
+    ui::Button Button12{this, "Button12"};  // Check, in the place of the Tab key
+    ui::Button Button13{this, "Button13"};  // Try, in the place of the Enter key
     ui::Panel Panel1{this, "Panel1"};
     ui::Panel Panel2{this, "Panel2"};
     ui::PopupMenu PopupMenu1{"PopupMenu1"};  // Load From..., Save To...
@@ -112,6 +117,13 @@ public:
     // Puts names into the Name and File Name fields, as typing them would.
     void SetLayoutNames(const std::string& name, const std::string& fileName);
     void Button11Click();
+    // The layout check (TForm6) and trying the layout (TForm7).
+    void Button12Click();
+    void Button13Click();
+    TForm6& Form6() { return *form6_; }
+    TForm7& Form7() { return *form7_; }
+    // Selects a key as clicking its key button does, leaving it selected if it was.
+    void GoToKey(KeyNumber key);
     // The INI file dialogs and the import, also for the wizard.
     std::optional<std::string> ChooseIniToLoad();
     std::optional<std::string> ChooseIniToSave();
@@ -147,6 +159,8 @@ private:
     // A name for Load's copy that is never the open working file's.
     std::string LoadCopyName();
     Reply AskUser(Ask buttons, const std::string& question);
+    // Interactive Save asks once whether to go on with a layout the check finds fault with.
+    bool SaveDespiteFindings();
     void Show(const Notice& notice);
 
     Platform& platform_;
@@ -163,6 +177,8 @@ private:
     std::string bdsPath_;
     std::string phoneticPath_;
     std::string systemDirectory_;
+    std::unique_ptr<TForm6> form6_;
+    std::unique_ptr<TForm7> form7_;
 };
 
 }  // namespace tastavia

@@ -52,6 +52,13 @@ void Edit::TypeText(const std::string& text) {
     if (Usable() && !readOnly_) Fire([this, text] { SetText(text); });
 }
 
+std::optional<std::string> Edit::PressKey(const KeyEvent& key) {
+    if (!Usable() || !onKeyDown) return std::nullopt;
+    std::optional<std::string> typed = std::string();
+    Fire([this, &key, &typed] { typed = onKeyDown(key); });
+    return typed;
+}
+
 void CheckBox::SetChecked(bool checked) {
     if (checked_ == checked) return;
     checked_ = checked;

@@ -3,6 +3,7 @@
 // platform's controls do; user actions come in through Click(), TypeText() and the like.
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -56,6 +57,14 @@ public:
     bool ReadOnly() const { return readOnly_; }
     void SetReadOnly(bool readOnly);
     void TypeText(const std::string& text);  // the user changed the text to this
+
+    // A key the user pressed in the edit. The handler gives the text the key types in
+    // place of the system's character (empty: nothing at all), or nothing to leave the
+    // key to the edit: Backspace, the cursor keys, the system's character.
+    std::function<std::optional<std::string>(const KeyEvent&)> onKeyDown;
+    // The user pressed a key: what the handler answered. A handler that fails swallows
+    // the key, so that no character of the system's layout slips in.
+    std::optional<std::string> PressKey(const KeyEvent& key);
 
 private:
     std::string text_;

@@ -111,6 +111,14 @@ void ListView::UserSelect(int index) {
     if (Usable() && index >= -1 && index < Count()) Fire([this, index] { SetSelected(index); });
 }
 
+void ListView::UserDoubleClick(int index) {
+    if (!Usable() || index < 0 || index >= Count()) return;
+    Fire([this, index] {
+        SetSelected(index);
+        if (onDoubleClick) onDoubleClick(index);
+    });
+}
+
 void ListView::CustomDraw() { Fire(onCustomDraw); }
 
 }  // namespace tastavia::ui

@@ -27,6 +27,8 @@ public:
     std::function<void(int, bool)> onSelectItem;
     // Before the list paints.
     std::function<void()> onCustomDraw;
+    // (item): the user double-clicked an item.
+    std::function<void(int)> onDoubleClick;
     // Asked for every mouse-button press on the list; false drops the press.
     std::function<bool(MouseButton)> mouseFilter;
 
@@ -75,6 +77,8 @@ public:
     // a press the native list already let through); -1 clears it.
     void UserClick(int index, MouseButton button = MouseButton::Left);
     void UserSelect(int index);
+    // A double click with the left button on an item that got past the filter.
+    void UserDoubleClick(int index);
     void CustomDraw();
 
 private:

@@ -38,6 +38,29 @@ struct Font {
 
 enum class MouseButton { Left, Right, Middle };
 
+// A key pressed on the physical keyboard: which key, by its place, and the modifiers.
+struct KeyEvent {
+    std::uint8_t scanCode = 0;  // set 1, without the E0 prefix
+    bool extended = false;      // the E0 prefix: the cursor block, the keypad's / and Enter, right Ctrl
+    int keyCode = 0;            // what the key means in the system's own layout (kKey...)
+    bool shift = false;         // held
+    bool capsLock = false;      // toggled on
+    bool control = false;       // held
+    bool alt = false;           // held
+};
+
+// Key codes the windows tell apart; they are the platform's (Windows virtual keys).
+constexpr int kKeyBackspace = 0x08;
+constexpr int kKeyEnter = 0x0D;
+constexpr int kKeyEnd = 0x23;
+constexpr int kKeyHome = 0x24;
+constexpr int kKeyLeft = 0x25;
+constexpr int kKeyUp = 0x26;
+constexpr int kKeyRight = 0x27;
+constexpr int kKeyDown = 0x28;
+constexpr int kKeyInsert = 0x2D;
+constexpr int kKeyDelete = 0x2E;
+
 enum class Alignment { Left, Right };
 
 // What changed in a widget, for its peer to mirror.

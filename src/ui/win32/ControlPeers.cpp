@@ -33,7 +33,56 @@ bool ButtonPeer::OnCommand(int code) {
 HWND EditPeer::CreateNative(HWND parent, DWORD commonStyle) {
     auto& edit = static_cast<Edit&>(widget_);
     DWORD style = commonStyle | WS_GROUP | ES_AUTOHSCROLL | (edit.ReadOnly() ? ES_READONLY : 0);
-    return MakeControl("EDIT", edit.Text(), style, WS_EX_CLIENTEDGE, parent);
+    HWND hwnd = MakeControl("EDIT", edit.Text(), style, WS_EX_CLIENTEDGE, parent);
+    if (hwnd) {
+        // The model may want the keys, as the physical keyboard gives them.
+        hwnd_ = hwnd;
+        Subclass();
+    }
+    return hwnd;
+}
+
+namespace {
+
+KeyEvent KeyEventOf(WPARAM wParam, LPARAM lParam) {
+    KeyEvent key;
+    key.scanCode = static_cast<std::uint8_t>((lParam >> 16) & 0xFF);
+    key.extended = ((lParam >> 24) & 1) != 0;
+    key.keyCode = static_cast<int>(wParam);
+    key.shift = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
+    key.capsLock = (GetKeyState(VK_CAPITAL) & 1) != 0;
+    key.control = (GetKeyState(VK_CONTROL) & 0x8000) != 0;
+    key.alt = (GetKeyState(VK_MENU) & 0x8000) != 0;
+    return key;
+}
+
+}  // namespace
+
+LRESULT EditPeer::Message(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+        case WM_KEYDOWN: {
+            swallowChar_ = false;
+            auto& edit = static_cast<Edit&>(widget_);
+            if (!edit.onKeyDown) break;
+            std::optional<std::string> typed = edit.PressKey(KeyEventOf(wParam, lParam));
+            if (!typed) break;
+            swallowChar_ = true;
+            // At the caret, over the selection, as typing does; the change report that
+            // follows tells the model.
+            if (!typed->empty()) SendMessageA(hwnd_, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(typed->c_str()));
+            return 0;
+        }
+        case WM_CHAR:
+        case WM_DEADCHAR:
+            if (swallowChar_) {
+                swallowChar_ = false;
+                return 0;
+            }
+            break;
+        case WM_KEYUP: swallowChar_ = false; break;
+        default: break;
+    }
+    return WidgetPeer::Message(msg, wParam, lParam);
 }
 
 std::string EditPeer::NativeText() const {
@@ -87,6 +136,8 @@ void LabelPeer::Fit() {
     RECT r{0, 0, 0, 0};
     DrawTextA(dc.Get(), text.data(), static_cast<int>(text.size()), &r, DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS);
     SetWindowPos(hwnd_, nullptr, 0, 0, r.right, r.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // The text was drawn for the old size, wrapped where it did not fit: draw it anew.
+    InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
 bool CheckPeer::IsRadio() const { return dynamic_cast<RadioButton*>(&widget_) != nullptr; }

@@ -1,6 +1,7 @@
 #include "ui/win32/ListViewPeer.h"
 
 #include <commctrl.h>
+#include <windowsx.h>
 
 #include <algorithm>
 
@@ -206,6 +207,7 @@ LRESULT ListViewPeer::Message(UINT msg, WPARAM wParam, LPARAM lParam) {
             if (!PassesFilter(msg)) return 0;
             LRESULT result = Default(msg, wParam, lParam);
             ReadTopIndex();
+            if (msg == WM_LBUTTONDBLCLK) DoubleClicked(lParam);
             return result;
         }
         case WM_ERASEBKGND: {
@@ -234,6 +236,14 @@ LRESULT ListViewPeer::Message(UINT msg, WPARAM wParam, LPARAM lParam) {
         }
         default: return WidgetPeer::Message(msg, wParam, lParam);
     }
+}
+
+void ListViewPeer::DoubleClicked(LPARAM at) {
+    // The point of the click itself: the message may come from anywhere but the mouse.
+    LVHITTESTINFO hit{};
+    hit.pt = POINT{GET_X_LPARAM(at), GET_Y_LPARAM(at)};
+    int item = static_cast<int>(Send(LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+    if (item >= 0 && (hit.flags & LVHT_ONITEM)) List().UserDoubleClick(item);
 }
 
 bool ListViewPeer::OnNotify(NMHDR& header, LRESULT& result) {

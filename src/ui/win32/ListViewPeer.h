@@ -37,6 +37,7 @@ private:
     void LoadBackground();
     void PaintBackground(HDC dc, const RECT& area);
     bool PassesFilter(UINT msg);
+    void DoubleClicked(LPARAM at);
 
     int nativeCount_ = 0;
     int nativeColumns_ = 0;

@@ -28,10 +28,13 @@ public:
 protected:
     HWND CreateNative(HWND parent, DWORD commonStyle) override;
     void Mirror(Change what) override;
+    LRESULT Message(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
     std::string NativeText() const;
     void ShowModelText();
+    // The model took the key: the character the system makes of it must not arrive.
+    bool swallowChar_ = false;
 };
 
 class LabelPeer : public WidgetPeer {

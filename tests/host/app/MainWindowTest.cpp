@@ -22,7 +22,8 @@ struct Editor : AppFixture, ::testing::Test {
 bool EditorEnabled(TForm1& main) {
     for (int n = 1; n <= 50; ++n)
         if (!main.KeyButton(n).Enabled()) return false;
-    return main.SpeedButton53.Enabled() && main.Button1.Enabled() && main.Button7.Enabled();
+    return main.SpeedButton53.Enabled() && main.Button1.Enabled() && main.Button7.Enabled() &&
+           main.Button12.Enabled() && main.Button13.Enabled();
 }
 
 TEST_F(Editor, StartupPreparesEverythingButTheEditor) {
@@ -31,6 +32,7 @@ TEST_F(Editor, StartupPreparesEverythingButTheEditor) {
     EXPECT_FALSE(main.SpeedButton49.Enabled());
     EXPECT_FALSE(main.Button1.Enabled());
     EXPECT_FALSE(main.Button7.Enabled());
+    EXPECT_FALSE(main.Button12.Enabled() || main.Button13.Enabled());  // Check and Try
     EXPECT_TRUE(main.Button10.Enabled());  // BG Lang on Windows 9x only
     EXPECT_EQ(main.SystemDirectory(), dir / "WINDOWS" + "\\system\\");
     EXPECT_EQ(main.BdsPath(), Temp("BDS50000.tmp"));

@@ -85,7 +85,7 @@ struct GuiWorld {
         Main().Button6.Click();
         Main().Edit1.TypeText(name);
         Main().Edit2.TypeText(name + ".kbd");
-        Main().Button4.Click();
+        Main().SaveLayoutToSystem(true);
         backend.dialogs.Take();
     }
 
@@ -227,7 +227,7 @@ TEST(GuiFaults, MainWindowActions) {
              w.Main().ListView1.UserClick(0);
          },
          [](GuiWorld& w) {
-             w.Answer({ui::Answer::Ok});
+             w.Answer({ui::Answer::Yes, ui::Answer::Ok});  // save in spite of the check, and replace
              w.Main().Button4.Click();
          }},
         {"Load", kOsWinXp, [](GuiWorld& w) { w.Install("Mine"); }, [](GuiWorld& w) { w.Main().Button5.Click(); }},

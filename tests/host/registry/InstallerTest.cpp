@@ -34,6 +34,7 @@ TEST_F(Install, ANewLayoutGetsTheFirstFreeKeyAndItsFile) {
     TForm1& main = NewLayout();
     main.KeyButton(16).Click();
     main.ListView1.UserClick(65 - 32);  // edited while open: the copy must hold it
+    dialogs().answers = {Answer::Yes};  // saved despite the check's findings
     main.Button4.Click();
     EXPECT_EQ(LastMessage(), "Layout successful added!");
     EXPECT_EQ(dialogs().shown.back().kind, MessageKind::Information);
@@ -78,7 +79,7 @@ TEST_F(Install, ReplacingAsksOnceAndLeavesTheRegistryAlone) {
     EXPECT_EQ(test::ReadFile(SystemFile(main, "kbdbunew.dll"))[1466], ' ');
 
     test::MakeReadOnly(SystemFile(main, "kbdbunew.dll"));  // not made writable when replacing
-    dialogs().answers = {Answer::Ok};
+    dialogs().answers = {Answer::Yes, Answer::Ok};  // the check's warning, then the replacing
     main.Button4.Click();
     EXPECT_EQ(LastMessage(), "File can't be created (replaced)!");
     EXPECT_EQ(dialogs().shown.back().kind, MessageKind::Error);

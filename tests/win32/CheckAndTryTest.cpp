@@ -1,0 +1,197 @@
+// Check and Try on real windows, for every kind of layout file: the findings list and its
+// double click into the editor, and keys sent and posted with their scan codes, typing
+// the layout's characters and nothing of the system's own layout.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/Check.h"
+#include "app/Try.h"
+#include "platform/memory/MemoryRegistry.h"
+#include "platform/win32/Win32Files.h"
+#include "platform/win32/Win32Services.h"
+#include "program/Program.h"
+#include "ui/win32/Win32Backend.h"
+
+namespace tastavia {
+namespace {
+
+class XpVersion : public OsVersion {
+public:
+    OsVersionInfo Get() override { return {2, 5, 1, 2600, ""}; }
+};
+
+// Steps run one a timer tick while a modal loop runs: the loop handles everything a step
+// posts, and the characters the system makes of it, before the next tick.
+std::vector<std::function<void()>> g_steps;
+std::size_t g_next = 0;
+UINT_PTR g_stepTimer = 0;
+void StopSteps() {
+    if (g_stepTimer) KillTimer(nullptr, g_stepTimer);
+    g_stepTimer = 0;
+}
+void CALLBACK RunStep(HWND, UINT, UINT_PTR, DWORD) {
+    if (g_next < g_steps.size())
+        g_steps[g_next++]();
+    else
+        StopSteps();
+}
+void RunSteps(std::vector<std::function<void()>> steps) {
+    g_steps = std::move(steps);
+    g_next = 0;
+    g_stepTimer = SetTimer(nullptr, 0, 30, RunStep);
+}
+
+void CALLBACK Quit(HWND, UINT, UINT_PTR, DWORD) { PostQuitMessage(1); }
+
+void SetModifiers(bool shift, bool capsLock) {
+    BYTE state[256] = {};
+    if (shift) state[VK_SHIFT] = state[VK_LSHIFT] = 0x80;
+    if (capsLock) state[VK_CAPITAL] = 0x01;
+    SetKeyboardState(state);
+}
+
+LPARAM KeyData(UINT scanCode) { return static_cast<LPARAM>(1 | (scanCode << 16)); }
+
+std::string TextOf(HWND hwnd) {
+    char text[256] = "";
+    GetWindowTextA(hwnd, text, sizeof text);
+    return text;
+}
+
+std::string CellText(HWND list, int item, int column) {
+    char text[256] = "";
+    LVITEMA cell{};
+    cell.iSubItem = column;
+    cell.pszText = text;
+    cell.cchTextMax = sizeof text;
+    SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&cell));
+    return text;
+}
+
+// Whether a window shows what it draws when it is drawn anew whole.
+bool DrawnWhole(HWND hwnd) {
+    auto pixels = [hwnd] {
+        RECT r;
+        GetClientRect(hwnd, &r);
+        HDC dc = GetDC(hwnd);
+        std::vector<COLORREF> all;
+        for (int y = 0; y < r.bottom; ++y)
+            for (int x = 0; x < r.right; ++x) all.push_back(GetPixel(dc, x, y));
+        ReleaseDC(hwnd, dc);
+        return all;
+    };
+    const std::vector<COLORREF> shown = pixels();
+    RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    return pixels() == shown;
+}
+
+struct CheckAndTry : ::testing::TestWithParam<OsKind> {
+    Win32Files files;
+    Win32ProfileFile profile;
+    Win32Clock clock;
+    Win32Resources resources;
+    XpVersion osVersion;
+    MemoryRegistry registry;
+    Platform platform{files, profile, clock, resources, osVersion, registry};
+    ui::Win32Backend backend;
+    ui::Application app{backend};
+    Program program{app, platform};
+    TForm1& main = program.Form1();
+    UINT_PTR watchdog = 0;
+
+    // The main window on the screen with BDS in its editor, as the main loop would show it.
+    void SetUp() override {
+        program.GetSession().osKind = GetParam();
+        main.EditorStartup();
+        main.SetShowing(true);
+        main.SetVisible(true);
+        main.Button6.Click();
+        main.BDS1Click();
+        watchdog = SetTimer(nullptr, 0, 20000, Quit);
+    }
+    void TearDown() override {
+        KillTimer(nullptr, watchdog);
+        StopSteps();
+        SetModifiers(false, false);
+        main.Close();
+    }
+    HWND Window(ui::Widget& widget) { return backend.WindowOf(widget); }
+};
+
+TEST_P(CheckAndTry, CheckListsTheFindingsAndADoubleClickGoesToTheKey) {
+    main.Layout().WriteKeyChar(31, ShiftState::Unshifted, 'a');   // ж is gone
+    main.Layout().WriteKeyChar(13, ShiftState::Unshifted, ',');   // the comma twice
+    TForm6& check = main.Form6();
+    std::vector<std::string> rows;
+    RunSteps({[&] {
+        HWND list = Window(check.ListView1);
+        for (int i = 0; i < static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)); ++i)
+            rows.push_back(CellText(list, i, 0) + " | " + CellText(list, i, 1));
+        RECT r{LVIR_BOUNDS, 0, 0, 0};
+        SendMessageA(list, LVM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&r));
+        LPARAM at = MAKELPARAM(r.left + 40, (r.top + r.bottom) / 2);
+        // The release waits in the queue, for a list that tracks the mouse after a press.
+        PostMessageA(list, WM_LBUTTONUP, 0, at);
+        SendMessageA(list, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+    }});
+    main.Button12.Click();
+    EXPECT_EQ(rows, (std::vector<std::string>{"missing letter | ", "duplicate character | key 13 (=)",
+                                              "Caps Lock | key 31 (G)"}));
+    EXPECT_FALSE(IsWindowVisible(Window(check)));
+    EXPECT_EQ(main.CurrentKey(), 13);
+    EXPECT_TRUE(main.KeyButton(13).Down());
+    EXPECT_EQ(GetFocus(), Window(main.ListView1));
+    EXPECT_EQ(SendMessageA(Window(main.ListView1), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED), ',' - 32);
+}
+
+TEST_P(CheckAndTry, TryTypesTheLayoutByScanCodeWithShiftAndCapsLock) {
+    TForm7& tryForm = main.Form7();
+    HWND edit = Window(tryForm.Edit1);
+    std::vector<std::string> seen;  // the edit's text after each key
+    std::vector<std::function<void()>> steps;
+    // A key sent goes straight to the edit; a key posted goes through the loop, which
+    // makes the system's character of it too, as for a key typed.
+    auto key = [&](bool post, WPARAM vk, UINT scan, bool shift, bool caps) {
+        steps.push_back([=] {
+            SetModifiers(shift, caps);
+            if (post)
+                PostMessageA(edit, WM_KEYDOWN, vk, KeyData(scan));
+            else
+                SendMessageA(edit, WM_KEYDOWN, vk, KeyData(scan));
+        });
+        steps.push_back([&] { seen.push_back(TextOf(edit)); });
+    };
+    const bool sent = false, posted = true;
+    key(sent, 'D', 0x20, false, false);   // а
+    key(sent, 'D', 0x20, true, false);    // А
+    key(posted, 'D', 0x20, false, true);  // Caps Lock on a letter key: А
+    key(posted, 'Q', 0x10, false, true);  // no flag on BDS's Q: the comma
+    key(posted, 'Q', 0x10, true, false);  // ы
+    key(posted, VK_BACK, 0x0E, false, false);
+    key(posted, VK_OEM_102, 0x56, false, false);  // no key of the layout: ignored
+    key(posted, VK_DIVIDE, 0x135, false, false);  // the keypad's /, with the E0 prefix
+    key(posted, VK_SPACE, 0x39, true, false);
+    steps.push_back([&] { seen.push_back(GetFocus() == edit ? "focus" : "no focus"); });
+    // The label grew with its text and shows all of it.
+    steps.push_back([&] { seen.push_back(DrawnWhole(Window(tryForm.Label5)) ? "drawn" : "gaps"); });
+    key(posted, VK_ESCAPE, 0x01, false, false);
+    RunSteps(steps);
+    main.Button13.Click();
+    EXPECT_EQ(seen, (std::vector<std::string>{"\xE0", "\xE0\xC0", "\xE0\xC0\xC0", "\xE0\xC0\xC0,",
+                                              "\xE0\xC0\xC0,\xFB", "\xE0\xC0\xC0,", "\xE0\xC0\xC0,",
+                                              "\xE0\xC0\xC0,", "\xE0\xC0\xC0, ", "focus", "drawn"}));
+    EXPECT_EQ(tryForm.Edit1.Text(), "\xE0\xC0\xC0, ");
+    EXPECT_EQ(tryForm.Label5.Caption(), "key 48 (Space), shifted");
+    EXPECT_FALSE(IsWindowVisible(Window(tryForm)));
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryKind, CheckAndTry, ::testing::Values(kOsWin9x, kOsWin2000, kOsWinXp));
+
+}  // namespace
+}  // namespace tastavia
