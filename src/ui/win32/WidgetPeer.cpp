@@ -134,6 +134,8 @@ void WidgetPeer::Mirror(Change what) {
 }
 
 LRESULT WidgetPeer::Message(UINT msg, WPARAM wParam, LPARAM lParam) {
+    // The binding's own windows draw in the widget's font; they tell it as controls do.
+    if (msg == WM_GETFONT && !oldProc_) return reinterpret_cast<LRESULT>(CurrentFont());
     LRESULT result = 0;
     if (Reflect(msg, wParam, lParam, result)) return result;
     return Default(msg, wParam, lParam);
