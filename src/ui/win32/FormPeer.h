@@ -27,12 +27,12 @@ public:
 
 protected:
     HWND CreateNative(HWND parent, DWORD commonStyle) override;
-    void Initialise() override;
     void Mirror(Change what) override;
     LRESULT Message(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
     void BuildChildren(Widget& parent, HWND parentWindow);
+    void MakeTooltip();
     RECT Placement(DWORD style, DWORD exStyle);
     void RestoreFocus();
     LRESULT DefaultButtonId();

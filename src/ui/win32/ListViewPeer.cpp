@@ -22,6 +22,7 @@ int FloorTo(int value, int origin, int step) {
 }  // namespace
 
 HWND ListViewPeer::CreateNative(HWND parent, DWORD commonStyle) {
+    binding_.UseCommonControls();
     ListView& list = List();
     DWORD style = commonStyle | WS_GROUP | LVS_REPORT | LVS_SINGLESEL | LVS_OWNERDRAWFIXED | LVS_NOSORTHEADER |
                   (list.hideSelection ? 0 : LVS_SHOWSELALWAYS) | (list.showColumnHeaders ? 0 : LVS_NOCOLUMNHEADER);

@@ -25,8 +25,6 @@ HICON ProgramIcon(HINSTANCE instance) {
 }  // namespace
 
 Binding::Binding() : instance_(GetModuleHandleA(nullptr)) {
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
-    InitCommonControlsEx(&controls);
     WNDCLASSA wc{};
     wc.style = CS_HREDRAW | CS_VREDRAW;
     wc.lpfnWndProc = WidgetPeer::OwnProc;
@@ -36,6 +34,21 @@ Binding::Binding() : instance_(GetModuleHandleA(nullptr)) {
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = kOwnClass;
     RegisterClassA(&wc);  // fails harmlessly when an earlier binding registered it
+}
+
+void Binding::UseCommonControls() {
+    if (commonControls_) return;
+    commonControls_ = std::make_unique<Library>("comctl32.dll");
+    // InitCommonControlsEx came with Internet Explorer 3; the first Windows 95 has only
+    // the call that registers every class.
+    using InitEx = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+    using Init = void(WINAPI*)();
+    if (InitEx initEx = commonControls_->Find<InitEx>("InitCommonControlsEx")) {
+        INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
+        initEx(&controls);
+    } else if (Init init = commonControls_->Find<Init>("InitCommonControls")) {
+        init();
+    }
 }
 
 HFONT Binding::FontFor(const ui::Font& font) {
