@@ -89,6 +89,7 @@ public:
     // Window procedures of the binding's own class and of subclassed controls.
     static LRESULT CALLBACK OwnProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    static LRESULT Dispatch(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
 protected:
     // Makes the window; the common style carries visibility, enabling and tab stop.
