@@ -10,6 +10,11 @@
 
 namespace tastavia::ui::win32 {
 
+namespace {
+constexpr UINT_PTR kTipTimer = 1;
+constexpr UINT kTipDelayMs = 100;  // well within the time a tip waits before it shows
+}  // namespace
+
 std::unique_ptr<WidgetPeer> MakePeer(Binding& binding, Widget& widget) {
     Widget* w = &widget;
     if (dynamic_cast<SpeedButton*>(w)) return std::make_unique<SpeedButtonPeer>(binding, widget);
@@ -70,6 +75,7 @@ void FormPeer::Destroy(bool widgetsAlive) {
     window_.Reset();
     children_.clear();
     hwnd_ = nullptr;
+    tipTimer_ = 0;
 }
 
 RECT FormPeer::Placement(DWORD style, DWORD exStyle) {
@@ -183,8 +189,14 @@ LRESULT FormPeer::Message(UINT msg, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_SETFOCUS: RestoreFocus(); return 0;
         case WM_SETCURSOR:
-            MakeTooltip();
+            // A moment later: a form that just appeared under the mouse shows first.
+            if (!tooltip_.Get() && !tipTimer_) tipTimer_ = SetTimer(hwnd_, kTipTimer, kTipDelayMs, nullptr);
             return WidgetPeer::Message(msg, wParam, lParam);
+        case WM_TIMER:
+            if (wParam != kTipTimer) return WidgetPeer::Message(msg, wParam, lParam);
+            KillTimer(hwnd_, kTipTimer);
+            MakeTooltip();
+            return 0;
         // The dialog manager asks these while Tab moves between buttons.
         case DM_GETDEFID: return DefaultButtonId();
         case WM_NEXTDLGCTL: {

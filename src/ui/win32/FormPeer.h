@@ -40,6 +40,7 @@ private:
     std::vector<std::unique_ptr<WidgetPeer>> children_;
     Window window_;
     Window tooltip_;
+    UINT_PTR tipTimer_ = 0;
     HWND lastFocus_ = nullptr;
 };
 
