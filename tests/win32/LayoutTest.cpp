@@ -130,7 +130,8 @@ protected:
         RECT area;
         GetClientRect(parentWindow, &area);
         // A group box's children stay below its caption and inside its frame.
-        if (dynamic_cast<ui::GroupBox*>(&parent)) area = RECT{2, Measure(parentWindow).Line("Wg").cy, area.right - 2, area.bottom - 2};
+        if (dynamic_cast<ui::GroupBox*>(&parent))
+            area = RECT{2, Measure(parentWindow).Line("Wg").cy, area.right - 2, area.bottom - 2};
         std::vector<std::pair<ui::Widget*, RECT>> shown;
         for (ui::Widget* child : parent.Children()) {
             HWND hwnd = backend.WindowOf(*child);
@@ -142,7 +143,8 @@ protected:
             for (auto& [other, otherRect] : shown) {
                 RECT both;
                 if (IntersectRect(&both, &r, &otherRect) && !kSharedEdges.count({path, other->Name()}))
-                    Problem(window, path + " at " + Describe(r) + " covers " + other->Name() + " at " + Describe(otherRect));
+                    Problem(window,
+                            path + " at " + Describe(r) + " covers " + other->Name() + " at " + Describe(otherRect));
             }
             shown.emplace_back(child, r);
             CheckCaption(window, path, *child, hwnd);
@@ -185,14 +187,16 @@ protected:
             for (const ui::ListColumn& column : list->Columns()) {
                 SIZE header = measure.Line(column.caption);
                 if (list->showColumnHeaders && header.cx + 12 > column.width)
-                    Problem(window, path + " column \"" + column.caption + "\" needs " + std::to_string(header.cx + 12));
+                    Problem(window,
+                            path + " column \"" + column.caption + "\" needs " + std::to_string(header.cx + 12));
                 columns += column.width;
             }
             needed.cx = columns;
         }
         if (needed.cx > width || needed.cy > height)
             Problem(window, path + " \"" + caption + "\" needs " + std::to_string(needed.cx) + "x" +
-                                std::to_string(needed.cy) + ", has " + std::to_string(width) + "x" + std::to_string(height));
+                                std::to_string(needed.cy) + ", has " + std::to_string(width) + "x" +
+                                std::to_string(height));
     }
 
     static std::string PathOf(ui::Widget& widget) {

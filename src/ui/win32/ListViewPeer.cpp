@@ -313,11 +313,12 @@ bool ListViewPeer::OnDrawItem(DRAWITEMSTRUCT& item) {
         std::string text = CellText(index, c);
         // A caption too long for its column loses part of its name, never its marks.
         const std::size_t marks = c == 0 ? List().Item(index).marks : 0;
-        if (marks > 0) text = FitCaption(text, marks, cell.right - cell.left, [dc](const std::string& s) {
+        auto measure = [dc](const std::string& s) {
             SIZE size{0, 0};
             GetTextExtentPoint32A(dc, s.data(), static_cast<int>(s.size()), &size);
             return static_cast<int>(size.cx);
-        });
+        };
+        if (marks > 0) text = FitCaption(text, marks, cell.right - cell.left, measure);
         DrawTextA(dc, text.data(), static_cast<int>(text.size()), &cell,
                   DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS | (right ? DT_RIGHT : DT_LEFT));
     }

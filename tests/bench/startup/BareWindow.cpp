@@ -32,9 +32,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     RECT r{0, 0, kClientWidth, kClientHeight};
     AdjustWindowRectEx(&r, style, FALSE, exStyle);
     const int width = r.right - r.left, height = r.bottom - r.top;
-    HWND window = CreateWindowExA(exStyle, wc.lpszClassName, "Bare Window", style,
-                                  (GetSystemMetrics(SM_CXSCREEN) - width) / 2, (GetSystemMetrics(SM_CYSCREEN) - height) / 2,
-                                  width, height, nullptr, nullptr, instance, nullptr);
+    const int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2, top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+    HWND window = CreateWindowExA(exStyle, wc.lpszClassName, "Bare Window", style, left, top, width, height, nullptr,
+                                  nullptr, instance, nullptr);
     if (!window) return 1;
     HWND button = CreateWindowExA(0, "BUTTON", "OK", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 160, 320,
                                   65, 25, window, reinterpret_cast<HMENU>(IDOK), instance, nullptr);
