@@ -97,6 +97,7 @@ void TForm4::Detect(const OsVersionInfo& version) {
     preselect->SetChecked(true);
     Label1.SetCaption(detected.name);
     Label2.SetCaption(VersionText(version));
+    Label2.SetHint(Label2.Caption());  // the label is cut at its fixed width
     Label3.SetCaption(detected.tested ? "" : "This OS is not tested!");
 }
 

@@ -23,7 +23,8 @@ void TForm1::FillLayoutList() {
     } endUpdate{ListView2};
     ListView2.Clear();
     records_ = ReadCatalogue(platform_.registry, session_.osKind);
-    for (const CatalogueRecord& record : records_) ListView2.AddItem(CatalogueCaption(record));
+    for (const CatalogueRecord& record : records_)
+        ListView2.AddItem(CatalogueCaption(record), CatalogueCaptionMarks(record));
 }
 
 void TForm1::Button8Click() {

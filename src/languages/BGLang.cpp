@@ -87,7 +87,8 @@ void TForm2::FillLanguageList() {
         row.name = language.name;
         row.id = language.id;
         row.base = language.name == kBaseLanguage;
-        ListView1.AddItem(VisibleText(row.name) + (row.base ? " - [BASE]" : ""));
+        const int index = ListView1.AddItem(VisibleText(row.name));
+        if (row.base) ListView1.AppendItemMark(index, " - [BASE]");
         rows_.push_back(std::move(row));
     }
 
@@ -109,8 +110,7 @@ void TForm2::FillLanguageList() {
                                   [&row](const std::string& id) { return SameKeyName(id, row.id); });
         if (!listed) continue;
         row.inUse = true;
-        const int index = static_cast<int>(i);
-        ListView1.SetItemCaption(index, ListView1.Item(index).caption + (row.base ? "[IN USE]" : " - [IN USE]"));
+        ListView1.AppendItemMark(static_cast<int>(i), row.base ? "[IN USE]" : " - [IN USE]");
     }
     ListView1SelectItem();  // clearing the list dropped the selection without a word
 }

@@ -32,13 +32,15 @@ const char* const kCreated = "New Language successful created!";
 
 }  // namespace
 
-std::string LayoutChoice::Caption() const {
-    if (IsNone()) return text;
-    std::string caption = VisibleText(text) + " - (" + VisibleText(file) + ")";
-    if (mainBase) caption += " - [BASE]*";
-    if (latinBase) caption += " - [BASE]";
-    if (inUse) caption += "*";
-    return caption;
+std::string LayoutChoice::Caption() const { return IsNone() ? text : VisibleText(text) + " - (" + VisibleText(file) + ")" + Marks(); }
+
+std::string LayoutChoice::Marks() const {
+    std::string marks;
+    if (IsNone()) return marks;
+    if (mainBase) marks += " - [BASE]*";
+    if (latinBase) marks += " - [BASE]";
+    if (inUse) marks += "*";
+    return marks;
 }
 
 TForm3::TForm3(ui::Application& app, Platform& platform) : Form(app, "Form3"), platform_(platform) {
@@ -51,11 +53,12 @@ void TForm3::CreateControls() {
     SetClientSize(330, 330);
     borderStyle = ui::BorderStyle::Dialog;
 
+    // The fields start clear of "Language:" also in the wider Tahoma of later systems.
     Setup(Label1, "Language:", 8, 12, 51, 13);
-    Setup(Edit1, "", 64, 8, 258, 21);
+    Setup(Edit1, "", 72, 8, 250, 21);
     Edit1.SetTabStop(true);
     Setup(Label2, "Layout:", 8, 40, 36, 13);
-    Setup(Edit2, "", 64, 36, 258, 21);
+    Setup(Edit2, "", 72, 36, 250, 21);
     Edit2.SetReadOnly(true);  // read-only edits are drawn grey
 
     ListView1.SetBounds(8, 64, 314, 225);
@@ -97,7 +100,7 @@ void TForm3::FillLayoutChoices() {
     auto locale = registry.Open(RootKey::LocalMachine, kLocaleKey, false);
 
     auto add = [this](LayoutChoice choice) {
-        ListView1.AddItem(choice.Caption());
+        ListView1.AddItem(choice.Caption(), choice.Marks().size());
         choices_.push_back(std::move(choice));
     };
     LayoutChoice none;
@@ -150,7 +153,7 @@ bool TForm3::OpenLanguageForEdit(const std::string& languageId) {
     // A language's own default layout is not in use for itself.
     if (!own.IsNone() && own.inUse) {
         own.inUse = false;
-        ListView1.SetItemCaption(current, own.Caption());
+        ListView1.SetItemCaption(current, own.Caption(), own.Marks().size());
     }
     SelectChoice(current);
     return true;

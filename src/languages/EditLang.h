@@ -24,6 +24,8 @@ struct LayoutChoice {
 
     bool IsNone() const { return keyName.empty(); }
     std::string Caption() const;
+    // The end of the caption that tells what the user may not choose.
+    std::string Marks() const;
 };
 
 class TForm3 : public ui::Form {

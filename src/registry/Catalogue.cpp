@@ -78,6 +78,11 @@ std::string CatalogueCaption(const CatalogueRecord& record) {
     return caption;
 }
 
+std::size_t CatalogueCaptionMarks(const CatalogueRecord& record) {
+    return (record.IsBase() ? std::char_traits<char>::length(kBaseMark) : 0) +
+           (record.inUse ? std::char_traits<char>::length(kInUseMark) : 0);
+}
+
 int FindMatchingEntry(const std::vector<CatalogueRecord>& records, const std::string& name,
                       const std::string& fileName) {
     const std::string upperName = UpperAscii(name);

@@ -30,6 +30,8 @@ std::vector<CatalogueRecord> ReadCatalogue(Registry& registry, OsKind kind);
 
 // "text - (file)", then " - [BASE]" and " - [IN USE]"; control characters made visible.
 std::string CatalogueCaption(const CatalogueRecord& record);
+// How many characters at the caption's end are those marks, which must stay in view.
+std::size_t CatalogueCaptionMarks(const CatalogueRecord& record);
 
 // The first entry whose name equals the Name field, or else whose file equals the
 // File Name field (ASCII letters in any case, texts as typed); -1 when none does.

@@ -21,15 +21,40 @@ void ListView::SetColumnWidth(int column, int width) {
     Notify(Change::Columns);
 }
 
-int ListView::AddItem(const std::string& caption) {
-    items_.push_back(ListItem{caption, {}});
+std::string FitCaption(const std::string& caption, std::size_t marks, int width,
+                       const std::function<int(const std::string&)>& measure) {
+    if (measure(caption) <= width) return caption;
+    marks = std::min(marks, caption.size());
+    const std::string tail = "..." + caption.substr(caption.size() - marks);
+    const std::string name = caption.substr(0, caption.size() - marks);
+    // The longest start of the name that fits with the ellipsis and the marks.
+    std::size_t low = 0, high = name.size();
+    while (low < high) {
+        std::size_t mid = (low + high + 1) / 2;
+        if (measure(name.substr(0, mid) + tail) <= width)
+            low = mid;
+        else
+            high = mid - 1;
+    }
+    return name.substr(0, low) + tail;
+}
+
+int ListView::AddItem(const std::string& caption, std::size_t marks) {
+    items_.push_back(ListItem{caption, {}, std::min(marks, caption.size())});
     Notify(Change::Items);
     return Count() - 1;
 }
 
-void ListView::SetItemCaption(int index, const std::string& caption) {
-    items_.at(static_cast<std::size_t>(index)).caption = caption;
+void ListView::SetItemCaption(int index, const std::string& caption, std::size_t marks) {
+    ListItem& item = items_.at(static_cast<std::size_t>(index));
+    item.caption = caption;
+    item.marks = std::min(marks, caption.size());
     Notify(Change::ItemText);
+}
+
+void ListView::AppendItemMark(int index, const std::string& mark) {
+    const ListItem& item = Item(index);
+    SetItemCaption(index, item.caption + mark, item.marks + mark.size());
 }
 
 void ListView::SetSubItem(int index, int subItem, const std::string& text) {

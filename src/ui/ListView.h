@@ -17,7 +17,15 @@ struct ListColumn {
 struct ListItem {
     std::string caption;
     std::vector<std::string> subItems;
+    // How many characters at the end of the caption are marks ("*", " - [BASE]"): when
+    // the caption is too long for its column, the name before them is cut, not they.
+    std::size_t marks = 0;
 };
+
+// The caption as a column of that width shows it: whole when it fits, else its name cut
+// with "..." and its last marks characters kept whole. measure gives a text's width.
+std::string FitCaption(const std::string& caption, std::size_t marks, int width,
+                       const std::function<int(const std::string&)>& measure);
 
 class ListView : public Widget {
 public:
@@ -44,8 +52,10 @@ public:
 
     int Count() const { return static_cast<int>(items_.size()); }
     const ListItem& Item(int index) const { return items_.at(static_cast<std::size_t>(index)); }
-    int AddItem(const std::string& caption);
-    void SetItemCaption(int index, const std::string& caption);
+    int AddItem(const std::string& caption, std::size_t marks = 0);
+    void SetItemCaption(int index, const std::string& caption, std::size_t marks = 0);
+    // Appends a mark to an item's caption; however long the caption, its marks show.
+    void AppendItemMark(int index, const std::string& mark);
     void SetSubItem(int index, int subItem, const std::string& text);
     void Clear();
     // Repainting is held back between BeginUpdate and EndUpdate.

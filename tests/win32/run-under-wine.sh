@@ -16,12 +16,25 @@ mkdir -p "$prefix"
     wineserver -w
     touch "$prefix/.tastavia-ready"
   fi
-  # Linux has no "Courier New": draw it with DejaVu Sans Mono, which has Cyrillic, also
-  # when a program asks for it without fixed pitch (Wine would then pick a proportional font).
-  if [ ! -f "$prefix/.tastavia-fonts" ]; then
-    wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Courier New' /d 'DejaVu Sans Mono' /f >/dev/null 2>&1
+  # Wine's own fonts (Tahoma, MS Sans Serif, Marlett for the title bar buttons): Debian
+  # installs them in /usr/share/wine/fonts, but its Wine looks for them one folder up,
+  # in /usr/share/fonts, so the prefix's Fonts folder links them where Wine looks first.
+  fonts=$prefix/drive_c/windows/Fonts
+  mkdir -p "$fonts"
+  for font in /usr/share/wine/fonts/*; do
+    [ -e "$font" ] && [ ! -e "$fonts/${font##*/}" ] && ln -s "$font" "$fonts/"
+  done
+  # The dialog font has the widths of Windows 98 and 2000 (MS Sans Serif, not Wine's
+  # Tahoma), and Courier New those of Liberation Mono, which shares its metrics. Wine
+  # resets the dialog font whenever the code page changes, so a new locale sets it again.
+  locale=${LC_ALL:-${LC_CTYPE:-${LANG:-}}}
+  wanted="fonts 2, locale $locale"
+  if [ "$(cat "$prefix/.tastavia-fonts" 2>/dev/null)" != "$wanted" ]; then
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
+      /v 'MS Shell Dlg' /d 'MS Sans Serif' /f >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Courier New' /d 'Liberation Mono' /f >/dev/null 2>&1
     wineserver -w
-    touch "$prefix/.tastavia-fonts"
+    echo "$wanted" > "$prefix/.tastavia-fonts"
   fi
   # TASTAVIA_WINE_MANAGED=N lets Wine draw and place its windows itself: in a virtual
   # display without a window manager it then need not wait for one, and captions show.

@@ -10,6 +10,11 @@
 
 namespace tastavia::ui::win32 {
 
+namespace {
+constexpr UINT_PTR kTipTimer = 1;
+constexpr UINT kTipDelayMs = 100;  // well within the time a tip waits before it shows
+}  // namespace
+
 std::unique_ptr<WidgetPeer> MakePeer(Binding& binding, Widget& widget) {
     Widget* w = &widget;
     if (dynamic_cast<SpeedButton*>(w)) return std::make_unique<SpeedButtonPeer>(binding, widget);
@@ -70,6 +75,7 @@ void FormPeer::Destroy(bool widgetsAlive) {
     window_.Reset();
     children_.clear();
     hwnd_ = nullptr;
+    tipTimer_ = 0;
 }
 
 RECT FormPeer::Placement(DWORD style, DWORD exStyle) {
@@ -91,17 +97,28 @@ HWND FormPeer::CreateNative(HWND, DWORD) {
                            r.bottom - r.top, nullptr, nullptr, binding_.Instance(), this);
 }
 
-void FormPeer::Initialise() {
-    if (!GetForm().showHint) return;
+// The tooltip window comes when a hint is first wanted: when the mouse first comes over
+// the form, or a hint changes while the form is on the screen. A form that only shows
+// itself does not wait for it.
+void FormPeer::MakeTooltip() {
+    if (tooltip_.Get() || !hwnd_ || !GetForm().showHint) return;
+    binding_.UseCommonControls();
     tooltip_.Reset(CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
                                    binding_.Instance(), nullptr));
+    if (!tooltip_.Get()) return;
     // A width makes long hints wrap instead of running off the screen.
-    if (tooltip_.Get()) SendMessageA(tooltip_.Get(), TTM_SETMAXTIPWIDTH, 0, 300);
+    SendMessageA(tooltip_.Get(), TTM_SETMAXTIPWIDTH, 0, 300);
+    for (auto& child : children_) UpdateTip(*child);
 }
 
 void FormPeer::UpdateTip(WidgetPeer& control) {
-    if (!tooltip_.Get() || !control.Handle()) return;
+    if (!tooltip_.Get()) {
+        if (control.Model().Hint().empty() || !IsWindowVisible(hwnd_)) return;
+        MakeTooltip();
+        if (!tooltip_.Get()) return;
+    }
+    if (!control.Handle()) return;
     TOOLINFOA tool{};
     tool.cbSize = TTTOOLINFOA_V1_SIZE;  // what the oldest common controls accept
     tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
@@ -171,6 +188,15 @@ LRESULT FormPeer::Message(UINT msg, WPARAM wParam, LPARAM lParam) {
             if (!HIWORD(wParam)) RestoreFocus();  // not while minimised
             return 0;
         case WM_SETFOCUS: RestoreFocus(); return 0;
+        case WM_SETCURSOR:
+            // A moment later: a form that just appeared under the mouse shows first.
+            if (!tooltip_.Get() && !tipTimer_) tipTimer_ = SetTimer(hwnd_, kTipTimer, kTipDelayMs, nullptr);
+            return WidgetPeer::Message(msg, wParam, lParam);
+        case WM_TIMER:
+            if (wParam != kTipTimer) return WidgetPeer::Message(msg, wParam, lParam);
+            KillTimer(hwnd_, kTipTimer);
+            MakeTooltip();
+            return 0;
         // The dialog manager asks these while Tab moves between buttons.
         case DM_GETDEFID: return DefaultButtonId();
         case WM_NEXTDLGCTL: {

@@ -27,12 +27,12 @@ public:
 
 protected:
     HWND CreateNative(HWND parent, DWORD commonStyle) override;
-    void Initialise() override;
     void Mirror(Change what) override;
     LRESULT Message(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
     void BuildChildren(Widget& parent, HWND parentWindow);
+    void MakeTooltip();
     RECT Placement(DWORD style, DWORD exStyle);
     void RestoreFocus();
     LRESULT DefaultButtonId();
@@ -40,6 +40,7 @@ private:
     std::vector<std::unique_ptr<WidgetPeer>> children_;
     Window window_;
     Window tooltip_;
+    UINT_PTR tipTimer_ = 0;
     HWND lastFocus_ = nullptr;
 };
 

@@ -23,6 +23,7 @@ int FloorTo(int value, int origin, int step) {
 }  // namespace
 
 HWND ListViewPeer::CreateNative(HWND parent, DWORD commonStyle) {
+    binding_.UseCommonControls();
     ListView& list = List();
     DWORD style = commonStyle | WS_GROUP | LVS_REPORT | LVS_SINGLESEL | LVS_OWNERDRAWFIXED | LVS_NOSORTHEADER |
                   (list.hideSelection ? 0 : LVS_SHOWSELALWAYS) | (list.showColumnHeaders ? 0 : LVS_NOCOLUMNHEADER);
@@ -319,7 +320,15 @@ bool ListViewPeer::OnDrawItem(DRAWITEMSTRUCT& item) {
         RECT cell{left + (c == 0 ? 2 : 6), row.top, left + width - 2, row.bottom};
         left += width;
         bool right = c < static_cast<int>(columns.size()) && columns[static_cast<std::size_t>(c)].alignment == Alignment::Right;
-        const std::string& text = CellText(index, c);
+        std::string text = CellText(index, c);
+        // A caption too long for its column loses part of its name, never its marks.
+        const std::size_t marks = c == 0 ? List().Item(index).marks : 0;
+        auto measure = [dc](const std::string& s) {
+            SIZE size{0, 0};
+            GetTextExtentPoint32A(dc, s.data(), static_cast<int>(s.size()), &size);
+            return static_cast<int>(size.cx);
+        };
+        if (marks > 0) text = FitCaption(text, marks, cell.right - cell.left, measure);
         DrawTextA(dc, text.data(), static_cast<int>(text.size()), &cell,
                   DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS | (right ? DT_RIGHT : DT_LEFT));
     }

@@ -5,6 +5,7 @@
 namespace tastavia::ui::win32 {
 
 HWND PageControlPeer::CreateNative(HWND parent, DWORD commonStyle) {
+    binding_.UseCommonControls();
     DWORD style = commonStyle | WS_GROUP | WS_CLIPCHILDREN;
     HWND hwnd = MakeControl(WC_TABCONTROLA, "", style, WS_EX_CONTROLPARENT, parent);
     if (hwnd) {

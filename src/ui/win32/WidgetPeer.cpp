@@ -3,12 +3,29 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include <unordered_map>
+
 namespace tastavia::ui::win32 {
 
 namespace {
 
-constexpr const char* kPeerProperty = "Tastavia.Peer";
 constexpr const char* kOwnClass = "Tastavia.Window";
+
+// Which peer owns which window. Every message of every control looks its peer up here:
+// a window property would cost a trip to the window server each time under Wine.
+std::unordered_map<HWND, WidgetPeer*>& PeerTable() {
+    static std::unordered_map<HWND, WidgetPeer*> peers;
+    return peers;
+}
+
+void Register(HWND hwnd, WidgetPeer* peer) { PeerTable()[hwnd] = peer; }
+
+// Only the peer's own entry: its handle may already belong to a newer window.
+void Unregister(HWND hwnd, const WidgetPeer* peer) {
+    auto& peers = PeerTable();
+    auto found = peers.find(hwnd);
+    if (found != peers.end() && found->second == peer) peers.erase(found);
+}
 
 BOOL CALLBACK TakeFirstIcon(HMODULE module, LPCSTR, LPSTR name, LONG_PTR found) {
     *reinterpret_cast<HICON*>(found) = LoadIconA(module, name);
@@ -25,8 +42,6 @@ HICON ProgramIcon(HINSTANCE instance) {
 }  // namespace
 
 Binding::Binding() : instance_(GetModuleHandleA(nullptr)) {
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
-    InitCommonControlsEx(&controls);
     WNDCLASSA wc{};
     wc.style = CS_HREDRAW | CS_VREDRAW;
     wc.lpfnWndProc = WidgetPeer::OwnProc;
@@ -36,6 +51,21 @@ Binding::Binding() : instance_(GetModuleHandleA(nullptr)) {
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = kOwnClass;
     RegisterClassA(&wc);  // fails harmlessly when an earlier binding registered it
+}
+
+void Binding::UseCommonControls() {
+    if (commonControls_) return;
+    commonControls_ = std::make_unique<Library>("comctl32.dll");
+    // InitCommonControlsEx came with Internet Explorer 3; the first Windows 95 has only
+    // the call that registers every class.
+    using InitEx = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+    using Init = void(WINAPI*)();
+    if (InitEx initEx = commonControls_->Find<InitEx>("InitCommonControlsEx")) {
+        INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
+        initEx(&controls);
+    } else if (Init init = commonControls_->Find<Init>("InitCommonControls")) {
+        init();
+    }
 }
 
 HFONT Binding::FontFor(const ui::Font& font) {
@@ -88,7 +118,10 @@ HWND RootWindow(HWND hwnd) {
 }
 
 WidgetPeer* WidgetPeer::Of(HWND hwnd) {
-    return hwnd ? static_cast<WidgetPeer*>(GetPropA(hwnd, kPeerProperty)) : nullptr;
+    if (!hwnd) return nullptr;
+    const auto& peers = PeerTable();
+    auto found = peers.find(hwnd);
+    return found == peers.end() ? nullptr : found->second;
 }
 
 const char* WidgetPeer::OwnClassName() { return kOwnClass; }
@@ -102,7 +135,7 @@ void WidgetPeer::Create(HWND parent) {
     binding_.creating = outer;
     if (!created) return;
     hwnd_ = created;
-    SetPropA(hwnd_, kPeerProperty, this);
+    Register(hwnd_, this);
     EchoScope echo(*this);
     SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(binding_.FontFor(widget_.GetFont())), FALSE);
     Initialise();
@@ -113,7 +146,7 @@ void WidgetPeer::Detach() {
     if (!hwnd_) return;
     if (oldProc_) SetWindowLongPtrA(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(oldProc_));
     oldProc_ = nullptr;
-    RemovePropA(hwnd_, kPeerProperty);
+    Unregister(hwnd_, this);
 }
 
 void WidgetPeer::Changed(Change what) {
@@ -144,6 +177,8 @@ void WidgetPeer::Mirror(Change what) {
 }
 
 LRESULT WidgetPeer::Message(UINT msg, WPARAM wParam, LPARAM lParam) {
+    // The binding's own windows draw in the widget's font; they tell it as controls do.
+    if (msg == WM_GETFONT && !oldProc_) return reinterpret_cast<LRESULT>(CurrentFont());
     LRESULT result = 0;
     if (Reflect(msg, wParam, lParam, result)) return result;
     return Default(msg, wParam, lParam);
@@ -242,27 +277,30 @@ void WidgetPeer::SetStyleBit(DWORD bit, bool on) {
 
 HFONT WidgetPeer::CurrentFont() const { return binding_.FontFor(widget_.GetFont()); }
 
+LRESULT WidgetPeer::Dispatch(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    WidgetPeer* peer = Of(hwnd);
+    if (!peer) return DefWindowProcA(hwnd, msg, wParam, lParam);
+    LRESULT result = 0;
+    Safely([&] { result = peer->Message(msg, wParam, lParam); });
+    // A window the system destroyed before its peer let go must not be found by its
+    // handle, which a new window may get.
+    if (msg == WM_NCDESTROY) Unregister(hwnd, peer);
+    return result;
+}
+
 LRESULT CALLBACK WidgetPeer::OwnProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_NCCREATE) {
         auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
         if (auto* peer = static_cast<WidgetPeer*>(create->lpCreateParams)) {
             peer->hwnd_ = hwnd;
-            SetPropA(hwnd, kPeerProperty, peer);
+            Register(hwnd, peer);
         }
     }
-    WidgetPeer* peer = Of(hwnd);
-    if (!peer) return DefWindowProcA(hwnd, msg, wParam, lParam);
-    LRESULT result = 0;
-    Safely([&] { result = peer->Message(msg, wParam, lParam); });
-    return result;
+    return Dispatch(hwnd, msg, wParam, lParam);
 }
 
 LRESULT CALLBACK WidgetPeer::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    WidgetPeer* peer = Of(hwnd);
-    if (!peer) return DefWindowProcA(hwnd, msg, wParam, lParam);
-    LRESULT result = 0;
-    Safely([&] { result = peer->Message(msg, wParam, lParam); });
-    return result;
+    return Dispatch(hwnd, msg, wParam, lParam);
 }
 
 }  // namespace tastavia::ui::win32

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <tuple>
 
@@ -27,6 +28,9 @@ public:
     Binding& operator=(const Binding&) = delete;
 
     HFONT FontFor(const ui::Font& font);
+    // Loads and registers the common controls (list views, tabs, tooltips) the first time
+    // a window needs one, so that the start dialog does not wait for them.
+    void UseCommonControls();
     // The chequered fill of a button that stays down.
     HBRUSH DownBrush();
     int NextControlId() { return nextId_++; }
@@ -45,6 +49,7 @@ public:
 
 private:
     HINSTANCE instance_;
+    std::unique_ptr<Library> commonControls_;
     int focusing_ = 0;
     int nextId_ = 100;  // clear of IDOK and IDCANCEL, which the dialog manager sends
     std::map<std::tuple<std::string, int, bool, int>, win32::Font> fonts_;
@@ -84,6 +89,7 @@ public:
     // Window procedures of the binding's own class and of subclassed controls.
     static LRESULT CALLBACK OwnProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    static LRESULT Dispatch(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
 protected:
     // Makes the window; the common style carries visibility, enabling and tab stop.

@@ -2,6 +2,8 @@
 
 #include <commdlg.h>
 
+#include "ui/win32/WinHandles.h"
+
 namespace tastavia::ui {
 
 namespace {
@@ -75,8 +77,12 @@ std::optional<std::string> Win32Dialogs::FileDialog(const FileDialogOptions& opt
     // Opening a file that is not there yet is allowed, and saving over one asks nothing:
     // the program decides what either means.
     dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_ENABLESIZING;
-    BOOL chosen = save ? GetSaveFileNameA(&dialog) : GetOpenFileNameA(&dialog);
-    if (!chosen) return std::nullopt;
+    // The common dialogs, and all they load in turn, come in with the first file dialog
+    // instead of slowing every start.
+    static const win32::Library commonDialogs("comdlg32.dll");
+    using Choose = BOOL(WINAPI*)(LPOPENFILENAMEA);
+    Choose choose = commonDialogs.Find<Choose>(save ? "GetSaveFileNameA" : "GetOpenFileNameA");
+    if (!choose || !choose(&dialog)) return std::nullopt;
     return std::string(path);
 }
 

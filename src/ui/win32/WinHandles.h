@@ -58,6 +58,28 @@ private:
     HWND hwnd_ = nullptr;
 };
 
+// A DLL loaded when the program first needs it, rather than at start-up; Function finds
+// an export by name, null when the DLL or the export is missing.
+class Library {
+public:
+    explicit Library(const char* name) : module_(LoadLibraryA(name)) {}
+    ~Library() {
+        if (module_) FreeLibrary(module_);
+    }
+    Library(const Library&) = delete;
+    Library& operator=(const Library&) = delete;
+
+    template <typename Function>
+    Function Find(const char* name) const {
+        if (!module_) return nullptr;
+        // Through void (*)(), which converts to any function type.
+        return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module_, name)));
+    }
+
+private:
+    HMODULE module_;
+};
+
 class Menu {
 public:
     Menu() : menu_(CreatePopupMenu()) {}

@@ -21,6 +21,7 @@ TEST_F(LanguageEditor, ChoicesMarkReservedAndUsedLayoutsButNotTheLanguagesOwn) {
     EXPECT_EQ(Column(editor.ListView1, 0),
               (std::vector<std::string>{"N/A", "Bulgarian - (kbdbu.kbd) - [BASE]*", "Mine - (mine.kbd)*",
                                         "BULGARIAN (latin) - (kbdbulat.kbd) - [BASE]", "Phonetic - (kbdph.kbd)"}));
+    EXPECT_EQ(Marks(editor.ListView1), (std::vector<std::string>{"", " - [BASE]*", "*", " - [BASE]", ""}));
     EXPECT_EQ(editor.Caption(), "Add New Language");
     EXPECT_EQ(editor.LanguageField().Text(), "New Language");
     EXPECT_EQ(editor.ListView1.Selected(), 0);
@@ -33,6 +34,7 @@ TEST_F(LanguageEditor, ChoicesMarkReservedAndUsedLayoutsButNotTheLanguagesOwn) {
     EXPECT_EQ(editor.LanguageField().Text(), "Second");
     EXPECT_EQ(editor.ListView1.Selected(), 2);
     EXPECT_EQ(editor.ListView1.Item(2).caption, "Mine - (mine.kbd)");
+    EXPECT_EQ(editor.ListView1.Item(2).marks, 0u);
     EXPECT_EQ(editor.LayoutField().Text(), "Mine");
     EXPECT_FALSE(editor.OpenLanguageForEdit("00009402"));
 

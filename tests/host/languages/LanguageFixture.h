@@ -43,6 +43,15 @@ struct LanguageFixture : RegistryFixture {
             texts.push_back(column == 0 ? view.Item(i).caption : view.Item(i).subItems.at(column - 1));
         return texts;
     }
+    // The end of each caption that stays visible when a long caption is cut.
+    std::vector<std::string> Marks(ui::ListView& view) {
+        std::vector<std::string> marks;
+        for (int i = 0; i < view.Count(); ++i) {
+            const ui::ListItem& item = view.Item(i);
+            marks.push_back(item.caption.substr(item.caption.size() - item.marks));
+        }
+        return marks;
+    }
     // Chooses a layout in the editor as the user does.
     void Choose(const std::string& text) {
         for (std::size_t i = 0; i < editor.Choices().size(); ++i)

@@ -30,6 +30,7 @@ TEST_F(LanguageList, RowsShowNamesMarksAndDefaultLayouts) {
     list.FillLanguageList();
     EXPECT_EQ(Column(list.ListView1, 0),
               (std::vector<std::string>{"Bulgarian - [BASE][IN USE]", "Second", "bulgarian", "Phonetic - [IN USE]"}));
+    EXPECT_EQ(Marks(list.ListView1), (std::vector<std::string>{" - [BASE][IN USE]", "", "", " - [IN USE]"}));
     EXPECT_EQ(Column(list.ListView1, 1),
               (std::vector<std::string>{"Bulgarian - (kbdbu.kbd)", "Mine - (mine.kbd)", "N/A",
                                         "Phonetic - (kbdph.kbd)"}));

@@ -67,6 +67,7 @@ TEST_F(PlantedValues, NoValueChangesTheKeyOrTheMarksOfItsEntry) {
     EXPECT_FALSE(main.CatalogueRecords()[1].IsBase() || main.CatalogueRecords()[1].inUse);
     EXPECT_EQ(Captions(main), (std::vector<std::string>{"Evil^E - (evil.dll)",
                                                         "Forged - (mine.dll^A00000409^E^B^D)"}));
+    EXPECT_EQ(main.ListView2.Item(0).marks, 0u);  // no value makes a mark
     for (int round = 0; round < 2; ++round) {
         main.ListView2.UserClick(0);
         ASSERT_EQ(Buttons(main), "101");

@@ -119,6 +119,7 @@ TEST_F(CatalogueTest, WindowsNtMarksPreloadedLayoutsAndTheirSubstitutes) {
     TForm1& main = Started(kOsWinXp);
     std::vector<std::string> captions = Captions(main);
     EXPECT_EQ(captions[0], "Bulgarian - (kbdbu.dll) - [BASE] - [IN USE]");
+    EXPECT_EQ(main.ListView2.Item(0).marks, std::string(" - [BASE] - [IN USE]").size());  // cut before them
     EXPECT_EQ(captions[1], "bulgarian (LATIN) - (kbdbulat.dll) - [BASE]");
     EXPECT_EQ(captions[2], "Bulgarian (Phonetic) - (kbdbuph.dll) - [IN USE]");
 }

@@ -123,5 +123,36 @@ TEST_F(Model, EachActionInAModalFormIsACommandOfItsOwn) {
     EXPECT_FALSE(dialog.IsModal());
 }
 
+TEST(FitCaption, CutsTheNameAndKeepsTheMarksWhole) {
+    auto pixelPerByte = [](const std::string& text) { return static_cast<int>(text.size()); };
+    struct Case {
+        const char* caption;
+        std::size_t marks;
+        int width;
+        const char* shown;
+    };
+    const Case cases[] = {
+        {"Mine - (mine.kbd)*", 1, 18, "Mine - (mine.kbd)*"},        // fits: whole
+        {"Mine - (mine.kbd)*", 1, 12, "Mine - (...*"},              // the mark stays
+        {"Bulgarian - [BASE][IN USE]", 17, 25, "Bulga... - [BASE][IN USE]"},
+        {"Phonetic layout", 0, 10, "Phoneti..."},                   // no marks: an end ellipsis
+        {"Long name - [IN USE]", 11, 8, "... - [IN USE]"},          // the marks even when they alone are too wide
+        {"*", 5, 0, "...*"},                                        // marks beyond the caption are the caption
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(FitCaption(c.caption, c.marks, c.width, pixelPerByte), c.shown) << c.caption << " in " << c.width;
+}
+
+TEST_F(Model, MarksAppendedToAnItemAddUp) {
+    ListView list{&form, "list"};
+    int index = list.AddItem("Bulgarian");
+    list.AppendItemMark(index, " - [BASE]");
+    list.AppendItemMark(index, "[IN USE]");
+    EXPECT_EQ(list.Item(index).caption, "Bulgarian - [BASE][IN USE]");
+    EXPECT_EQ(list.Item(index).marks, 17u);
+    list.SetItemCaption(index, "Plain");
+    EXPECT_EQ(list.Item(index).marks, 0u);
+}
+
 }  // namespace
 }  // namespace tastavia::ui
