@@ -53,12 +53,16 @@ void TForm6::CreateControls() {
 }
 
 KeyNumber TForm6::ShowFindings(const std::vector<Finding>& findings) {
-    findings_ = findings;
-    chosenKey_ = 0;
-    Fill();
+    SetFindings(findings);
     ListView1.SetFocus();
     ShowModal();
     return chosenKey_;
+}
+
+void TForm6::SetFindings(const std::vector<Finding>& findings) {
+    findings_ = findings;
+    chosenKey_ = 0;
+    Fill();
 }
 
 void TForm6::Fill() {

@@ -23,6 +23,8 @@ public:
 
     // Shows the findings modally; the key the user chose to go to, or 0.
     KeyNumber ShowFindings(const std::vector<Finding>& findings);
+    // Lists the findings without showing the window.
+    void SetFindings(const std::vector<Finding>& findings);
     const std::vector<Finding>& Findings() const { return findings_; }
 
     void ListView1SelectItem();

@@ -12,6 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "app/Check.h"
+#include "app/Try.h"
+#include "layout/LayoutCheck.h"
 #include "program/Program.h"
 #include "platform/memory/MemoryRegistry.h"
 #include "platform/win32/Win32Files.h"
@@ -26,6 +29,19 @@ namespace {
 
 // Longer than any name the wizard derives; the result lines must still show it whole.
 const std::string kLongName = "Bulgarian (Phonetic, traditional layout for typists, 2006)";
+
+// Letters on every key, then one finding of each kind: the check window's longest texts.
+LayoutKeys LongestFindingsLayout() {
+    LayoutKeys keys{};
+    for (KeyNumber k = 1; k <= kKeyCount; ++k)
+        At(keys, k) = {static_cast<std::uint8_t>(0xE0 + (k - 1) % 32), static_cast<std::uint8_t>(0xC0 + (k - 1) % 32),
+                       true};
+    At(keys, 2).unshifted = 0;          // an empty level
+    At(keys, 3).shifted = 27;           // a control character
+    At(keys, 4).shifted = 0xC4;         // the capital of another key's letter
+    At(keys, 8).caps = false;           // a letter key Caps Lock does not act on
+    return keys;
+}
 const char* const kIndent = "\r    ";
 // A label that is cut on purpose and shows its whole text as its hint instead.
 const std::set<std::string> kCutOnPurpose = {"Form4.GroupBox2.Label2"};
@@ -279,6 +295,24 @@ TEST_F(LayoutTest, EveryWindowShowsItsCaptionsWholeAndNoControlCoversAnother) {
          [&]() -> ui::Form* {
              if (program.Form3()) program.Form3()->PrepareNewLanguage();
              return program.Form3();
+         }},
+        {"check window",
+         [&]() -> ui::Form* {
+             // Every kind of finding, in its longest words, and the count's longest form.
+             std::vector<Finding> findings;
+             for (const Finding& finding : CheckLayout(LongestFindingsLayout())) findings.push_back(finding);
+             main.Form6().SetFindings(findings);
+             std::size_t longest = 0;
+             for (std::size_t i = 0; i < findings.size(); ++i)
+                 if (findings[i].text.size() > findings[longest].text.size()) longest = i;
+             main.Form6().ListView1.SetSelected(static_cast<int>(longest));
+             return &main.Form6();
+         }},
+        {"try window",
+         [&]() -> ui::Form* {
+             main.Form7().Label3.SetCaption(CharLabel(0xDF) + " " + CharLabel(0xFF));
+             main.Form7().Label5.SetCaption(KeyLabel(47) + ", unshifted");
+             return &main.Form7();
          }},
         {"language editor, editing",
          [&]() -> ui::Form* {

@@ -167,9 +167,30 @@ void Walk() {
     POINT key{64 + 15, 88 + 16};  // the first key of the third row
     ClickAt(ChildWindowFromPoint(main, key), 15, 16);
     Press(main, "Save");
+    Answer(IDYES);  // the check's findings: save all the same
     Answer(IDOK);
     Sleep(kSettleMs);
     Shot(main, "main-window");
+
+    Press(main, "Check");
+    HWND check = WaitWindow("Layout Check");
+    Shot(check, "check-window");
+    Press(check, "Close");
+    WaitGone(check);
+
+    Press(main, "Try");
+    HWND trying = WaitWindow("Try Layout");
+    HWND typed = Control(trying, "", "Edit");
+    // The top letter row from its left, a key at a time as a typist's keys come.
+    const std::pair<unsigned, unsigned> keys[] = {{'Q', 0x10}, {'W', 0x11}, {'E', 0x12}, {'R', 0x13}, {'T', 0x14}};
+    for (const auto& [virtualKey, scanCode] : keys) {
+        PostMessageA(typed, WM_KEYDOWN, virtualKey, static_cast<LPARAM>(1 | (scanCode << 16)));
+        Sleep(100);
+    }
+    Sleep(kSettleMs);
+    Shot(trying, "try-window");
+    Press(trying, "Close");
+    WaitGone(trying);
 
     Press(main, "?");
     HWND about = WaitWindow("Select Operation System");

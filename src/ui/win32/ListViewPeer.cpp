@@ -172,7 +172,10 @@ void ListViewPeer::ReadTopIndex() {
 void ListViewPeer::ReportGeometry() {
     RECT client;
     GetClientRect(hwnd_, &client);
+    const bool resized = List().ClientWidth() != client.right - client.left;
     List().SetClientWidth(client.right - client.left);
+    // A scroll bar that came with new rows changes the width the columns fill.
+    if (resized) List().CustomDraw();
     int rows = static_cast<int>(Send(LVM_GETCOUNTPERPAGE));
     if (rows > 0) List().SetVisibleRows(rows);
 }
