@@ -176,6 +176,14 @@ std::optional<OsKind> ParseKind(const std::string& text) {
     return std::nullopt;
 }
 
+// The kind of a layout file to export, once the export may write its target.
+OsKind ResolveExport(Files& files, const std::string& file, std::optional<OsKind> kind, const std::string& output) {
+    OsKind resolved = ResolveKind(files, file, kind);
+    RequireDistinct(files, file, output);
+    RequireWritableTarget(files, output);
+    return resolved;
+}
+
 }  // namespace
 
 void RunNew(Platform& platform, const NewOptions& options) {
@@ -195,10 +203,7 @@ void RunNew(Platform& platform, const NewOptions& options) {
 
 void RunExport(Platform& platform, const std::string& file, std::optional<OsKind> kind, const std::string& output) {
     Files& files = platform.files;
-    OsKind resolved = ResolveKind(files, file, kind);
-    RequireDistinct(files, file, output);
-    RequireWritableTarget(files, output);
-    Session session(platform, resolved);
+    Session session(platform, ResolveExport(files, file, kind, output));
     session.OpenCopyOf(file);
     // Other sections of the target stay; a failure leaves it as it was.
     ExportLayout(session.layout(), platform.profile, files, files.FullPath(output));
@@ -234,10 +239,7 @@ void RunShow(Platform& platform, const std::string& file, std::optional<OsKind> 
 void RunExportAs(Platform& platform, const std::string& file, std::optional<OsKind> kind, ExportFormat format,
                  const std::string& output) {
     Files& files = platform.files;
-    OsKind resolved = ResolveKind(files, file, kind);
-    RequireDistinct(files, file, output);
-    RequireWritableTarget(files, output);
-    Session session(platform, resolved);
+    Session session(platform, ResolveExport(files, file, kind, output));
     session.OpenCopyOf(file);
     const LayoutKeys keys = ReadLayoutKeys(session.layout());
     const ExportIdentity identity = IdentityFromPath(file);

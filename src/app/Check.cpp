@@ -66,14 +66,15 @@ void TForm6::SetFindings(const std::vector<Finding>& findings) {
 }
 
 void TForm6::Fill() {
-    ListView1.BeginUpdate();
-    ListView1.Clear();
-    for (const Finding& finding : findings_) {
-        const int row = ListView1.AddItem(FindingKindName(finding.kind));
-        ListView1.SetSubItem(row, 0, finding.key != 0 ? KeyLabel(finding.key) : "");
-        ListView1.SetSubItem(row, 1, finding.text);
+    {
+        ui::ListView::UpdateScope update(ListView1);
+        ListView1.Clear();
+        for (const Finding& finding : findings_) {
+            const int row = ListView1.AddItem(FindingKindName(finding.kind));
+            ListView1.SetSubItem(row, 0, finding.key != 0 ? KeyLabel(finding.key) : "");
+            ListView1.SetSubItem(row, 1, finding.text);
+        }
     }
-    ListView1.EndUpdate();
     const std::size_t count = findings_.size();
     Label1.SetCaption(count == 0   ? "No problems found."
                       : count == 1 ? "1 problem found. Double-click it to show its key in the editor."

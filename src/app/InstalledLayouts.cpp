@@ -16,11 +16,7 @@ const CatalogueRecord* TForm1::SelectedRecord() const {
 
 void TForm1::FillLayoutList() {
     records_.clear();
-    ListView2.BeginUpdate();
-    struct EndUpdate {
-        ui::ListView& list;
-        ~EndUpdate() { list.EndUpdate(); }
-    } endUpdate{ListView2};
+    ui::ListView::UpdateScope update(ListView2);
     ListView2.Clear();
     records_ = ReadCatalogue(platform_.registry, session_.osKind);
     for (const CatalogueRecord& record : records_)

@@ -210,7 +210,7 @@ void TForm1::EditorStartup() {
 }
 
 void TForm1::FillCharacterList() {
-    ListView1.BeginUpdate();
+    ui::ListView::UpdateScope update(ListView1);
     ListView1.Clear();
     for (int c = kFirstChar; c <= kLastChar; ++c) {
         // Codes line up in the fixed-pitch font: two spaces before two digits.
@@ -218,7 +218,6 @@ void TForm1::FillCharacterList() {
         caption += (c < 100 ? " -  " : " - ") + std::to_string(c);
         ListView1.AddItem(caption);
     }
-    ListView1.EndUpdate();
 }
 
 void TForm1::SetEditorEnabled(bool enabled) {

@@ -73,11 +73,7 @@ std::vector<std::string> TForm2::PreloadedIds() {
 }
 
 void TForm2::FillLanguageList() {
-    ListView1.BeginUpdate();
-    struct EndUpdate {
-        ui::ListView& list;
-        ~EndUpdate() { list.EndUpdate(); }
-    } endUpdate{ListView1};
+    ui::ListView::UpdateScope update(ListView1);
     ListView1.Clear();
     rows_.clear();
 

@@ -88,11 +88,7 @@ void TForm3::ListView1SelectItem() {
 
 void TForm3::FillLayoutChoices() {
     choices_.clear();
-    ListView1.BeginUpdate();
-    struct EndUpdate {
-        ui::ListView& list;
-        ~EndUpdate() { list.EndUpdate(); }
-    } endUpdate{ListView1};
+    ui::ListView::UpdateScope update(ListView1);
     ListView1.Clear();
 
     Registry& registry = platform_.registry;

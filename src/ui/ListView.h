@@ -61,6 +61,17 @@ public:
     // Repainting is held back between BeginUpdate and EndUpdate.
     void BeginUpdate() { ++updating_; }
     void EndUpdate();
+    // Holds repainting back for as long as it lives, also when a refill fails half way.
+    class UpdateScope {
+    public:
+        explicit UpdateScope(ListView& list) : list_(list) { list_.BeginUpdate(); }
+        ~UpdateScope() { list_.EndUpdate(); }
+        UpdateScope(const UpdateScope&) = delete;
+        UpdateScope& operator=(const UpdateScope&) = delete;
+
+    private:
+        ListView& list_;
+    };
     bool Updating() const { return updating_ > 0; }
 
     int Selected() const { return selected_; }  // -1: none
