@@ -57,9 +57,9 @@ void TForm4::CreateControls() {
     Setup(Image1, "", 2, 2, 285, 189);
 
     Setup(GroupBox1, " Treat this OS as ", 8, 208, 121, 104);
-    Setup(RadioButton1, "Windows 98", 8, 24, 100, 17);
-    Setup(RadioButton2, "Windows 2000", 8, 48, 100, 17);
-    Setup(RadioButton3, "Windows XP", 8, 72, 100, 17);
+    Setup(RadioButton1, "Windows &98", 8, 24, 100, 17);
+    Setup(RadioButton2, "Windows &2000", 8, 48, 100, 17);
+    Setup(RadioButton3, "Windows &XP", 8, 72, 100, 17);
     for (ui::RadioButton* r : {&RadioButton1, &RadioButton2, &RadioButton3}) r->SetTabStop(true);
     RadioButton1.onClick = [this] { RadioButton1Click(); };
     RadioButton2.onClick = [this] { RadioButton2Click(); };
@@ -74,7 +74,7 @@ void TForm4::CreateControls() {
     Label2.autoSize = false;  // a longer version text is cut off
     Label2.SetBounds(8, 35, 150, 13);
 
-    Setup(CheckBox1, "Start Wizard", 8, 324, 97, 17);
+    Setup(CheckBox1, "Start &Wizard", 8, 324, 97, 17);
     CheckBox1.SetFont(ui::Font{"", 0, true, ui::kDefaultCharset});
     CheckBox1.SetChecked(true);
     CheckBox1.SetTabStop(true);

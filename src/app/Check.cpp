@@ -42,7 +42,7 @@ void TForm6::CreateControls() {
     Label2.autoSize = false;
     Label2.SetFont(kCyrillicFont);
 
-    Setup(Button1, "Show Key", 356, 249, 75, 25, "Selects the key of this finding in the editor");
+    Setup(Button1, "&Show Key", 356, 249, 75, 25, "Selects the key of this finding in the editor");
     Setup(Button2, "Close", 437, 249, 75, 25, "Closes this window");
     Button1.isDefault = true;
     Button2.isCancel = true;

@@ -106,6 +106,11 @@ std::string TForm1::SaveLayoutToSystem(bool silent) {
     const InstallStatus status =
         installer_.Install(request, [this](Ask buttons, const std::string& question) { return AskUser(buttons, question); });
     if (!silent) Show(status.ToNotice());
+    // After the message the keyboard is back in the field at fault.
+    if (!silent && !IsPlainFileName(StripSpaces(Edit2.Text()))) {
+        Edit2.SelectAll();
+        Edit2.SetFocus();
+    }
     if (status.digit == '0') Button8Click();
     return status.Text();
 }

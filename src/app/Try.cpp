@@ -35,10 +35,11 @@ void TForm7::CreateControls() {
     SetClientSize(420, 150);
     borderStyle = ui::BorderStyle::Dialog;
 
-    Setup(Label1, "Type here with this layout. Nothing is installed.", 8, 8, 404, 13);
+    Setup(Label1, "&Type here with this layout. Nothing is installed.", 8, 8, 404, 13);
     Setup(Edit1, "", 8, 28, 404, 30, "Keys type the characters of the edited layout");
     Edit1.SetFont(ui::Font{"Courier New", 20, false, ui::kCyrillicCharset});
     Edit1.SetTabStop(true);
+    Label1.focusControl = &Edit1;
     Edit1.onKeyDown = [this](const ui::KeyEvent& key) { return Edit1KeyDown(key); };
 
     Setup(Label2, "Character:", 8, 70, 60, 13);
@@ -47,7 +48,7 @@ void TForm7::CreateControls() {
     Setup(Label4, "Key:", 8, 90, 60, 13);
     Setup(Label5, "", 76, 90, 336, 13);
 
-    Setup(Button1, "Clear", 256, 117, 75, 25, "Clears the typed text");
+    Setup(Button1, "&Clear", 256, 117, 75, 25, "Clears the typed text");
     Setup(Button2, "Close", 337, 117, 75, 25, "Closes this window");
     Button2.isCancel = true;
     Button1.SetTabStop(true);

@@ -64,10 +64,10 @@ void TForm1::CreateControls() {
         b.SetGroupIndex(group);
         b.SetAllowAllUp(true);
     };
-    Setup(SpeedButton50, "CapsLck", 8, 88, 49, 33, "Shows which keys are sensitive when \"Caps Lock\" is active");
-    Setup(SpeedButton49, "Shift", 8, 128, 65, 33, kShiftHint);
+    Setup(SpeedButton50, "Ca&psLck", 8, 88, 49, 33, "Shows which keys are sensitive when \"Caps Lock\" is active");
+    Setup(SpeedButton49, "S&hift", 8, 128, 65, 33, kShiftHint);
     Setup(SpeedButton53, "Shift", 406, 128, 51, 33, kShiftHint);
-    Setup(SpeedButton51, "Caps Sens", 8, 168, 65, 25, kCapsSensHint);
+    Setup(SpeedButton51, "Caps S&ens", 8, 168, 65, 25, kCapsSensHint);
     Setup(SpeedButton52, "Caps Sens", 392, 168, 65, 25, kCapsSensHint);
     toggle(SpeedButton49, 49);
     toggle(SpeedButton50, 50);
@@ -95,29 +95,29 @@ void TForm1::CreateControls() {
     ListView2.itemHeight = 13;
     ListView2.SetTabStop(true);
 
-    Setup(Label1, "Name:", 272, 219, 31, 13);
-    Setup(Label2, "File Name:", 272, 251, 50, 13);
+    Setup(Label1, "N&ame:", 272, 219, 31, 13);
+    Setup(Label2, "&File Name:", 272, 251, 50, 13);
     Setup(Edit1, "", 328, 216, 105, 21);
     Setup(Edit2, "", 328, 248, 105, 21);
     Edit1.SetTabStop(true);
     Edit2.SetTabStop(true);
 
-    Setup(Button5, "Load", 440, 216, 57, 25, "Loads configuration from the system");
-    Setup(Button4, "Save", 440, 248, 57, 25, "Saves current configuration to the system");
-    Setup(Button9, "Delete", 440, 280, 57, 25, "Deletes layout from the system");
-    Setup(Button8, "Refresh", 272, 280, 49, 25, "Refreshes Layout's list");
-    Setup(Button10, "BG Lang", 328, 280, 49, 25,
+    Setup(Button5, "&Load", 440, 216, 57, 25, "Loads configuration from the system");
+    Setup(Button4, "&Save", 440, 248, 57, 25, "Saves current configuration to the system");
+    Setup(Button9, "&Delete", 440, 280, 57, 25, "Deletes layout from the system");
+    Setup(Button8, "&Refresh", 272, 280, 49, 25, "Refreshes Layout's list");
+    Setup(Button10, "&BG Lang", 328, 280, 49, 25,
           "If you want to use both BDS and Phonetic keyboard at a same time, for an exaple, you must create "
           "another Bulgarian language! Win9x only!");
-    Setup(Button6, "New", 384, 280, 49, 25, "Creates new layout");
-    Setup(Button1, "INI File...", 518, 216, 49, 25, "Loads/Saves configuration from/to INI File");
+    Setup(Button6, "&New", 384, 280, 49, 25, "Creates new layout");
+    Setup(Button1, "&INI File...", 518, 216, 49, 25, "Loads/Saves configuration from/to INI File");
     Setup(Button7, "...", 566, 216, 19, 25, "Loads base configuration");
-    Setup(Button3, "Wizard", 518, 248, 67, 25, "Starts The Wizard with which help you can add layout faster and easer");
-    Setup(Button2, "Close", 518, 280, 49, 25, "Closes this program");
+    Setup(Button3, "&Wizard", 518, 248, 67, 25, "Starts The Wizard with which help you can add layout faster and easer");
+    Setup(Button2, "Cl&ose", 518, 280, 49, 25, "Closes this program");
     Setup(Button11, "?", 566, 280, 19, 25, "About");
     // The two places the on-screen keyboard leaves free, where Tab and Enter would be.
-    Setup(Button12, "Check", 8, 48, 47, 33, "Checks the layout: letters, cases, Caps Lock, characters on two keys");
-    Setup(Button13, "Try", 416, 88, 41, 33, "Type with this layout without installing it");
+    Setup(Button12, "&Check", 8, 48, 47, 33, "Checks the layout: letters, cases, Caps Lock, characters on two keys");
+    Setup(Button13, "&Try", 416, 88, 41, 33, "Type with this layout without installing it");
     for (ui::Button* b : {&Button1, &Button2, &Button3, &Button4, &Button5, &Button6, &Button7, &Button8, &Button9,
                           &Button10, &Button11, &Button12, &Button13})
         b->SetTabStop(true);
@@ -128,6 +128,7 @@ void TForm1::CreateControls() {
 
     Setup(Panel1, "", 8, 200, 577, 9);
     Setup(Panel2, "", 503, 216, 9, 89);
+    SetKeyboardOrder();
 
     Button1.onClick = [this] { Button1Click(); };
     Button2.onClick = [this] { Button2Click(); };
@@ -152,6 +153,27 @@ void TForm1::CreateControls() {
     PopupMenu2.alignment = ui::MenuAlignment::Right;
     PopupMenu2.items = {{"BDS", [this] { BDS1Click(); }}, {"Phonetic", [this] { Phonetic1Click(); }}};
     Button7.contextMenu = &PopupMenu2;
+}
+
+void TForm1::SetKeyboardOrder() {
+    Label1.focusControl = &Edit1;
+    Label2.focusControl = &Edit2;
+    // The keys are one stop for Tab, the arrow keys move between them; the second Shift
+    // and Caps Sens do what the first ones do and are left to the mouse.
+    for (KeyNumber k = 1; k <= kKeyCount; ++k) KeyButton(k).SetTabStop(k == 1);
+    for (ui::SpeedButton* toggle : {&SpeedButton49, &SpeedButton50, &SpeedButton51}) toggle->SetTabStop(true);
+    // The keys choose a character in the list with Enter or Space; the arrows only look.
+    ListView1.keysBrowse = true;
+    // From the top left to the bottom right, the character list after the keys whose
+    // characters it holds.
+    std::vector<ui::Widget*> order;
+    for (KeyNumber k = 1; k <= kKeyCount; ++k) order.push_back(&KeyButton(k));
+    for (ui::Widget* w : std::initializer_list<ui::Widget*>{
+             &ListView1, &Button12, &SpeedButton50, &Button13, &SpeedButton49, &SpeedButton53, &SpeedButton51,
+             &SpeedButton52, &Panel1, &ListView2, &Label1, &Edit1, &Button5, &Button1, &Button7, &Label2, &Edit2,
+             &Button4, &Button3, &Button8, &Button10, &Button6, &Button9, &Button2, &Button11, &Panel2})
+        order.push_back(w);
+    SetTabOrder(order);
 }
 
 void TForm1::PlaceKeyButtons() {

@@ -143,6 +143,7 @@ public:
 private:
     void CreateControls();
     void PlaceKeyButtons();
+    void SetKeyboardOrder();
     void EnableEditor();   // after a working layout file was opened
     void SetEditorEnabled(bool enabled);
     void ClearKeySelection();

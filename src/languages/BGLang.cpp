@@ -42,10 +42,10 @@ void TForm2::CreateControls() {
     ListView1.onSelectItem = [this](int, bool) { ListView1SelectItem(); };
     ListView1.onCustomDraw = [this] { ListView1CustomDraw(); };
 
-    SetupButton(Button2, "Add New...", 8, 217, 75, 25, "Adds new Bulgarian Language");
-    SetupButton(Button5, "Edit...", 88, 217, 75, 25, "Edits selected Languge");
-    SetupButton(Button3, "Delete", 168, 217, 75, 25, "Deletes selected Language");
-    SetupButton(Button4, "Refresh", 248, 217, 75, 25, "Refresh list of Languges");
+    SetupButton(Button2, "&Add New...", 8, 217, 75, 25, "Adds new Bulgarian Language");
+    SetupButton(Button5, "&Edit...", 88, 217, 75, 25, "Edits selected Languge");
+    SetupButton(Button3, "&Delete", 168, 217, 75, 25, "Deletes selected Language");
+    SetupButton(Button4, "&Refresh", 248, 217, 75, 25, "Refresh list of Languges");
     SetupButton(Button1, "Close", 337, 217, 75, 25, "Closes this window");
     Button1.isCancel = true;
     Button1.onClick = [this] { Button1Click(); };
@@ -55,6 +55,7 @@ void TForm2::CreateControls() {
     Button5.onClick = [this] { Button5Click(); };
     Button3.SetEnabled(false);
     Button5.SetEnabled(false);
+    SetTabOrder({&ListView1, &Button2, &Button5, &Button3, &Button4, &Button1});
 }
 
 void TForm2::ListView1CustomDraw() {
@@ -137,6 +138,7 @@ void TForm2::Button2Click() {
     editor_.PrepareNewLanguage();
     editor_.ShowModal();
     FillLanguageList();
+    ListView1.SetFocus();  // the buttons the keyboard was on are disabled now
 }
 
 void TForm2::Button5Click() {
@@ -145,6 +147,7 @@ void TForm2::Button5Click() {
     const std::string id = row->id;
     if (editor_.OpenLanguageForEdit(id)) editor_.ShowModal();
     FillLanguageList();
+    ListView1.SetFocus();
 }
 
 void TForm2::RemoveLanguage() {
@@ -161,6 +164,7 @@ void TForm2::RemoveLanguage() {
     else
         dialogs.Error("Can't modify registry settings! Language not removed!");
     FillLanguageList();
+    ListView1.SetFocus();
 }
 
 }  // namespace tastavia

@@ -54,12 +54,15 @@ void TForm3::CreateControls() {
     borderStyle = ui::BorderStyle::Dialog;
 
     // The fields start clear of "Language:" also in the wider Tahoma of later systems.
-    Setup(Label1, "Language:", 8, 12, 51, 13);
+    Setup(Label1, "&Language:", 8, 12, 51, 13);
     Setup(Edit1, "", 72, 8, 250, 21);
     Edit1.SetTabStop(true);
-    Setup(Label2, "Layout:", 8, 40, 36, 13);
+    Setup(Label2, "La&yout:", 8, 40, 36, 13);
     Setup(Edit2, "", 72, 36, 250, 21);
     Edit2.SetReadOnly(true);  // read-only edits are drawn grey
+    Label1.focusControl = &Edit1;
+    // The layout is chosen in the list; the field only shows the choice.
+    Label2.focusControl = &ListView1;
 
     ListView1.SetBounds(8, 64, 314, 225);
     ListView1.showColumnHeaders = false;
@@ -69,13 +72,25 @@ void TForm3::CreateControls() {
     ListView1.onCustomDraw = [this] { ListView1CustomDraw(); };
 
     Setup(Label3, "* Not allowed or already in use!", 8, 302, 160, 13);
-    Setup(Button1, "Save", 176, 297, 70, 25, "Saves maked changes");
+    Setup(Button1, "&Save", 176, 297, 70, 25, "Saves maked changes");
     Setup(Button2, "Cancel", 252, 297, 70, 25, "Closes this window");
+    Button1.isDefault = true;
     Button2.isCancel = true;
     Button1.SetTabStop(true);
     Button2.SetTabStop(true);
     Button1.onClick = [this] { Button1Click(); };
     Button2.onClick = [this] { Button2Click(); };
+}
+
+void TForm3::Button1Click() {
+    const std::string status = SaveLanguage(false);
+    // After the message, the keyboard is back where the fault is.
+    if (status[0] == '4') {
+        ListView1.SetFocus();
+    } else if (status[0] == '2' || status[0] == '6') {
+        Edit1.SelectAll();
+        Edit1.SetFocus();
+    }
 }
 
 void TForm3::ListView1CustomDraw() { ListView1.SetColumnWidth(0, ListView1.ClientWidth()); }
@@ -118,7 +133,9 @@ void TForm3::FillLayoutChoices() {
 void TForm3::SelectChoice(int index) {
     ListView1.SetSelected(index);
     ListView1.MakeVisible(index);
-    Edit1.SetFocus();  // the name is what one types first
+    // The name is what one types first: typing replaces it.
+    Edit1.SelectAll();
+    Edit1.SetFocus();
 }
 
 void TForm3::PrepareNewLanguage() {

@@ -59,7 +59,7 @@ public:
 
     void ListView1SelectItem();
     void ListView1CustomDraw();
-    void Button1Click() { SaveLanguage(false); }
+    void Button1Click();
     void Button2Click() { Close(); }
 
 private:

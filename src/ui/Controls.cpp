@@ -35,9 +35,24 @@ void SpeedButton::Click() {
     Fire(onClick);
 }
 
+void SpeedButton::TakeGroupTabStop() {
+    if (groupIndex_ == 0 || !Parent()) return;
+    bool roving = false;
+    for (Widget* sibling : Parent()->Children()) {
+        auto* other = dynamic_cast<SpeedButton*>(sibling);
+        if (other && other->groupIndex_ == groupIndex_ && other->TabStop()) roving = true;
+    }
+    if (!roving) return;  // a group outside the Tab order stays outside
+    for (Widget* sibling : Parent()->Children()) {
+        auto* other = dynamic_cast<SpeedButton*>(sibling);
+        if (other && other->groupIndex_ == groupIndex_) other->SetTabStop(other == this);
+    }
+}
+
 void Edit::SetText(const std::string& text) {
     if (text_ == text) return;
     text_ = text;
+    allSelected_ = false;
     Notify(Change::Text);
     Fire(onChange);
 }
@@ -50,6 +65,11 @@ void Edit::SetReadOnly(bool readOnly) {
 
 void Edit::TypeText(const std::string& text) {
     if (Usable() && !readOnly_) Fire([this, text] { SetText(text); });
+}
+
+void Edit::SelectAll() {
+    allSelected_ = true;
+    Notify(Change::Selection);
 }
 
 std::optional<std::string> Edit::PressKey(const KeyEvent& key) {

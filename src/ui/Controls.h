@@ -39,6 +39,9 @@ public:
     void SetCaptionColor(Color color);
 
     void Click();  // the user pressed it: toggles by the group rules, then onClick
+    // A group of speed buttons is one stop for Tab: the member that takes the focus takes
+    // the group's tab stop from the others, so that Tab comes back to it.
+    void TakeGroupTabStop();
 
 private:
     int groupIndex_ = 0;
@@ -57,6 +60,10 @@ public:
     bool ReadOnly() const { return readOnly_; }
     void SetReadOnly(bool readOnly);
     void TypeText(const std::string& text);  // the user changed the text to this
+    // Selects the whole text, as the keyboard does when it brings the focus to an edit,
+    // so that what the user types replaces it. Any change of the text ends it.
+    void SelectAll();
+    bool AllSelected() const { return allSelected_; }
 
     // A key the user pressed in the edit. The handler gives the text the key types in
     // place of the system's character (empty: nothing at all), or nothing to leave the
@@ -69,12 +76,16 @@ public:
 private:
     std::string text_;
     bool readOnly_ = false;
+    bool allSelected_ = false;
 };
 
 class Label : public Widget {
 public:
     using Widget::Widget;
     bool autoSize = true;
+    // The field the label names: the "&" of its caption then marks the mnemonic that
+    // takes the focus there. A label without one shows its text as it is.
+    Widget* focusControl = nullptr;
 };
 
 class CheckBox : public Widget {

@@ -2,6 +2,7 @@
 
 #include "ui/Application.h"
 #include "ui/Controls.h"
+#include "ui/Keyboard.h"
 
 namespace tastavia::ui {
 
@@ -52,7 +53,17 @@ void Form::Deliver(std::uint32_t message, std::intptr_t wParam, std::intptr_t lP
 
 void Form::FocusWidget(Widget* widget) {
     focused_ = widget;
-    if (widget) app_.GetBackend().Focus(*widget);
+    if (!widget) return;
+    if (auto* speed = dynamic_cast<SpeedButton*>(widget)) speed->TakeGroupTabStop();
+    app_.GetBackend().Focus(*widget);
+}
+
+void Form::FocusAwayFrom(Widget& widget) {
+    if (&widget == this || !focused_) return;
+    bool inside = false;
+    for (Widget* w = focused_; w && !inside; w = w->Parent()) inside = w == &widget;
+    if (!inside || focused_->Usable()) return;
+    if (Widget* next = NextTabStop(*this, focused_, false)) FocusWidget(next);
 }
 
 namespace {

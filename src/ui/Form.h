@@ -46,6 +46,9 @@ public:
 
     Widget* FocusedWidget() const { return focused_; }
     void FocusWidget(Widget* widget);
+    // A widget became unusable: when the focus was in it, it goes on to the next tab
+    // stop, so that the keyboard never loses the form.
+    void FocusAwayFrom(Widget& widget);
 
     // Used by the application and the binding.
     void SetShowing(bool showing) { showing_ = showing; }

@@ -78,6 +78,7 @@ void ListView::EndUpdate() {
 
 void ListView::SetSelected(int index) {
     if (index < -1 || index >= Count()) index = -1;
+    browsed_ = false;
     if (index == selected_) return;
     // As on the platform: the old item loses the selection first, while none is
     // selected, then the new one gains it.
@@ -129,17 +130,48 @@ void ListView::UserClick(int index, MouseButton button) {
     if (!Usable()) return;
     if (mouseFilter && !mouseFilter(button)) return;
     if (button == MouseButton::Left && index >= 0 && index < Count())
-        Fire([this, index] { SetSelected(index); });
+        Fire([this, index] {
+            if (index == selected_)
+                ReportBrowsed();  // a click on the item the keys came to
+            else
+                SetSelected(index);
+        });
 }
 
 void ListView::UserSelect(int index) {
     if (Usable() && index >= -1 && index < Count()) Fire([this, index] { SetSelected(index); });
 }
 
+void ListView::UserMove(int index) {
+    if (!keysBrowse) {
+        UserSelect(index);
+        return;
+    }
+    if (!Usable() || index < -1 || index >= Count() || index == selected_) return;
+    // The window shows the move; the handlers hear of it when the user confirms it.
+    selected_ = index;
+    browsed_ = index >= 0;
+    Notify(Change::Selection);
+}
+
+void ListView::UserConfirm() {
+    if (Usable()) Fire([this] { ReportBrowsed(); });
+}
+
+void ListView::ReportBrowsed() {
+    if (!browsed_) return;
+    browsed_ = false;
+    const int index = selected_;
+    if (index >= 0 && onSelectItem) onSelectItem(index, true);
+}
+
 void ListView::UserDoubleClick(int index) {
     if (!Usable() || index < 0 || index >= Count()) return;
     Fire([this, index] {
-        SetSelected(index);
+        if (index == selected_)
+            ReportBrowsed();
+        else
+            SetSelected(index);
         if (onDoubleClick) onDoubleClick(index);
     });
 }

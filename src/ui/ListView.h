@@ -45,6 +45,9 @@ public:
     bool rowSelect = true;
     bool hideSelection = false;
     int itemHeight = 0;  // 0: the font's
+    // Keys only browse: a selection moved with the keyboard is reported (onSelectItem)
+    // when the user confirms it with Enter or Space, or double-clicks; clicks at once.
+    bool keysBrowse = false;
 
     const std::vector<ListColumn>& Columns() const { return columns_; }
     void AddColumn(const ListColumn& column);
@@ -98,6 +101,10 @@ public:
     // a press the native list already let through); -1 clears it.
     void UserClick(int index, MouseButton button = MouseButton::Left);
     void UserSelect(int index);
+    // The user moved the selection with the keyboard (arrows, pages, a typed letter).
+    void UserMove(int index);
+    // Enter or Space on the list: reports the selection the keys moved to, if any.
+    void UserConfirm();
     // A double click with the left button on an item that got past the filter.
     void UserDoubleClick(int index);
     void CustomDraw();
@@ -105,7 +112,10 @@ public:
 private:
     std::vector<ListColumn> columns_;
     std::vector<ListItem> items_;
+    void ReportBrowsed();
+
     int selected_ = -1;
+    bool browsed_ = false;  // the selection moved with the keys and is not reported yet
     int topIndex_ = 0;
     int updating_ = 0;
     int clientWidth_ = -1;

@@ -19,6 +19,15 @@ Widget::~Widget() {
     for (Widget* child : children_) child->parent_ = nullptr;
 }
 
+void Widget::SetTabOrder(const std::vector<Widget*>& first) {
+    std::vector<Widget*> ordered;
+    for (Widget* w : first)
+        if (w->parent_ == this && std::find(ordered.begin(), ordered.end(), w) == ordered.end()) ordered.push_back(w);
+    for (Widget* w : children_)
+        if (std::find(ordered.begin(), ordered.end(), w) == ordered.end()) ordered.push_back(w);
+    children_ = std::move(ordered);
+}
+
 Form* Widget::OwnerForm() {
     Widget* w = this;
     while (w->parent_) w = w->parent_;
@@ -46,12 +55,16 @@ void Widget::SetEnabled(bool enabled) {
     if (enabled_ == enabled) return;
     enabled_ = enabled;
     Notify(Change::Enabled);
+    if (!enabled_)
+        if (Form* form = OwnerForm()) form->FocusAwayFrom(*this);
 }
 
 void Widget::SetVisible(bool visible) {
     if (visible_ == visible) return;
     visible_ = visible;
     Notify(Change::Visible);
+    if (!visible_)
+        if (Form* form = OwnerForm()) form->FocusAwayFrom(*this);
 }
 
 void Widget::SetHint(const std::string& hint) {

@@ -32,6 +32,9 @@ public:
     const std::string& Name() const { return name_; }
     Widget* Parent() const { return parent_; }
     const std::vector<Widget*>& Children() const { return children_; }
+    // The order of the children is the order Tab visits them in: these come first, in
+    // this order, the others after them as they were. Before the window is first shown.
+    void SetTabOrder(const std::vector<Widget*>& first);
     Form* OwnerForm();
     Application* App();
 

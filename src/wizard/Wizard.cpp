@@ -68,8 +68,8 @@ void TForm5::CreateControls() {
     Setup(Image1, "", 2, 2, 145, 257);
     Setup(PageControl1, "", 164, 8, kPageWidth, kPageHeight);
 
-    Setup(Button1, "< Back", 232, 276, 75, 25);
-    Setup(Button2, "Next >", 307, 276, 75, 25);
+    Setup(Button1, "< &Back", 232, 276, 75, 25);
+    Setup(Button2, "&Next >", 307, 276, 75, 25);
     Setup(Button3, "Close", 397, 276, 75, 25);
     Button2.SetFont(ui::Font{"", 0, true, ui::kDefaultCharset});
     Button2.isDefault = true;
@@ -87,11 +87,11 @@ void TForm5::CreatePages() {
          "something different close the Wizard and do it from the Main window!",
          40, 78);
     Text(Label3, "What you want to do?", 128, 16);
-    Option(RadioButton1, "Quick install what I tell you", 152);
-    Option(RadioButton2, "Ask me for everything", 176);
+    Option(RadioButton1, "&Quick install what I tell you", 152);
+    Option(RadioButton2, "&Ask me for everything", 176);
 
     CreateChoicePage(Label4, Label5, QuickChoice());
-    Option(CheckBox1, "Create another BG language", 200);
+    Option(CheckBox1, "&Create another BG language", 200);
     // Only a Windows 9x run has a language step; the start sequence shows it there.
     CheckBox1.SetVisible(false);
     CreateChoicePage(Label6, Label7, AskMeChoice());
@@ -103,10 +103,12 @@ void TForm5::CreatePages() {
         r->onClick = [this] { RadioButton6Click(); };
 
     Heading(Label8, "Choose Name and Filename");
-    Text(Label9, "Type a Name for the new layout:", 48, 16);
+    Text(Label9, "Type a N&ame for the new layout:", 48, 16);
     Field(Edit3, 8, 68, kTextWidth);
-    Text(Label10, "Type a File Name for the new layout:", 104, 16);
+    Label9.focusControl = &Edit3;
+    Text(Label10, "Type a F&ile Name for the new layout:", 104, 16);
     Field(Edit4, 8, 124, kTextWidth);
+    Label10.focusControl = &Edit4;
 
     Heading(Label11, "Add additional language");
     Text(Label12,
@@ -114,9 +116,9 @@ void TForm5::CreatePages() {
          "only necessary on Windows 9x systems.",
          40, 56);
     Text(Label13, "Do you want to add one now?", 104, 16);
-    Option(RadioButton9, "Yes (Type name below)", 128);
+    Option(RadioButton9, "&Yes (Type name below)", 128);
     Field(Edit5, 32, 152, kPageWidth - 48);
-    Option(RadioButton10, "No", 184);
+    Option(RadioButton10, "N&o", 184);
     RadioButton9.onClick = [this] { RadioButton9Click(); };
     RadioButton10.onClick = [this] { RadioButton9Click(); };
 
@@ -129,17 +131,17 @@ void TForm5::CreatePages() {
     Text(Label19, "", 40, 48);
     Text(Label20, "", 92, 48);
     Text(Label21, "What you want to do now?", 148, 16);
-    Option(RadioButton11, "Close Application", 172);
-    Option(RadioButton12, "Close Wizard", 196);
-    Option(RadioButton13, "Start from the beginning", 220);
+    Option(RadioButton11, "Close &Application", 172);
+    Option(RadioButton12, "Close &Wizard", 196);
+    Option(RadioButton13, "&Start from the beginning", 220);
 }
 
 void TForm5::CreateChoicePage(ui::Label& heading, ui::Label& text, const ChoiceControls& choice) {
     Heading(heading, kChooseLayoutHeading);
     Text(text, kChooseLayoutText, 40, 30);
-    Option(choice.phonetic, "Phonetic", 76);
-    Option(choice.bds, "BDS", 100);
-    Option(choice.fromFile, "From file:", 124, 80);
+    Option(choice.phonetic, "&Phonetic", 76);
+    Option(choice.bds, "B&DS", 100);
+    Option(choice.fromFile, "&From file:", 124, 80);
     Field(choice.path, 32, 148, kPageWidth - 72);
     Setup(choice.browse, "...", kPageWidth - 36, 148, 21, 21);
     choice.browse.SetTabStop(true);

@@ -62,7 +62,7 @@ void TForm5::SwitchPage(int page) {
     PageControl1.ShowPage(page);
     currentPage_ = page;
     UpdateBackButton();
-    const char* next = "Next >";
+    const char* next = "&Next >";
     if (page == kQuickPage || page == kLanguagePage || (page == kNamePage && !isWin9x_)) next = "Finish";
     if (page == kFinishedPage) next = "Do it";
     Button2.SetCaption(next);
@@ -148,6 +148,9 @@ void TForm5::NextOnName() {
     host_.SetLayoutNames(Edit3.Text(), Edit4.Text());
     if (const char* refusal = NamesRefusal(Edit3.Text(), Edit4.Text())) {
         ShowError(refusal);
+        ui::Edit& fault = IsBlank(Edit3.Text()) || !IsBlank(Edit4.Text()) ? Edit3 : Edit4;
+        fault.SelectAll();
+        fault.SetFocus();
         return;
     }
     Edit5.SetText(ProposeLanguageName(host_.LayoutName()));
@@ -171,6 +174,8 @@ void TForm5::NextOnLanguage() {
     }
     if (IsBlank(Edit5.Text())) {
         ShowError(kEmptyLanguageName);
+        Edit5.SelectAll();
+        Edit5.SetFocus();
         return;
     }
     AddLayoutAndLanguage(LanguageRequest{Edit5.Text(), InstalledLayoutText()});

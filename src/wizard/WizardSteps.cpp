@@ -47,6 +47,8 @@ std::optional<LayoutNames> TForm5::ApplyChosenLayout(const ChoiceControls& choic
         const std::string path = choice.path.Text();
         if (IsBlank(path) || !files_.Exists(path)) {
             ShowError(kInvalidFile);
+            choice.path.SelectAll();
+            choice.path.SetFocus();
             return std::nullopt;
         }
         host_.ImportLayoutFile(path);

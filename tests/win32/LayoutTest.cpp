@@ -20,6 +20,7 @@
 #include "platform/win32/Win32Files.h"
 #include "platform/win32/Win32Services.h"
 #include "registry/Catalogue.h"
+#include "ui/Keyboard.h"
 #include "ui/ListView.h"
 #include "ui/PageControl.h"
 #include "ui/win32/Win32Backend.h"
@@ -172,12 +173,13 @@ protected:
         RECT client;
         GetClientRect(hwnd, &client);
         const int width = client.right, height = client.bottom;
-        const std::string& caption = widget.Caption();
+        // What the control shows: the "&" of a mnemonic is an underline, not a character.
+        const std::string caption = ui::ShowsMnemonic(widget) ? ui::PlainCaption(widget.Caption()) : widget.Caption();
         Measure measure(hwnd);
         SIZE needed{0, 0};
         if (auto* label = dynamic_cast<ui::Label*>(&widget)) {
             if (kCutOnPurpose.count(path)) {
-                if (widget.Hint() != caption) Problem(window, path + " is cut without its text as its hint");
+                if (widget.Hint() != widget.Caption()) Problem(window, path + " is cut without its text as its hint");
                 return;
             }
             needed = measure.Block(caption, label->autoSize ? 0 : width);

@@ -1,6 +1,7 @@
 // The peers of the system's own controls: push buttons, edits, labels, check boxes,
 // radio buttons and group boxes.
 #include "ui/Controls.h"
+#include "ui/Keyboard.h"
 #include "ui/win32/Peers.h"
 
 namespace tastavia::ui::win32 {
@@ -103,6 +104,9 @@ void EditPeer::Mirror(Change what) {
         case Change::Caption: break;  // an edit shows its text
         case Change::Text: ShowModelText(); break;
         case Change::ReadOnly: SendMessageA(hwnd_, EM_SETREADONLY, static_cast<Edit&>(widget_).ReadOnly(), 0); break;
+        case Change::Selection:
+            if (static_cast<Edit&>(widget_).AllSelected()) SendMessageA(hwnd_, EM_SETSEL, 0, -1);
+            break;
         default: WidgetPeer::Mirror(what); break;
     }
 }
@@ -118,8 +122,10 @@ bool EditPeer::OnCommand(int code) {
 }
 
 HWND LabelPeer::CreateNative(HWND parent, DWORD commonStyle) {
-    // Labels show their text as it is; SS_NOTIFY lets the mouse reach them for hints.
-    DWORD style = (commonStyle & ~WS_TABSTOP) | WS_GROUP | SS_LEFT | SS_NOPREFIX | SS_NOTIFY;
+    // Labels show their text as it is, but for the "&" of a label that names a field;
+    // SS_NOTIFY lets the mouse reach them for hints.
+    DWORD prefix = ShowsMnemonic(widget_) ? 0 : SS_NOPREFIX;
+    DWORD style = (commonStyle & ~WS_TABSTOP) | WS_GROUP | SS_LEFT | prefix | SS_NOTIFY;
     return MakeControl("STATIC", widget_.Caption(), style, 0, parent);
 }
 
@@ -134,7 +140,8 @@ void LabelPeer::Fit() {
     WindowDC dc(hwnd_);
     Selected font(dc.Get(), CurrentFont());
     RECT r{0, 0, 0, 0};
-    DrawTextA(dc.Get(), text.data(), static_cast<int>(text.size()), &r, DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS);
+    DrawTextA(dc.Get(), text.data(), static_cast<int>(text.size()), &r,
+              DT_CALCRECT | DT_EXPANDTABS | (ShowsMnemonic(widget_) ? 0 : DT_NOPREFIX));
     SetWindowPos(hwnd_, nullptr, 0, 0, r.right, r.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     // The text was drawn for the old size, wrapped where it did not fit: draw it anew.
     InvalidateRect(hwnd_, nullptr, TRUE);

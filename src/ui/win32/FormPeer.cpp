@@ -152,6 +152,8 @@ void FormPeer::FocusFirst() {
         HWND h = peer ? peer->Handle() : nullptr;
         if (h && IsWindowVisible(h) && IsWindowEnabled(h)) {
             binding_.FocusQuietly(h);
+            auto* edit = dynamic_cast<Edit*>(focused);
+            if (edit && edit->AllSelected()) SendMessageA(h, EM_SETSEL, 0, -1);
             return;
         }
     }
@@ -201,7 +203,10 @@ LRESULT FormPeer::Message(UINT msg, WPARAM wParam, LPARAM lParam) {
         case DM_GETDEFID: return DefaultButtonId();
         case WM_NEXTDLGCTL: {
             HWND next = lParam ? reinterpret_cast<HWND>(wParam) : GetNextDlgTabItem(hwnd_, GetFocus(), wParam != 0);
-            if (next) SetFocus(next);
+            if (!next) return 0;
+            SetFocus(next);
+            // Tab into an edit selects its text, as in every dialog.
+            if (SendMessageA(next, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) SendMessageA(next, EM_SETSEL, 0, -1);
             return 0;
         }
         default:

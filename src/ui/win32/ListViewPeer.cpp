@@ -211,6 +211,8 @@ LRESULT ListViewPeer::Message(UINT msg, WPARAM wParam, LPARAM lParam) {
             if (!PassesFilter(msg)) return 0;
             LRESULT result = Default(msg, wParam, lParam);
             ReadTopIndex();
+            // A click on the item the keys moved to takes it, as a click elsewhere does.
+            if (msg == WM_LBUTTONDOWN && List().keysBrowse) List().UserConfirm();
             if (msg == WM_LBUTTONDBLCLK) DoubleClicked(lParam);
             return result;
         }
@@ -225,9 +227,31 @@ LRESULT ListViewPeer::Message(UINT msg, WPARAM wParam, LPARAM lParam) {
             ReportGeometry();
             return result;
         }
+        case WM_GETDLGCODE: {
+            // Enter confirms what the keys chose in a list that only browses with them.
+            auto* message = reinterpret_cast<const MSG*>(lParam);
+            LRESULT code = Default(msg, wParam, lParam);
+            if (List().keysBrowse && message && message->message == WM_KEYDOWN && message->wParam == VK_RETURN)
+                code |= DLGC_WANTMESSAGE;
+            return code;
+        }
+        case WM_KEYDOWN:
+            if (List().keysBrowse && (wParam == VK_RETURN || wParam == VK_SPACE)) {
+                List().UserConfirm();
+                return 0;
+            }
+            [[fallthrough]];
+        case WM_CHAR: {
+            if (msg == WM_CHAR && List().keysBrowse && (wParam == ' ' || wParam == '\r')) return 0;
+            // What the keys select is a move through the list, not yet a choice.
+            ++keying_;
+            LRESULT result = Default(msg, wParam, lParam);
+            --keying_;
+            ReadTopIndex();
+            return result;
+        }
         case WM_VSCROLL:
-        case WM_MOUSEWHEEL:
-        case WM_KEYDOWN: {
+        case WM_MOUSEWHEEL: {
             LRESULT result = Default(msg, wParam, lParam);
             ReadTopIndex();
             return result;
@@ -259,7 +283,11 @@ bool ListViewPeer::OnNotify(NMHDR& header, LRESULT& result) {
             bool was = (change.uOldState & LVIS_SELECTED) != 0;
             bool now = (change.uNewState & LVIS_SELECTED) != 0;
             if (was == now) return true;
-            if (now)
+            // The keys move the selection: the item that loses it says nothing of a choice.
+            if (!now && keying_ && List().keysBrowse) return true;
+            if (now && keying_)
+                List().UserMove(change.iItem);
+            else if (now)
                 List().UserSelect(change.iItem);
             else if (change.iItem == -1 || change.iItem == List().Selected())
                 List().UserSelect(-1);

@@ -43,6 +43,7 @@ private:
     int nativeColumns_ = 0;
     bool stale_ = false;        // items changed while the model held back repainting
     bool readingTop_ = false;   // the model learns the top item from the window
+    int keying_ = 0;            // the list is handling a key
     int measuredHeight_ = 16;
     Bitmap background_;
     SIZE backgroundSize_{0, 0};

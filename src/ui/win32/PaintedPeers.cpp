@@ -2,6 +2,7 @@
 #include <windowsx.h>
 
 #include "ui/Controls.h"
+#include "ui/Keyboard.h"
 #include "ui/win32/Peers.h"
 
 namespace tastavia::ui::win32 {
@@ -87,8 +88,9 @@ void ImagePeer::Paint(HDC dc, const RECT&) {
 }
 
 HWND SpeedButtonPeer::CreateNative(HWND parent, DWORD commonStyle) {
-    // Like a tool bar button it never takes the focus, so it takes no tab stop either.
-    return MakeOwn(commonStyle & ~WS_TABSTOP, 0, parent);
+    // A group of its own for the dialog manager's arrow keys: the peer moves between the
+    // buttons of its model group itself, by their places.
+    return MakeOwn(commonStyle | WS_GROUP, 0, parent);
 }
 
 void SpeedButtonPeer::Mirror(Change what) {
@@ -105,6 +107,29 @@ void SpeedButtonPeer::Mirror(Change what) {
 
 void SpeedButtonPeer::Press() { static_cast<SpeedButton&>(widget_).Click(); }
 
+LRESULT SpeedButtonPeer::DialogCode(const MSG* msg) {
+    // Enter and Space press the focused button rather than the form's default button.
+    LRESULT code = DLGC_BUTTON | DLGC_WANTARROWS | DLGC_WANTCHARS;
+    if (msg && msg->message == WM_KEYDOWN && (msg->wParam == VK_RETURN || msg->wParam == VK_SPACE))
+        code |= DLGC_WANTMESSAGE;
+    return code;
+}
+
+bool SpeedButtonPeer::KeyDown(WPARAM key) {
+    auto& button = static_cast<SpeedButton&>(widget_);
+    switch (key) {
+        case VK_SPACE:
+        case VK_RETURN: Press(); return true;
+        case VK_LEFT:
+        case VK_RIGHT:
+        case VK_UP:
+        case VK_DOWN:
+            if (SpeedButton* next = ArrowNeighbour(button, static_cast<int>(key))) next->SetFocus();
+            return true;
+        default: return false;
+    }
+}
+
 LRESULT SpeedButtonPeer::Message(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
         case WM_PAINT: {
@@ -115,6 +140,15 @@ LRESULT SpeedButtonPeer::Message(UINT msg, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         case WM_ERASEBKGND: return 1;  // Paint covers every pixel
+        case WM_GETDLGCODE: return DialogCode(reinterpret_cast<const MSG*>(lParam));
+        case WM_KEYDOWN:
+            if (KeyDown(wParam)) return 0;
+            break;
+        case WM_CHAR:
+            if (wParam == ' ' || wParam == '\r') return 0;  // pressed already on the key down
+            break;
+        case WM_SETFOCUS:
+        case WM_KILLFOCUS: InvalidateRect(hwnd_, nullptr, FALSE); return 0;
         case WM_LBUTTONDOWN:
             SetCapture(hwnd_);
             tracking_ = pressed_ = true;
@@ -148,8 +182,9 @@ LRESULT SpeedButtonPeer::Message(UINT msg, WPARAM wParam, LPARAM lParam) {
             }
             return 0;
         case BM_CLICK: Press(); return 0;
-        default: return WidgetPeer::Message(msg, wParam, lParam);
+        default: break;
     }
+    return WidgetPeer::Message(msg, wParam, lParam);
 }
 
 void SpeedButtonPeer::Paint(HDC dc, const RECT& client) {
@@ -167,11 +202,17 @@ void SpeedButtonPeer::Paint(HDC dc, const RECT& client) {
     DrawEdge(dc, &r, sunken ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
     if (sunken) OffsetRect(&r, 1, 1);
 
+    if (GetFocus() == hwnd_) {
+        RECT mark = client;
+        InflateRect(&mark, -3, -3);
+        DrawFocusRect(dc, &mark);
+    }
     const std::string& text = button.Caption();
     if (text.empty()) return;
     Selected font(dc, CurrentFont());
     SetBkMode(dc, TRANSPARENT);
-    const UINT format = DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX;
+    // "&" marks a mnemonic, "&&" shows one "&", as on the system's buttons.
+    const UINT format = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
     auto draw = [&](RECT at, COLORREF colour) {
         SetTextColor(dc, colour);
         DrawTextA(dc, text.data(), static_cast<int>(text.size()), &at, format);

@@ -111,7 +111,8 @@ private:
     std::vector<BYTE> bottomUp_;  // the picture as a 24-bit DIB: blue, green, red, rows padded
 };
 
-// A flat button that does not take the focus; drawn sunken while down or pressed.
+// A flat button, drawn sunken while down or pressed. The mouse leaves the focus where it
+// is; the keyboard brings it there (with a focus mark) when the model makes it a tab stop.
 class SpeedButtonPeer : public WidgetPeer {
 public:
     using WidgetPeer::WidgetPeer;
@@ -124,6 +125,8 @@ protected:
 private:
     void Paint(HDC dc, const RECT& client);
     void Press();
+    static LRESULT DialogCode(const MSG* msg);
+    bool KeyDown(WPARAM key);
     bool tracking_ = false;  // the mouse went down on the button and is captured
     bool pressed_ = false;   // ... and is over it now
 };

@@ -4,6 +4,7 @@
 
 #include "ui/Controls.h"
 #include "ui/Form.h"
+#include "ui/Keyboard.h"
 #include "ui/PopupMenu.h"
 #include "ui/win32/FormPeer.h"
 
@@ -139,6 +140,8 @@ void Win32Backend::Focus(Widget& widget) {
     // A form not on the screen takes the focus when it shows: FocusFirst asks the model.
     if (!form || !form->Showing() || !peer || !peer->Handle() || !IsWindowVisible(peer->Handle())) return;
     binding_->FocusQuietly(peer->Handle());
+    auto* edit = dynamic_cast<Edit*>(&widget);
+    if (edit && edit->AllSelected()) SendMessageA(peer->Handle(), EM_SETSEL, 0, -1);
 }
 
 void Win32Backend::RunUntilClosed(Form& form, bool outermost) {
@@ -184,8 +187,30 @@ bool Win32Backend::PreTranslate(MSG& msg) {
     if (!form) return false;
     if (msg.message == WM_KEYDOWN && (msg.wParam == VK_RETURN || msg.wParam == VK_ESCAPE))
         return PressKey(*form, msg);
-    // Tab, the arrow keys in radio groups and the underlined letters of captions.
+    if (msg.message == WM_SYSKEYDOWN) altKey_ = static_cast<UINT>(msg.wParam);
+    if (msg.message == WM_SYSCHAR || msg.message == WM_CHAR) return PressMnemonic(*form, msg);
+    // Tab and the arrow keys in radio groups.
     return IsDialogMessageA(root, &msg) != FALSE;
+}
+
+bool Win32Backend::PressMnemonic(FormPeer& peer, const MSG& msg) {
+    // The model knows which captions mark a letter: the dialog manager would also take
+    // an "&" that a label shows as text. A letter alone is a mnemonic where the focused
+    // control takes no characters (a button), as in any dialog; Alt with a letter that
+    // none has goes on to the window, for the system's menu or its beep.
+    const auto letter = static_cast<char>(msg.wParam);
+    if (msg.message == WM_SYSCHAR) {
+        if (ui::PressMnemonic(peer.GetForm(), letter)) return true;
+        // A Cyrillic layout gives Alt+N a Cyrillic letter: the key's Latin letter counts.
+        const bool latinKey = (altKey_ >= 'A' && altKey_ <= 'Z') || (altKey_ >= '0' && altKey_ <= '9');
+        return latinKey && ui::PressMnemonic(peer.GetForm(), static_cast<char>(altKey_));
+    }
+    if (static_cast<unsigned char>(letter) < ' ') return IsDialogMessageA(peer.Handle(), const_cast<MSG*>(&msg)) != FALSE;
+    LPARAM query = reinterpret_cast<LPARAM>(&msg);
+    if (msg.hwnd != peer.Handle() && (SendMessageA(msg.hwnd, WM_GETDLGCODE, msg.wParam, query) & DLGC_WANTCHARS))
+        return false;
+    ui::PressMnemonic(peer.GetForm(), letter);
+    return true;
 }
 
 bool Win32Backend::PressKey(FormPeer& peer, const MSG& msg) {

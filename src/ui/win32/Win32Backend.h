@@ -46,6 +46,7 @@ private:
     void RunUntilClosed(Form& form, bool outermost);
     bool PreTranslate(MSG& msg);
     bool PressKey(win32::FormPeer& form, const MSG& msg);
+    bool PressMnemonic(win32::FormPeer& form, const MSG& msg);
     void SyncFocus();
     void OpenMenu(PopupMenu& menu, Widget& anchor, POINT screen);
 
@@ -56,6 +57,7 @@ private:
     Form* main_ = nullptr;
     HWND lastFocus_ = nullptr;
     bool syncingFocus_ = false;
+    UINT altKey_ = 0;  // the key of the last Alt combination, by its place
 };
 
 }  // namespace tastavia::ui

@@ -78,9 +78,11 @@ TEST_F(Editor, AKeyThenACharacterChangesTheKeyAtOnce) {
     EXPECT_EQ(main.Layout().ReadKeyChar(27, kDown), 168);
     EXPECT_EQ(main.Layout().ReadKeyChar(27, kUp), 223);
 
-    // The arrow keys write every character they pass.
-    main.ListView1.UserSelect(169 - 32);
-    main.ListView1.UserSelect(170 - 32);
+    // The arrow keys browse; Enter writes the character they came to.
+    main.ListView1.UserMove(169 - 32);
+    main.ListView1.UserMove(170 - 32);
+    EXPECT_EQ(main.Layout().ReadKeyChar(27, kDown), 168);
+    main.ListView1.UserConfirm();
     EXPECT_EQ(main.Layout().ReadKeyChar(27, kDown), 170);
     // Another key button releases the first.
     main.KeyButton(28).Click();
@@ -116,7 +118,8 @@ TEST_F(Editor, TheSpaceBarTakesOnlyKeyboardChoices) {
         EXPECT_FALSE(main.ListMouseGate());
         main.ListView1.UserClick(33);
         EXPECT_EQ(main.ListView1.Selected(), 0);
-        main.ListView1.UserSelect(33);
+        main.ListView1.UserMove(33);
+        main.ListView1.UserConfirm();
         EXPECT_EQ(main.Layout().ReadKeyChar(48, kUp), kind == kOsWin9x ? 32 : 65);
     }
 }
