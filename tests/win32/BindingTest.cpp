@@ -42,6 +42,10 @@ public:
         key.SetCaption("A");
         key.SetGroupIndex(1);
         key.SetAllowAllUp(true);
+        key2.SetBounds(202, 10, 31, 33);
+        key2.SetCaption("&&");
+        key2.SetGroupIndex(1);
+        key2.SetAllowAllUp(true);
         list.SetBounds(10, 100, 150, 104);  // 100 rows of 20 pixels inside the border
         list.showColumnHeaders = false;
         list.itemHeight = 20;
@@ -53,6 +57,7 @@ public:
         check.onClick = [this] { Log(check.Checked() ? "check:on" : "check:off"); };
         radio2.onClick = [this] { Log("radio2"); };
         key.onClick = [this] { Log(key.Down() ? "key:down" : "key:up"); };
+        key2.onClick = [this] { Log(key2.Down() ? "key2:down" : "key2:up"); };
         list.onSelectItem = [this](int item, bool selected) { Log(std::to_string(item) + (selected ? "+" : "-")); };
     }
     void Log(const std::string& event) { events.push_back(event); }
@@ -66,6 +71,7 @@ public:
     RadioButton radio1{this, "radio1"};
     RadioButton radio2{this, "radio2"};
     SpeedButton key{this, "key"};
+    SpeedButton key2{this, "key2"};
     Label label{this, "label"};
     ListView list{this, "list"};
 };
@@ -312,6 +318,30 @@ TEST_F(BindingTest, SpeedButtonsDrawTheirStateAndCaptionColour) {
         for (int x = 0; x < 31; ++x) red += PixelAt(key, x, y) == RGB(255, 0, 0);
     EXPECT_GT(red, 5);
     EXPECT_TRUE(form.Take().empty());  // none of that is a click
+}
+
+TEST_F(BindingTest, KeysTakeTheFocusFromTheKeyboardWithAMarkAndSpacePressesThem) {
+    auto pixels = [](HWND hwnd) {
+        std::vector<COLORREF> all;
+        for (int y = 0; y < 33; ++y)
+            for (int x = 0; x < 31; ++x) all.push_back(PixelAt(hwnd, x, y));
+        return all;
+    };
+    HWND key = Window(form.key), key2 = Window(form.key2);
+    const std::vector<COLORREF> plain = pixels(key);
+    form.SetShowing(true);
+    form.key.SetTabStop(true);
+    form.key.SetFocus();
+    ASSERT_EQ(GetFocus(), key);
+    EXPECT_NE(pixels(key), plain);  // the focus mark
+    SendMessageA(key, WM_KEYDOWN, VK_RIGHT, 0);
+    EXPECT_EQ(GetFocus(), key2);
+    EXPECT_TRUE(form.key2.TabStop() && !form.key.TabStop());  // Tab comes back to it
+    EXPECT_NE(GetWindowLongA(key2, GWL_STYLE) & WS_TABSTOP, 0);
+    EXPECT_EQ(pixels(key), plain);
+    SendMessageA(key2, WM_KEYDOWN, VK_SPACE, 0);
+    EXPECT_EQ(form.Take(), (Events{"key2:down"}));
+    form.SetShowing(false);
 }
 
 TEST_F(BindingTest, UserInputReachesTheModelOnce) {

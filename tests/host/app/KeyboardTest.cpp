@@ -173,7 +173,6 @@ TEST(Keyboard, MnemonicsPressButtonsAndTakeLabelsToTheirFieldsWithTheTextSelecte
     main.KeyButton(5).Click();  // released: Caps Sens goes grey
     EXPECT_FALSE(main.SpeedButton51.Enabled());
     EXPECT_TRUE(main.ListView2.Focused());
-
 }
 
 TEST(Keyboard, DialogsOpenInTheirFirstFieldAndTheLanguageListKeepsTheFocus) {
