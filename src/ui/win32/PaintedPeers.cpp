@@ -203,8 +203,7 @@ void SpeedButtonPeer::Paint(HDC dc, const RECT& client) {
     if (sunken) OffsetRect(&r, 1, 1);
 
     if (GetFocus() == hwnd_) {
-        RECT mark = client;
-        InflateRect(&mark, -3, -3);
+        RECT mark{client.left + 3, client.top + 3, client.right - 3, client.bottom - 3};
         DrawFocusRect(dc, &mark);
     }
     const std::string& text = button.Caption();

@@ -180,10 +180,13 @@ TEST_F(LanguageEditor, FailuresKeepTheDialogOpenAndFinishesCloseIt) {
         editor.Button1.Click();
         EXPECT_TRUE(form.Showing());
         EXPECT_EQ(dialogs().shown.back().kind, MessageKind::Error);
+        EXPECT_TRUE(editor.Edit1.Focused() && editor.Edit1.AllSelected());  // back at the fault
         editor.Edit1.TypeText("Fourth");
         editor.ListView1.UserClick(1);  // the main Bulgarian layout
+        editor.Button1.SetFocus();
         editor.Button1.Click();
         EXPECT_TRUE(form.Showing());
+        EXPECT_TRUE(editor.ListView1.Focused());
         editor.ListView1.UserClick(4);
         editor.Button1.Click();
         EXPECT_FALSE(form.Showing());

@@ -133,6 +133,7 @@ TEST_F(Install, FileNamesThatAreNoPlainNameAreRefused) {
     main.Button4.Click();
     EXPECT_EQ(dialogs().shown.back().kind, MessageKind::Error);
     EXPECT_EQ(LastMessage(), "The File Name is invalid! Type a file name without a path.");
+    EXPECT_TRUE(main.Edit2.Focused() && main.Edit2.AllSelected());
     EXPECT_EQ(std::system(("test -z \"$(ls -A '" + dir / "WINDOWS/system32" + "')\"").c_str()), 0);
     EXPECT_EQ(registry.Open(RootKey::LocalMachine, test::kLayouts, false), nullptr);
 }

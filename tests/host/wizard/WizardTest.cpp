@@ -197,6 +197,7 @@ TEST_F(Wizard, ErrorBoxesKeepThePage) {
     w.Edit3.TypeText(" \t");
     Next();
     EXPECT_EQ(Main().Edit1.Text(), " \t");  // taken as typed before the check
+    EXPECT_TRUE(w.Edit3.Focused() && w.Edit3.AllSelected());  // back in the field at fault
     w.Edit3.TypeText("Bulgarian (BDS)");
     Next();  // the file belongs to "Other"
     EXPECT_EQ(w.CurrentPage(), kNamePage);
@@ -207,6 +208,7 @@ TEST_F(Wizard, ErrorBoxesKeepThePage) {
     w.Edit5.TypeText("  ");
     Next();
     EXPECT_EQ(w.CurrentPage(), kLanguagePage);
+    EXPECT_TRUE(w.Edit5.Focused());
     EXPECT_FALSE(w.LayoutDone());
 
     const std::string invalidFile = "The filename is invalid or there is no such file!";
