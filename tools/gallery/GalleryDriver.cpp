@@ -7,6 +7,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "ui/Keyboard.h"
+
 namespace {
 
 constexpr DWORD kPatienceMs = 15000;
@@ -52,20 +54,10 @@ BOOL CALLBACK TakeTopLevel(HWND hwnd, LPARAM param) {
     return FALSE;
 }
 
-// A caption as it reads: the "&" that marks a mnemonic goes, "&&" is one "&".
-std::string Plain(const std::string& caption) {
-    std::string plain;
-    for (std::size_t i = 0; i < caption.size(); ++i) {
-        if (caption[i] == '&' && i + 1 < caption.size()) ++i;
-        plain += caption[i];
-    }
-    return plain;
-}
-
 BOOL CALLBACK TakeChild(HWND hwnd, LPARAM param) {
     auto* search = reinterpret_cast<Search*>(param);
     if (!IsWindowVisible(hwnd)) return TRUE;
-    if (!search->text.empty() && Plain(TextOf(hwnd)) != search->text) return TRUE;
+    if (!search->text.empty() && tastavia::ui::PlainCaption(TextOf(hwnd)) != search->text) return TRUE;
     if (!search->className.empty() && _stricmp(ClassOf(hwnd).c_str(), search->className.c_str()) != 0) return TRUE;
     search->found = hwnd;
     return FALSE;
