@@ -285,7 +285,8 @@ TEST_F(Wizard, ALanguageInUseFailsAndOnlyTheLanguageStepIsRetried) {
     Next();
     EXPECT_EQ(w.CurrentPage(), kErrorPage);
     EXPECT_EQ(w.Label15.Caption(), "Successful added layout \" Mine layout \"!");
-    EXPECT_EQ(w.Label16.Caption(), "Failed to add Language \"Mine\"!\rReason: Registry Error  ");
+    EXPECT_EQ(w.Label16.Caption(), "Failed to add Language \"Mine\"!\rReason: This Language already exists and it is in "
+                                   "use now, so it can not be changed! Choose another language name!");
     EXPECT_TRUE(w.Button1.Enabled());
     Back();
     EXPECT_EQ(w.CurrentPage(), kLanguagePage);
@@ -325,11 +326,16 @@ TEST_F(Wizard, AQuickRetryCannotChooseAnotherLayout) {
     EXPECT_FALSE(w.Edit1.Enabled() || w.Button4.Enabled());  // "From file:" is not chosen
 }
 
-TEST_F(Wizard, AnErrorInTheLanguageStepEndsFinishSilentlyAndKeepsTheLayout) {
+TEST_F(Wizard, AnErrorInTheLanguageStepEndsFinishWithAMessageAndKeepsTheLayout) {
     TForm5& w = Open(kOsWin9x);
     registry.Deny(RootKey::LocalMachine, kLocale, RegistryOperation::Write);
     Next();
+    Messages();
     Next();
+    const std::vector<std::string> shown = Messages();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].rfind("\"Finish\" could not be finished.\r\rReason: Cannot write the value 00001402", 0), 0u)
+        << shown[0];
     EXPECT_EQ(w.CurrentPage(), kQuickPage);
     EXPECT_TRUE(w.LayoutDone());
     registry.AllowAll();
