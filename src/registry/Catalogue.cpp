@@ -114,7 +114,8 @@ std::string LayoutButtonCode(const std::string& name, const std::string& fileNam
 std::string LayoutButtonReason(const std::string& name, const std::string& fileName, const CatalogueRecord* selected,
                                bool workingFileOpen) {
     const bool noName = IsBlank(name), noFile = IsBlank(fileName);
-    if (noName || noFile) return noName && noFile ? "Type a name and a file name" : noName ? "Type a name" : "Type a file name";
+    if (noName && noFile) return "Type a name and a file name";
+    if (noName || noFile) return noName ? "Type a name" : "Type a file name";
     if (!selected)
         return workingFileOpen ? "Not installed: Save installs it" : "Nothing to save: New makes a layout";
     if (UpperAscii(selected->Name()) != UpperAscii(name))

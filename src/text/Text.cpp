@@ -94,8 +94,10 @@ std::string FileNameFault(const std::string& name) {
     }
     if (!named.empty() || control) {
         std::string list;
-        for (std::size_t i = 0; i < named.size(); ++i)
-            list += (i == 0 ? "" : i + 1 == named.size() && !control ? " and " : ", ") + std::string("'") + named[i] + "'";
+        for (std::size_t i = 0; i < named.size(); ++i) {
+            const bool last = i + 1 == named.size() && !control;
+            list += (i == 0 ? "" : last ? " and " : ", ") + std::string("'") + named[i] + "'";
+        }
         if (control) list += std::string(named.empty() ? "" : " and ") + "control characters";
         const bool path = named.find_first_of("\\/") != std::string::npos;
         return "A file name may not contain " + list + "." + (path ? " Type a file name without a path." : "");

@@ -22,8 +22,11 @@ std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 std::string TakenNameReason(const std::vector<LanguageRow>& rows, const std::string& name) {
     for (const LanguageRow& row : rows) {
         if (row.name != name || !row.Locked()) continue;
-        if (row.base) return "This is the name of Windows' own Bulgarian language, which can not be changed! Choose another language name!";
-        return "This Language already exists and it is in use now, so it can not be changed! Choose another language name!";
+        if (row.base)
+            return "This is the name of Windows' own Bulgarian language, which can not be changed! "
+                   "Choose another language name!";
+        return "This Language already exists and it is in use now, so it can not be changed! "
+               "Choose another language name!";
     }
     return "Registry Error";
 }

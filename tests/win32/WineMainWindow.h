@@ -37,7 +37,8 @@ struct WineMainWindow {
     // Removes the layout a test installed under this file name, key and file.
     void Uninstall(const std::string& fileName) {
         for (const CatalogueRecord& record : main.CatalogueRecords())
-            if (record.File() == fileName) registry.DeleteKey(RootKey::LocalMachine, kKeyboardLayoutsKey + record.KeyName());
+            if (record.File() == fileName)
+                registry.DeleteKey(RootKey::LocalMachine, kKeyboardLayoutsKey + record.KeyName());
         files.Delete(main.SystemDirectory() + fileName);
     }
 };
