@@ -188,6 +188,9 @@ TEST_F(Wizard, ErrorBoxesKeepThePage) {
     Next();
     w.Edit2.TypeText(dir / "missing.ini");
     Next();
+    test::WriteFile(dir / "other.ini", "[Other]\r\n1=65\r\n");
+    w.Edit2.TypeText(dir / "other.ini");
+    Next();
     EXPECT_EQ(w.CurrentPage(), kChoicePage);
     EXPECT_EQ(test::ReadFile(Main().Layout().WorkingPath()), before);
 
@@ -211,7 +214,9 @@ TEST_F(Wizard, ErrorBoxesKeepThePage) {
 
     const std::string invalidFile = "The filename is invalid or there is no such file!";
     EXPECT_EQ(Messages(), (std::vector<std::string>{
-                              invalidFile, invalidFile, "Name or Filename field is empty!",
+                              invalidFile, invalidFile,
+                              "The file holds no keyboard layout: it has no [KBD] section with the layout's keys!",
+                              "Name or Filename field is empty!",
                               "This layout already exists and it is in use now or the file belongs to other layout! "
                               "Choose other Name and/or Filename or release/delete the layout!\rIf you want to "
                               "replace already existing layout you must use the some Name and Filename as it!",
