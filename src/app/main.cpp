@@ -60,7 +60,11 @@ TForm1::TForm1(ui::Application& app, Platform& platform, const Session& session)
     onMessage = [this](std::uint32_t m, std::intptr_t w, std::intptr_t l) { FormMessage(m, w, l); };
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() {
+    // The application may outlive the window: its hooks must not.
+    GetApplication().onError = nullptr;
+    GetApplication().afterCommand = nullptr;
+}
 
 void TForm1::CreateControls() {
     SetCaption("Tastavia v1.1");
