@@ -57,6 +57,7 @@ void TForm1::ListView2SelectItem() {
 
 void TForm1::UpdateLayoutButtons() {
     SetLayoutButtons(LayoutButtonCode(Edit1.Text(), Edit2.Text(), SelectedRecord(), !layout_.WorkingPath().empty()));
+    UpdateStatusLine();
 }
 
 void TForm1::SetLayoutButtons(const std::string& code) {
@@ -105,6 +106,7 @@ std::string TForm1::SaveLayoutToSystem(bool silent) {
                                  SelectedRecord() != nullptr};
     const InstallStatus status =
         installer_.Install(request, [this](Ask buttons, const std::string& question) { return AskUser(buttons, question); });
+    if (status.digit == '0' || status.digit == '4') editState_.MarkSaved(layout_);
     if (!silent) Show(status.ToNotice());
     // After the message the keyboard is back in the field at fault.
     if (!silent && !IsPlainFileName(StripSpaces(Edit2.Text()))) {
@@ -125,6 +127,7 @@ std::string TForm1::LoadCopyName() {
 }
 
 void TForm1::Button5Click() {
+    if (!MayDiscardChanges()) return;
     const std::string copy = LoadCopyName();
     const Notice notice = installer_.CopyForEditing(systemDirectory_, Edit2.Text(), copy);
     if (notice.kind != Notice::Kind::None) {

@@ -34,9 +34,12 @@ TForm1::TForm1(ui::Application& app, Platform& platform, const Session& session)
       form6_(std::make_unique<TForm6>(app, platform.resources)),
       form7_(std::make_unique<TForm7>(app)) {
     CreateControls();
+    CreateStatusLine();
 
-    // Errors no command catches end the command without a word.
-    app.onError = [](const AppError&) {};
+    // Errors no command catches end the command with one message that says why.
+    app.onError = [this](const std::string& action, const AppError& error) { ShowFailure(action, error); };
+    app.afterCommand = [this] { UpdateStatusLine(); };
+    onCloseQuery = [this] { return MayDiscardChanges(); };
     listMouseGate_ = true;
     ListView1.mouseFilter = [this](ui::MouseButton) { return listMouseGate_; };
     ui::ShowWallpaper(platform_.resources, ListView1);
@@ -44,14 +47,24 @@ TForm1::TForm1(ui::Application& app, Platform& platform, const Session& session)
     bdsPath_.clear();
     phoneticPath_.clear();
 
-    layout_.onOpened = [this] { EnableEditor(); };
+    layout_.onOpened = [this] {
+        editState_.MarkSaved(layout_);
+        EnableEditor();
+    };
     layout_.onImported = [this] { ResetViewAfterImport(); };
-    layout_.onExported = [this] { RefreshViewAfterExport(); };
+    layout_.onExported = [this] {
+        editState_.MarkSaved(layout_);
+        RefreshViewAfterExport();
+    };
     onClose = [this] { FormClose(); };
     onMessage = [this](std::uint32_t m, std::intptr_t w, std::intptr_t l) { FormMessage(m, w, l); };
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() {
+    // The application may outlive the window: its hooks must not.
+    GetApplication().onError = nullptr;
+    GetApplication().afterCommand = nullptr;
+}
 
 void TForm1::CreateControls() {
     SetCaption("Tastavia v1.1");
@@ -276,6 +289,10 @@ void TForm1::EnableEditor() {
 }
 
 void TForm1::Button6Click() {
+    if (MayDiscardChanges()) NewLayout();
+}
+
+void TForm1::NewLayout() {
     const std::string name = Edit1.Text();
     const std::string fileName = Edit2.Text();
     Edit1.SetText("Bulgarian (New)");
@@ -303,23 +320,44 @@ std::optional<std::string> TForm1::ChooseIniToSave() {
         {"Select keyboard layout configuration file to SAVE to", kIniFilter, "ini"});
 }
 
+bool TForm1::HoldsLayout(const std::string& path) { return HasLayoutKeys(platform_.profile, path); }
+
 void TForm1::ImportLayoutFile(const std::string& path) { ImportLayout(layout_, platform_.profile, path); }
 
 void TForm1::LoadFrom1Click() {
-    if (std::optional<std::string> path = ChooseIniToLoad()) ImportLayoutFile(*path);
+    const std::optional<std::string> path = ChooseIniToLoad();
+    if (!path) return;
+    // A file without the layout's section would change nothing: say so instead.
+    if (!platform_.files.Exists(*path)) {
+        GetApplication().GetDialogs().Error("The file \"" + *path + "\" does not exist.");
+        return;
+    }
+    if (!HoldsLayout(*path)) {
+        GetApplication().GetDialogs().Error("The file \"" + *path +
+                                            "\" holds no keyboard layout: it has no [KBD] section with the keys "
+                                            "\"1\" to \"96\" or \"1001\" to \"1048\". Nothing was changed.");
+        return;
+    }
+    if (MayDiscardChanges()) ImportLayoutFile(*path);
 }
 
 void TForm1::SaveTo1Click() {
     if (std::optional<std::string> path = ChooseIniToSave()) ExportLayout(layout_, platform_.profile, platform_.files, *path);
 }
 
-void TForm1::BDS1Click() { ImportLayoutFile(bdsPath_); }
+void TForm1::BDS1Click() {
+    if (MayDiscardChanges()) ImportLayoutFile(bdsPath_);
+}
 
-void TForm1::Phonetic1Click() { ImportLayoutFile(phoneticPath_); }
+void TForm1::Phonetic1Click() {
+    if (MayDiscardChanges()) ImportLayoutFile(phoneticPath_);
+}
 
 void TForm1::Button3Click() { GetApplication().Post(*this, kRequestMessage, kRequestWizard, 0); }
 
-void TForm1::Button2Click() { Close(); }
+void TForm1::Button2Click() {
+    if (MayDiscardChanges()) Close();
+}
 
 void TForm1::Button10Click() {
     if (onShowLanguages) onShowLanguages();

@@ -9,8 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "app/EditState.h"
 #include "layout/Session.h"
 #include "layout/WorkingLayout.h"
+#include "platform/Errors.h"
 #include "platform/Platform.h"
 #include "registry/Catalogue.h"
 #include "registry/Installer.h"
@@ -62,6 +64,10 @@ public:
     ui::Button Button13{this, "Button13"};  // Try, in the place of the Enter key
     ui::Panel Panel1{this, "Panel1"};
     ui::Panel Panel2{this, "Panel2"};
+    // The status line: unsaved changes, and why Load, Save or Delete is disabled.
+    ui::Panel Panel3{this, "Panel3"};
+    ui::Label Label3{this, "Label3"};
+    ui::Label Label4{this, "Label4"};
     ui::PopupMenu PopupMenu1{"PopupMenu1"};  // Load From..., Save To...
     ui::PopupMenu PopupMenu2{"PopupMenu2"};  // BDS, Phonetic
 
@@ -128,11 +134,23 @@ public:
     std::optional<std::string> ChooseIniToLoad();
     std::optional<std::string> ChooseIniToSave();
     void ImportLayoutFile(const std::string& path);
+    bool HoldsLayout(const std::string& path);
     void LoadFrom1Click();
     void SaveTo1Click();
     void BDS1Click();
     void Phonetic1Click();
     void FormClose();
+
+    // Changes since the layout was opened, installed or exported, and the question
+    // before they go: true when there are none or the user lets them go.
+    bool HasUnsavedChanges() { return editState_.HasChanges(layout_); }
+    bool MayDiscardChanges();
+    // New without asking, for the wizard, which asks nothing.
+    void NewLayout();
+    // The status line after a command.
+    void UpdateStatusLine();
+    // The installed layout list's tip for an entry: its name and file in full.
+    std::string LayoutListHint(int entry) const;
     void FormMessage(std::uint32_t message, std::intptr_t wParam, std::intptr_t lParam);
 
     // Filled in by the windows that come with later subsystems.
@@ -142,6 +160,8 @@ public:
 
 private:
     void CreateControls();
+    void CreateStatusLine();
+    void ShowFailure(const std::string& action, const AppError& error);
     void PlaceKeyButtons();
     void SetKeyboardOrder();
     void EnableEditor();   // after a working layout file was opened
@@ -167,6 +187,7 @@ private:
     Platform& platform_;
     const Session& session_;
     WorkingLayout layout_;
+    EditState editState_;
     Installer installer_;
     std::array<std::unique_ptr<ui::SpeedButton>, kKeyCount> keyButtons_;
     std::vector<CatalogueRecord> records_;

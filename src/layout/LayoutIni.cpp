@@ -58,6 +58,18 @@ std::optional<std::int32_t> ParseIniInteger(const std::string& text) {
     return ParseDigits(text, 0, 10, false);
 }
 
+bool HasLayoutKeys(ProfileFile& profile, const std::string& path) {
+    if (path.empty()) return false;
+    // No integer: a file whose value is this text would change nothing either.
+    const std::string missing = "<no key>";
+    auto has = [&](int keyName) {
+        return profile.GetString(path, kLayoutSection, std::to_string(keyName), missing) != missing;
+    };
+    for (KeyNumber k = 1; k <= kKeyCount; ++k)
+        if (has(k) || has(k + kShiftedKeyBase) || has(k + kCapsKeyBase)) return true;
+    return false;
+}
+
 void ImportLayout(WorkingLayout& layout, ProfileFile& profile, const std::string& path) {
     for (int pass = 0; pass < 2; ++pass) {
         ShiftState shift = pass == 0 ? ShiftState::Unshifted : ShiftState::Shifted;

@@ -115,11 +115,15 @@ KeyAccess& WorkingLayout::Access() {
 std::uint8_t WorkingLayout::ReadKeyChar(KeyNumber k, ShiftState shift) { return Access().ReadKeyChar(k, shift); }
 
 void WorkingLayout::WriteKeyChar(KeyNumber k, ShiftState shift, std::uint8_t c) {
+    ++writes_;
     Access().WriteKeyChar(k, shift, c);
 }
 
 bool WorkingLayout::ReadCapsFlag(KeyNumber k) { return Access().ReadCapsFlag(k); }
 
-void WorkingLayout::WriteCapsFlag(KeyNumber k, bool flag) { Access().WriteCapsFlag(k, flag); }
+void WorkingLayout::WriteCapsFlag(KeyNumber k, bool flag) {
+    ++writes_;
+    Access().WriteCapsFlag(k, flag);
+}
 
 }  // namespace tastavia

@@ -56,6 +56,8 @@ public:
     void WriteKeyChar(KeyNumber k, ShiftState shift, std::uint8_t c);
     bool ReadCapsFlag(KeyNumber k);
     void WriteCapsFlag(KeyNumber k, bool flag);
+    // Counts the writes, so that a watcher can tell whether anything may have changed.
+    std::uint32_t Writes() const { return writes_; }
 
     // Filled in by the editor: run after a working file was opened, after an INI
     // import and after an INI export.
@@ -75,6 +77,7 @@ private:
     std::string workingPath_;
     std::unique_ptr<RandomAccessFile> file_;
     std::unique_ptr<KeyAccess> access_;
+    std::uint32_t writes_ = 0;
 };
 
 }  // namespace tastavia

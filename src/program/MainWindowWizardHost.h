@@ -11,10 +11,12 @@ class MainWindowWizardHost : public WizardHost {
 public:
     explicit MainWindowWizardHost(TForm1& main) : main_(main) {}
 
-    void NewLayout() override { main_.Button6Click(); }
-    void ApplyBdsLayout() override { main_.BDS1Click(); }
-    void ApplyPhoneticLayout() override { main_.Phonetic1Click(); }
+    // The wizard asks nothing: it drives the operations, not the buttons' questions.
+    void NewLayout() override { main_.NewLayout(); }
+    void ApplyBdsLayout() override { main_.ImportLayoutFile(main_.BdsPath()); }
+    void ApplyPhoneticLayout() override { main_.ImportLayoutFile(main_.PhoneticPath()); }
     void ImportLayoutFile(const std::string& path) override { main_.ImportLayoutFile(path); }
+    bool HoldsLayout(const std::string& path) override { return main_.HoldsLayout(path); }
     std::optional<std::string> ChooseIniToLoad() override { return main_.ChooseIniToLoad(); }
     void SetLayoutNames(const std::string& name, const std::string& fileName) override {
         main_.SetLayoutNames(name, fileName);

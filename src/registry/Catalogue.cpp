@@ -111,4 +111,20 @@ std::string LayoutButtonCode(const std::string& name, const std::string& fileNam
     return code;
 }
 
+std::string LayoutButtonReason(const std::string& name, const std::string& fileName, const CatalogueRecord* selected,
+                               bool workingFileOpen) {
+    const bool noName = IsBlank(name), noFile = IsBlank(fileName);
+    if (noName && noFile) return "Type a name and a file name";
+    if (noName || noFile) return noName ? "Type a name" : "Type a file name";
+    if (!selected)
+        return workingFileOpen ? "Not installed: Save installs it" : "Nothing to save: New makes a layout";
+    if (UpperAscii(selected->Name()) != UpperAscii(name))
+        return "This file belongs to an installed layout with another name";
+    if (UpperAscii(selected->File()) != UpperAscii(fileName))
+        return "This name belongs to an installed layout with another file";
+    if (selected->inUse) return "In use: it can be loaded, not saved or deleted";
+    if (!workingFileOpen) return "Nothing to save: New or Load makes a layout";
+    return "";
+}
+
 }  // namespace tastavia

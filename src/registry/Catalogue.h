@@ -42,5 +42,9 @@ int FindMatchingEntry(const std::vector<CatalogueRecord>& records, const std::st
 // (null when none) and whether a working layout file is open.
 std::string LayoutButtonCode(const std::string& name, const std::string& fileName, const CatalogueRecord* selected,
                              bool workingFileOpen);
+// Why LayoutButtonCode leaves Load, Save or Delete disabled, in one line for the user;
+// empty when all three are enabled.
+std::string LayoutButtonReason(const std::string& name, const std::string& fileName, const CatalogueRecord* selected,
+                               bool workingFileOpen);
 
 }  // namespace tastavia

@@ -7,7 +7,6 @@ namespace tastavia {
 
 namespace {
 
-const char* const kInvalidName = "The File Name is invalid! Type a file name without a path.";
 const char* const kNoFreeNumber = "There is no free layout number left!";
 const char* const kBaseQuestion =
     "This is a BASE layout! You can't delete the file that belongs it, you can only delete the registry entries and "
@@ -39,7 +38,7 @@ InstallStatus Installer::Install(const InstallRequest& request, const Confirm& c
     const std::string layoutText = StripSpaces(request.name);
     // The File Name goes straight into a path: refuse one that would leave the system
     // directory or that Windows could not load, before anything is written.
-    if (!IsPlainFileName(fileName)) return Status('2', kInvalidName);
+    if (!IsPlainFileName(fileName)) return Status('2', "The File Name is invalid! " + FileNameFault(fileName));
     const std::string target = request.systemDirectory + fileName;
 
     std::optional<std::string> keyName;

@@ -80,12 +80,33 @@ std::string VisibleText(const std::string& text) {
     return visible;
 }
 
-bool IsPlainFileName(const std::string& name) {
-    if (name.empty() || name == "." || name == "..") return false;
-    for (unsigned char c : name)
-        if (c < 32 || std::string("\\/:*?\"<>|").find(static_cast<char>(c)) != std::string::npos) return false;
-    if (name.back() == '.' || name.back() == ' ') return false;
-    return !IsDeviceName(name);
+std::string FileNameFault(const std::string& name) {
+    if (name.empty()) return "Type a file name.";
+    if (name == "." || name == "..") return "\"" + name + "\" is a folder, not a file name.";
+    std::string named;  // each character that is not allowed, once, in order
+    bool control = false;
+    for (unsigned char c : name) {
+        if (c < 32)
+            control = true;
+        else if (std::string("\\/:*?\"<>|").find(static_cast<char>(c)) != std::string::npos &&
+                 named.find(static_cast<char>(c)) == std::string::npos)
+            named += static_cast<char>(c);
+    }
+    if (!named.empty() || control) {
+        std::string list;
+        for (std::size_t i = 0; i < named.size(); ++i) {
+            const bool last = i + 1 == named.size() && !control;
+            list += (i == 0 ? "" : last ? " and " : ", ") + std::string("'") + named[i] + "'";
+        }
+        if (control) list += std::string(named.empty() ? "" : " and ") + "control characters";
+        const bool path = named.find_first_of("\\/") != std::string::npos;
+        return "A file name may not contain " + list + "." + (path ? " Type a file name without a path." : "");
+    }
+    if (name.back() == '.' || name.back() == ' ') return "A file name may not end in a dot or a space.";
+    if (IsDeviceName(name)) return "\"" + name + "\" is the name of a Windows device.";
+    return "";
 }
+
+bool IsPlainFileName(const std::string& name) { return FileNameFault(name).empty(); }
 
 }  // namespace tastavia

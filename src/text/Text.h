@@ -28,5 +28,8 @@ std::string VisibleText(const std::string& text);
 // characters Windows forbids, no control characters, no device name, no trailing dot
 // or space (Windows would drop them and name another file).
 bool IsPlainFileName(const std::string& name);
+// Why a name is no plain file name, for the user (the characters that are not allowed,
+// a device name, ...); empty for a plain file name.
+std::string FileNameFault(const std::string& name);
 
 }  // namespace tastavia

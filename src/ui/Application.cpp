@@ -15,7 +15,7 @@ const char* MessageTitle(MessageKind kind) {
     return "";
 }
 
-void Application::Guard(const std::function<void()>& handler) {
+void Application::Guard(const std::function<void()>& handler, const std::string& action) {
     if (!handler) return;
     if (depth_ > 0) {
         handler();
@@ -29,8 +29,20 @@ void Application::Guard(const std::function<void()>& handler) {
     try {
         handler();
     } catch (const AppError& error) {
-        if (onError) onError(error);
+        if (onError) onError(action, error);
     }
+    if (afterCommand) afterCommand();
+}
+
+std::string ActionName(const std::string& caption) {
+    std::string name;
+    for (std::size_t i = 0; i < caption.size(); ++i) {
+        // "&&" shows one "&"; a lone "&" only underlines the next letter.
+        if (caption[i] == '&' && ++i >= caption.size()) break;
+        name += caption[i];
+    }
+    while (!name.empty() && (name.back() == '.' || name.back() == '>' || name.back() == ' ')) name.pop_back();
+    return name;
 }
 
 void Application::Run(Form& mainForm) {

@@ -38,6 +38,10 @@ public:
     virtual Dialogs& GetDialogs() = 0;
 };
 
+// A caption as the name of the action it starts: without its accelerator marks and
+// without a trailing "..." or ">" ("INI &File..." gives "INI File").
+std::string ActionName(const std::string& caption);
+
 class Application {
 public:
     explicit Application(Backend& backend) : backend_(backend) {}
@@ -47,12 +51,16 @@ public:
 
     std::string title;
 
-    // Errors no command catches reach this handler; without one they are discarded too.
-    std::function<void(const AppError&)> onError;
+    // Errors no command catches reach this handler, with the name of the user action
+    // that raised them (a button's caption, a menu item's); without one they are lost.
+    std::function<void(const std::string& action, const AppError&)> onError;
+    // Run after every outermost command, also one that failed: a window shows there
+    // what the command changed.
+    std::function<void()> afterCommand;
     // Runs a handler as a command: when it is the outermost one, an AppError it raises
     // ends it and goes to the error handler. Nested commands let errors pass through
     // to the outermost one, so that the whole user action ends at the failing step.
-    void Guard(const std::function<void()>& handler);
+    void Guard(const std::function<void()>& handler, const std::string& action = "");
     bool InCommand() const { return depth_ > 0; }
     // A modal loop runs user actions of its own: each is a command of its own, whatever
     // command opened the loop. Returns what Resume needs to restore.

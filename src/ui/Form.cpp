@@ -43,12 +43,17 @@ void Form::Close() {
 }
 
 void Form::ClosedByUser() {
-    if (modalResult_ == ModalResult::None) modalResult_ = ModalResult::Cancel;
-    app_.Guard([this] { Close(); });
+    app_.Guard(
+        [this] {
+            if (onCloseQuery && !onCloseQuery()) return;
+            if (modalResult_ == ModalResult::None) modalResult_ = ModalResult::Cancel;
+            Close();
+        },
+        "Close");
 }
 
 void Form::Deliver(std::uint32_t message, std::intptr_t wParam, std::intptr_t lParam) {
-    if (onMessage) app_.Guard([&] { onMessage(message, wParam, lParam); });
+    if (onMessage) app_.Guard([&] { onMessage(message, wParam, lParam); }, ActionName(Caption()));
 }
 
 void Form::FocusWidget(Widget* widget) {

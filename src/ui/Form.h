@@ -41,6 +41,8 @@ public:
 
     // After the form closed (by Close, the title bar or the keyboard).
     std::function<void()> onClose;
+    // Asked before the title bar, Alt+F4 or Escape closes the form; false keeps it open.
+    std::function<bool()> onCloseQuery;
     // A message posted to the form: (message, first parameter, second parameter).
     std::function<void(std::uint32_t, std::intptr_t, std::intptr_t)> onMessage;
 

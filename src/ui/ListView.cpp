@@ -69,6 +69,7 @@ void ListView::Clear() {
     items_.clear();
     selected_ = -1;
     topIndex_ = 0;
+    hover_ = -1;
     Notify(Change::Items);
 }
 
@@ -174,6 +175,13 @@ void ListView::UserDoubleClick(int index) {
             SetSelected(index);
         if (onDoubleClick) onDoubleClick(index);
     });
+}
+
+void ListView::UserHover(int index) {
+    if (index < -1 || index >= Count()) index = -1;
+    if (!itemHint || index == hover_) return;
+    hover_ = index;
+    SetHint(index >= 0 ? itemHint(index) : std::string());
 }
 
 void ListView::CustomDraw() { Fire(onCustomDraw); }

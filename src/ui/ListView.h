@@ -40,6 +40,10 @@ public:
     // Asked for every mouse-button press on the list; false drops the press.
     std::function<bool(MouseButton)> mouseFilter;
 
+    // An item's hint (empty: none). With it, the list's hint is that of the item under
+    // the mouse, so that a caption cut to fit shows whole.
+    std::function<std::string(int)> itemHint;
+
     bool showColumnHeaders = true;
     bool readOnly = true;
     bool rowSelect = true;
@@ -107,6 +111,9 @@ public:
     void UserConfirm();
     // A double click with the left button on an item that got past the filter.
     void UserDoubleClick(int index);
+    // The mouse moved over an item (-1: off the items).
+    void UserHover(int index);
+    int HoverItem() const { return hover_; }
     void CustomDraw();
 
 private:
@@ -120,6 +127,7 @@ private:
     int updating_ = 0;
     int clientWidth_ = -1;
     int visibleRows_ = 0;
+    int hover_ = -1;
     std::string background_;
 };
 

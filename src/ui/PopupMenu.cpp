@@ -31,7 +31,7 @@ void PopupMenu::ChooseItem(std::size_t index) {
     if (index >= items.size() || !items[index].onClick) return;
     Application* app = lastAnchor_ ? lastAnchor_->App() : nullptr;
     if (app)
-        app->Guard(items[index].onClick);
+        app->Guard(items[index].onClick, ActionName(items[index].caption));
     else
         items[index].onClick();
 }

@@ -106,7 +106,7 @@ void Widget::Notify(Change what) {
 void Widget::Fire(const std::function<void()>& handler) {
     if (!handler) return;
     if (Application* app = App())
-        app->Guard(handler);
+        app->Guard(handler, action.empty() ? ActionName(caption_) : action);
     else
         handler();
 }

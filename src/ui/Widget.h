@@ -64,6 +64,9 @@ public:
 
     // Opened by a right click on the widget.
     PopupMenu* contextMenu = nullptr;
+    // What a failure of the widget's events is said to have stopped; without it, the
+    // caption names the action.
+    std::string action;
 
     void AttachPeer(Peer* peer) { peer_ = peer; }
     Peer* GetPeer() const { return peer_; }

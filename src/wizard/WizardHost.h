@@ -15,6 +15,9 @@ public:
     virtual void ApplyBdsLayout() = 0;
     virtual void ApplyPhoneticLayout() = 0;
     virtual void ImportLayoutFile(const std::string& path) = 0;
+    // Whether an INI file holds any key of a layout; importing one that does not
+    // would change nothing.
+    virtual bool HoldsLayout(const std::string& path) = 0;
     virtual std::optional<std::string> ChooseIniToLoad() = 0;
 
     // The names the layout will be installed under, as typing them into the main

@@ -17,6 +17,20 @@ constexpr std::size_t kReasonLimit = 1000;
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
+// Why a language whose name is taken could not be changed instead: the language list
+// keeps the system's own language and those in use out of reach.
+std::string TakenNameReason(const std::vector<LanguageRow>& rows, const std::string& name) {
+    for (const LanguageRow& row : rows) {
+        if (row.name != name || !row.Locked()) continue;
+        if (row.base)
+            return "This is the name of Windows' own Bulgarian language, which can not be changed! "
+                   "Choose another language name!";
+        return "This Language already exists and it is in use now, so it can not be changed! "
+               "Choose another language name!";
+    }
+    return "Registry Error";
+}
+
 }  // namespace
 
 std::string BaseNameOfPath(const std::string& path) {
@@ -49,6 +63,10 @@ std::optional<LayoutNames> TForm5::ApplyChosenLayout(const ChoiceControls& choic
             ShowError(kInvalidFile);
             choice.path.SelectAll();
             choice.path.SetFocus();
+            return std::nullopt;
+        }
+        if (!host_.HoldsLayout(path)) {
+            ShowError("The file holds no keyboard layout: it has no [KBD] section with the layout's keys!");
             return std::nullopt;
         }
         host_.ImportLayoutFile(path);
@@ -106,7 +124,11 @@ void TForm5::AddLanguage(const LanguageRequest& language) {
     TForm3& editor = *languageEditor_;
     if (language.replace) {
         const std::string id = languageList_->FindLanguageId(name);
-        if (id.empty() || !editor.OpenLanguageForEdit(id)) {
+        if (id.empty()) {
+            LanguageFailed(name, TakenNameReason(languageList_->Rows(), name));
+            return;
+        }
+        if (!editor.OpenLanguageForEdit(id)) {
             LanguageFailed(name, "Registry Error  " + id);
             return;
         }

@@ -3,11 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "program/Program.h"
-#include "platform/win32/Win32Files.h"
-#include "platform/win32/Win32Registry.h"
-#include "platform/win32/Win32Services.h"
-#include "ui/headless/HeadlessBackend.h"
+#include "WineMainWindow.h"
 
 namespace tastavia {
 namespace {
@@ -15,24 +11,7 @@ namespace {
 const char* const kFileName = "tastavia-cycle.dll";
 const char* const kLayoutName = "Tastavia Cycle";
 
-class XpVersion : public OsVersion {
-public:
-    OsVersionInfo Get() override { return {2, 5, 1, 2600, ""}; }
-};
-
-struct Cycle : ::testing::Test {
-    Win32Files files;
-    Win32ProfileFile profile;
-    Win32Clock clock;
-    Win32Resources resources;
-    XpVersion osVersion;
-    Win32Registry registry;
-    Platform platform{files, profile, clock, resources, osVersion, registry};
-    ui::HeadlessBackend backend;
-    ui::Application app{backend};
-    Program program{app, platform};
-    TForm1& main = program.Form1();
-
+struct Cycle : test::WineMainWindow, ::testing::Test {
     // The key this test installed, found by its file name.
     std::string InstalledKey() {
         for (const CatalogueRecord& record : main.CatalogueRecords())
@@ -40,15 +19,9 @@ struct Cycle : ::testing::Test {
         return "";
     }
 
-    void SetUp() override {
-        program.GetSession().osKind = kOsWinXp;
-        main.EditorStartup();
-        app.Run(main);
-    }
+    void SetUp() override { Start(); }
     void TearDown() override {
-        std::string key = InstalledKey();
-        if (!key.empty()) registry.DeleteKey(RootKey::LocalMachine, kKeyboardLayoutsKey + key);
-        files.Delete(main.SystemDirectory() + kFileName);
+        Uninstall(kFileName);
         main.Close();
     }
 };

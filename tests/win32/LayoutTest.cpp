@@ -10,6 +10,7 @@
 #include <functional>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/Check.h"
@@ -273,6 +274,23 @@ TEST_F(LayoutTest, EveryWindowShowsItsCaptionsWholeAndNoControlCoversAnother) {
          [&] {
              main.Button6Click();
              main.Edit1.SetText(kLongName);
+             return &main;
+         }},
+        {"main window, the longest status texts",
+         [&] {
+             main.Label3.SetCaption(kUnsavedChangesText);
+             const CatalogueRecord used{InstalledLayout{"00050402", "A", "a.dll"}, BaseKind::None, true};
+             const CatalogueRecord free{InstalledLayout{"00050402", "A", "a.dll"}, BaseKind::None, false};
+             const std::tuple<const char*, const char*, const CatalogueRecord*, bool> states[] = {
+                 {"", "", nullptr, true},      {"", "f", nullptr, true},    {"n", "", nullptr, true},
+                 {"n", "f", nullptr, true},    {"n", "f", nullptr, false},  {"A", "x", &free, true},
+                 {"x", "a.dll", &free, true},  {"A", "a.dll", &used, true}, {"A", "a.dll", &free, false}};
+             std::string longest;
+             for (const auto& [name, file, selected, open] : states) {
+                 const std::string reason = LayoutButtonReason(name, file, selected, open);
+                 if (reason.size() > longest.size()) longest = reason;
+             }
+             main.Label4.SetCaption(longest);
              return &main;
          }},
         {"wizard page 1", [&] { wizard.ResetWizard(false); return page(1)(); }},

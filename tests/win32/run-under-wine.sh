@@ -26,16 +26,17 @@ mkdir -p "$prefix"
   done
   # The dialog font has the widths of Windows 98 and 2000 (MS Sans Serif, not Wine's
   # Tahoma), and Courier New those of Liberation Mono, which shares its metrics. Wine
-  # resets the dialog font whenever the code page changes, so a new locale sets it again.
-  locale=${LC_ALL:-${LC_CTYPE:-${LANG:-}}}
-  wanted="fonts 2, locale $locale"
-  if [ "$(cat "$prefix/.tastavia-fonts" 2>/dev/null)" != "$wanted" ]; then
-    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
-      /v 'MS Shell Dlg' /d 'MS Sans Serif' /f >/dev/null 2>&1
+  # puts Tahoma back whenever it sees another code page, sometimes from a process that
+  # starts after the value was set, so the value itself is read on every run and set
+  # until it holds.
+  key='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes'
+  shell_dlg() { wine reg query "$key" /v 'MS Shell Dlg' 2>/dev/null | tr -d '\r' | sed -n 's/.*REG_SZ[[:space:]]*//p'; }
+  for _ in 1 2 3; do
+    [ "$(shell_dlg)" = 'MS Sans Serif' ] && break
+    wine reg add "$key" /v 'MS Shell Dlg' /d 'MS Sans Serif' /f >/dev/null 2>&1
     wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Courier New' /d 'Liberation Mono' /f >/dev/null 2>&1
     wineserver -w
-    echo "$wanted" > "$prefix/.tastavia-fonts"
-  fi
+  done
   # TASTAVIA_WINE_MANAGED=N lets Wine draw and place its windows itself: in a virtual
   # display without a window manager it then need not wait for one, and captions show.
   wanted=${TASTAVIA_WINE_MANAGED:-Y}

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # tools/mkart/mkart.sh [--check] [OUTDIR]: draws Tastavia's own pictures with ImageMagick
 # and DejaVu fonts: WALLPAPER.bmp (list view background), BANNER.jpg (start dialog) and
-# WIZARD.jpg (wizard side picture) into OUTDIR (default resources/), and PALETTE.bmp, a
+# WIZARD.jpg (wizard side picture) and tastavia.ico (the program's icon, through mkicon.py)
+# into OUTDIR (default resources/), and PALETTE.bmp, a
 # tiny bitmap with a colour table for the Windows resource tests, into tests/win32/.
 # With --check everything is drawn into a scratch folder and compared with the committed files.
 set -euo pipefail
@@ -122,6 +123,43 @@ make_wallpaper() {
     "${common_out[@]}" -alpha off -type TrueColor "BMP3:$1"
 }
 
+# The program's icon: the start dialog's keyboard in small, 16x16 and 32x32, each in 16
+# and in 256 colours. Drawn four times as large and brought down, so that the keys keep
+# soft edges; a silhouette drawn the same way marks what is transparent.
+make_icon() {
+  local work; work=$(mktemp -d)
+  local big=128 s
+  local keys=(-fill "$key_shadow" -stroke none)
+  local faces=(-fill "$key_face" -stroke "$key_edge" -strokewidth 3)
+  local x y
+  for y in 0 1; do
+    for x in 0 1 2; do
+      local kx=$((18 + y * 10 + x * 30)) ky=$((40 + y * 30))
+      keys+=(-draw "roundrectangle $kx,$((ky + 4)) $((kx + 25)),$((ky + 27)) 5,5")
+      faces+=(-fill "$( [ $((x + y)) -eq 1 ] && echo "$accent" || echo "$key_face")"
+              -draw "roundrectangle $kx,$ky $((kx + 25)),$((ky + 23)) 5,5")
+    done
+  done
+  faces+=(-fill "$key_face" -draw "roundrectangle 30,100 97,111 4,4")
+  "$magick" -size ${big}x${big} xc:"$ink" \
+    -fill '#c9d6e3' -stroke "$ink" -strokewidth 4 -draw "roundrectangle 4,26 123,120 14,14" \
+    "${keys[@]}" "${faces[@]}" \
+    -stroke none -fill "$ink" -font "$bold" -pointsize 24 -gravity northwest -annotate +53+40 'Б' \
+    "${common_out[@]}" -alpha off -type TrueColor "PNG24:$work/big.png"
+  "$magick" -size ${big}x${big} xc:black -fill white -draw "roundrectangle 2,24 125,122 15,15" \
+    "${common_out[@]}" "PNG24:$work/mask.png"
+  local parts=()
+  for s in 16 32; do
+    "$magick" "$work/mask.png" -filter Box -resize ${s}x${s} -threshold 50% "${common_out[@]}" -type Bilevel -compress None "BMP3:$work/mask$s.bmp"
+    "$magick" "$work/big.png" -filter Lanczos -resize ${s}x${s} +dither -colors 16 "${common_out[@]}" -type Palette -compress None "BMP3:$work/c16-$s.bmp"
+    "$magick" "$work/big.png" -filter Lanczos -resize ${s}x${s} +dither -colors 256 "${common_out[@]}" -type Palette -depth 8 -compress None "BMP3:$work/c256-$s.bmp"
+  done
+  for s in 32 16; do parts+=("$work/c16-$s.bmp" "$work/mask$s.bmp"); done
+  for s in 32 16; do parts+=("$work/c256-$s.bmp" "$work/mask$s.bmp"); done
+  python3 "$top/tools/mkart/mkicon.py" "$1" "${parts[@]}"
+  rm -rf "$work"
+}
+
 dest=$out tests=$top/tests/win32
 if [ -n "$check" ]; then dest=$(mktemp -d); tests=$dest; trap 'rm -rf "$dest"' EXIT; fi
 mkdir -p "$dest"
@@ -129,6 +167,7 @@ make_wallpaper "$dest/WALLPAPER.bmp"
 make_banner "$dest/BANNER.jpg"
 make_wizard "$dest/WIZARD.jpg"
 make_palette_sample "$tests/PALETTE.bmp"
+make_icon "$dest/tastavia.ico"
 
 # The sizes the program's windows are laid out for.
 expect() {
@@ -142,7 +181,7 @@ expect "$tests/PALETTE.bmp" "BMP3 8x4"
 
 if [ -n "$check" ]; then
   status=0
-  for f in WALLPAPER.bmp BANNER.jpg WIZARD.jpg; do
+  for f in WALLPAPER.bmp BANNER.jpg WIZARD.jpg tastavia.ico; do
     cmp -s "$dest/$f" "$out/$f" || { echo "mkart: $out/$f differs from what mkart draws" >&2; status=1; }
   done
   cmp -s "$tests/PALETTE.bmp" "$top/tests/win32/PALETTE.bmp" ||

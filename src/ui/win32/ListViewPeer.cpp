@@ -216,6 +216,14 @@ LRESULT ListViewPeer::Message(UINT msg, WPARAM wParam, LPARAM lParam) {
             if (msg == WM_LBUTTONDBLCLK) DoubleClicked(lParam);
             return result;
         }
+        case WM_MOUSEMOVE:
+            if (List().itemHint) {
+                LVHITTESTINFO hit{};
+                hit.pt = POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+                const int item = static_cast<int>(Send(LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+                List().UserHover(item >= 0 && (hit.flags & LVHT_ONITEM) ? item : -1);
+            }
+            return WidgetPeer::Message(msg, wParam, lParam);
         case WM_ERASEBKGND: {
             RECT client;
             GetClientRect(hwnd_, &client);

@@ -128,7 +128,7 @@ void Win32Backend::OpenMenu(PopupMenu& menu, Widget& anchor, POINT screen) {
     if (chosen <= 0) return;
     auto choose = [&menu, chosen] { menu.ChooseItem(static_cast<std::size_t>(chosen - 1)); };
     if (Application* app = anchor.App())
-        app->Guard(choose);
+        app->Guard(choose, ActionName(menu.items[static_cast<std::size_t>(chosen - 1)].caption));
     else
         choose();
 }

@@ -69,6 +69,7 @@ TEST_F(LayoutTools, CheckListsTheFindingsAndGoesToTheChosenKey) {
     EXPECT_EQ(broken.CurrentKey(), kEquals);
     EXPECT_TRUE(broken.KeyButton(kEquals).Down());
 
+    dialogs().answers = {ui::Answer::Yes};  // the broken keys are not saved
     broken.BDS1Click();
     backend.modalScripts["Form6"] = [&](ui::Form&) {
         EXPECT_EQ(check.ListView1.Count(), 0);

@@ -192,6 +192,7 @@ TEST_F(Editor, MenusImportAndExportThroughTheDialogs) {
 
     test::WriteFile(dir / "in.ini", "[KBD]\r\n1=65\r\n");
     dialogs().files.push_back(dir / "in.ini");
+    dialogs().answers = {ui::Answer::Yes};  // Phonetic differs from what was exported
     main.PopupMenu1.ChooseItem(0);
     EXPECT_EQ(dialogs().fileDialogs.back().title, "Select keyboard layout configuration file to LOAD");
     EXPECT_EQ(dialogs().fileDialogs.back().filter, "Ini Files|*.ini|All Files|*");
@@ -226,20 +227,29 @@ TEST_F(Editor, ClosingDeletesEveryTemporaryFile) {
     EXPECT_FALSE(FileExists(main.PhoneticPath()));
 }
 
-TEST_F(Editor, FailuresEndTheCommandSilently) {
+TEST_F(Editor, FailuresEndTheCommandWithOneMessageThatSaysWhy) {
     TForm1& main = New(kOsWin2000);
     main.KeyButton(16).Click();
     // The working file vanishes behind the program's back.
     test::WriteFile(main.Layout().WorkingPath(), "short");
     main.ListView1.UserClick(65 - 32);
     main.SpeedButton49.Click();
-    EXPECT_TRUE(dialogs().shown.empty());
-    // A new copy cannot be made: the layout being edited stays, names and all.
+    const auto shown = dialogs().Take();
+    ASSERT_EQ(shown.size(), 2u);  // one message per action, each naming it
+    EXPECT_EQ(shown[0].kind, ui::MessageKind::Error);
+    const std::string reason = " could not be finished.\r\rReason: ";
+    EXPECT_EQ(shown[0].text.rfind("\"Choosing a character\"" + reason, 0), 0u) << shown[0].text;
+    EXPECT_EQ(shown[1].text.rfind("\"Shift\"" + reason, 0), 0u) << shown[1].text;
+    // A file that cannot be read may hold changes: New asks first.
+    dialogs().answers = {ui::Answer::Yes};
     main.Button6.Click();
+    EXPECT_EQ(dialogs().Take().at(0).text, kDiscardQuestion);
     main.Edit1.TypeText("Mine");
     const std::string working = main.Layout().WorkingPath();
     main.Layout().SetTempDirectory(dir / "no-such-folder/");
     main.Button6.Click();
+    EXPECT_EQ(dialogs().Take().at(0).text,
+              "\"New\"" + reason + "Cannot write a new layout file: " + dir / "no-such-folder/W2K50000.tmp");
     EXPECT_EQ(main.Layout().WorkingPath(), working);
     EXPECT_TRUE(FileExists(working));
     EXPECT_TRUE(main.KeyButton(1).Enabled());

@@ -12,7 +12,7 @@ CatalogueRecord Record(const std::string& text, const std::string& file, bool in
     return CatalogueRecord{InstalledLayout{"00050402", text, file}, BaseKindOf(text), inUse};
 }
 
-TEST(CatalogueRules, ButtonsFollowTheFieldsTheSelectionAndTheWorkingFile) {
+TEST(CatalogueRules, ButtonsFollowTheFieldsTheSelectionAndTheWorkingFileAndSayWhyTheyAreOff) {
     const CatalogueRecord mine = Record("Mine", "mine.dll");
     const CatalogueRecord used = Record("Used", "used.dll", true);
     struct Case {
@@ -21,21 +21,27 @@ TEST(CatalogueRules, ButtonsFollowTheFieldsTheSelectionAndTheWorkingFile) {
         const CatalogueRecord* selected;
         bool open;
         const char* code;
+        const char* reason;  // shown beside them
     };
+    const char* const otherName = "This file belongs to an installed layout with another name";
     const Case cases[] = {
-        {" \t", "mine.dll", &mine, true, "000"},  // blank: codes up to 32 only
-        {"Mine", "", &mine, true, "000"},
-        {"New", "new.dll", nullptr, true, "010"},
-        {"New", "new.dll", nullptr, false, "000"},
-        {"Mine", "other.dll", &mine, true, "000"},  // name of one, file of none
-        {"MINE", "MINE.DLL", &mine, true, "111"},   // ASCII letters in any case
-        {"Mine ", "mine.dll", &mine, true, "000"},  // compared as typed
-        {"Mine", "mine.dll", &mine, false, "101"},  // Load and Delete need no working file
-        {"Used", "used.dll", &used, true, "100"},
-        {"Used", "used.dll", &used, false, "100"},
+        {" \t", "mine.dll", &mine, true, "000", "Type a name"},  // blank: codes up to 32 only
+        {"Mine", "", &mine, true, "000", "Type a file name"},
+        {"", "\x01", nullptr, true, "000", "Type a name and a file name"},
+        {"New", "new.dll", nullptr, true, "010", "Not installed: Save installs it"},
+        {"New", "new.dll", nullptr, false, "000", "Nothing to save: New makes a layout"},
+        {"Mine", "other.dll", &mine, true, "000", "This name belongs to an installed layout with another file"},
+        {"Other", "mine.dll", &mine, true, "000", otherName},
+        {"MINE", "MINE.DLL", &mine, true, "111", ""},  // ASCII letters in any case
+        {"Mine ", "mine.dll", &mine, true, "000", otherName},  // compared as typed
+        {"Mine", "mine.dll", &mine, false, "101", "Nothing to save: New or Load makes a layout"},
+        {"Used", "used.dll", &used, true, "100", "In use: it can be loaded, not saved or deleted"},
+        {"Used", "used.dll", &used, false, "100", "In use: it can be loaded, not saved or deleted"},
     };
-    for (const Case& c : cases)
+    for (const Case& c : cases) {
         EXPECT_EQ(LayoutButtonCode(c.name, c.file, c.selected, c.open), c.code) << c.name << " / " << c.file;
+        EXPECT_EQ(LayoutButtonReason(c.name, c.file, c.selected, c.open), c.reason) << c.name << " / " << c.file;
+    }
 }
 
 TEST(CatalogueRules, TheFirstEntryMatchingTheNameOrElseTheFileIsSelected) {

@@ -110,11 +110,12 @@ TEST_F(Install, FailuresReportWhatHappened) {
     EXPECT_TRUE(FileExists(SystemFile(main, "kbdbunew.dll")));
     registry.AllowAll();
 
-    // A value that cannot be written ends the command silently; the half key goes again.
+    // A value that cannot be written ends the command with a message; the half key goes again.
     registry.Deny(RootKey::LocalMachine, test::kLayouts + "00050402", RegistryOperation::Write);
     dialogs().answers = {Answer::Ok};
     main.Button4.Click();
-    EXPECT_EQ(dialogs().shown.back().text, "This file already exists! Replace it?");
+    EXPECT_EQ(dialogs().shown.back().text, "\"Save\" could not be finished.\r\rReason: Cannot write the value layout "
+                                           "file in System\\CurrentControlSet\\Control\\keyboard layouts\\00050402");
     EXPECT_FALSE(registry.KeyExists(RootKey::LocalMachine, test::kLayouts + "00050402"));
 
     main.Layout().OpenWorkingFile("");
@@ -123,16 +124,27 @@ TEST_F(Install, FailuresReportWhatHappened) {
 
 TEST_F(Install, FileNamesThatAreNoPlainNameAreRefused) {
     TForm1& main = NewLayout();
-    for (const char* name : {"..\\evil.dll", "sub/x.dll", "c:x.dll", ".", "..", "a*b.dll", "x?.dll", "con.dll",
-                             "LPT1", "tab\there.dll", "dot."}) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"..\\evil.dll", "A file name may not contain '\\'. Type a file name without a path."},
+        {"sub/x.dll", "A file name may not contain '/'. Type a file name without a path."},
+        {"c:x.dll", "A file name may not contain ':'."},
+        {".", "\".\" is a folder, not a file name."},
+        {"..", "\"..\" is a folder, not a file name."},
+        {"a*b.dll", "A file name may not contain '*'."},
+        {"my:lay?.txt", "A file name may not contain ':' and '?'."},
+        {"a<b>|c\"?:", "A file name may not contain '<', '>', '|', '\"', '?' and ':'."},
+        {"con.dll", "\"con.dll\" is the name of a Windows device."},
+        {"LPT1", "\"LPT1\" is the name of a Windows device."},
+        {"tab\there?.dll", "A file name may not contain '?' and control characters."},
+        {"dot.", "A file name may not end in a dot or a space."}};
+    for (const auto& [name, fault] : cases) {
         main.Edit2.TypeText(name);
         dialogs().answers = {Answer::Ok};
-        EXPECT_EQ(main.SaveLayoutToSystem(true), "2The File Name is invalid! Type a file name without a path.")
-            << name;
+        EXPECT_EQ(main.SaveLayoutToSystem(true), std::string("2The File Name is invalid! ") + fault) << name;
     }
     main.Button4.Click();
     EXPECT_EQ(dialogs().shown.back().kind, MessageKind::Error);
-    EXPECT_EQ(LastMessage(), "The File Name is invalid! Type a file name without a path.");
+    EXPECT_EQ(LastMessage(), "The File Name is invalid! A file name may not end in a dot or a space.");
     EXPECT_TRUE(main.Edit2.Focused() && main.Edit2.AllSelected());
     EXPECT_EQ(std::system(("test -z \"$(ls -A '" + dir / "WINDOWS/system32" + "')\"").c_str()), 0);
     EXPECT_EQ(registry.Open(RootKey::LocalMachine, test::kLayouts, false), nullptr);

@@ -87,8 +87,11 @@ TEST_F(Model, ListSelectionLeavesTheOldItemFirst) {
 TEST_F(Model, AnErrorEndsTheWholeUserActionAtItsStep) {
     Button outer{&form, "outer"};
     Edit inner{&form, "inner"};
+    outer.SetCaption("Save &To...");
     std::vector<std::string> steps, errors;
-    app.onError = [&](const AppError& e) { errors.push_back(e.what()); };
+    int commands = 0;
+    app.onError = [&](const std::string& action, const AppError& e) { errors.push_back(action + ": " + e.what()); };
+    app.afterCommand = [&] { ++commands; };
     inner.onChange = [&] { throw IoError("disk"); };
     outer.onClick = [&] {
         steps.push_back("before");
@@ -97,7 +100,8 @@ TEST_F(Model, AnErrorEndsTheWholeUserActionAtItsStep) {
     };
     outer.Click();
     EXPECT_EQ(steps, std::vector<std::string>{"before"});
-    EXPECT_EQ(errors, std::vector<std::string>{"disk"});
+    EXPECT_EQ(errors, std::vector<std::string>{"Save To: disk"});  // the action as the user knows it
+    EXPECT_EQ(commands, 1);  // one user action, also when it failed
     EXPECT_EQ(inner.Text(), "x");  // what was done stays done
     EXPECT_FALSE(app.InCommand());
 }
@@ -107,7 +111,7 @@ TEST_F(Model, EachActionInAModalFormIsACommandOfItsOwn) {
     Button failing{&dialog, "failing"}, opener{&form, "opener"};
     std::vector<std::string> steps;
     int errors = 0;
-    app.onError = [&](const AppError&) { ++errors; };
+    app.onError = [&](const std::string&, const AppError&) { ++errors; };
     failing.onClick = [] { throw RegistryError("locked"); };
     opener.onClick = [&] {
         dialog.ShowModal();

@@ -188,6 +188,9 @@ TEST_F(Wizard, ErrorBoxesKeepThePage) {
     Next();
     w.Edit2.TypeText(dir / "missing.ini");
     Next();
+    test::WriteFile(dir / "other.ini", "[Other]\r\n1=65\r\n");
+    w.Edit2.TypeText(dir / "other.ini");
+    Next();
     EXPECT_EQ(w.CurrentPage(), kChoicePage);
     EXPECT_EQ(test::ReadFile(Main().Layout().WorkingPath()), before);
 
@@ -213,7 +216,9 @@ TEST_F(Wizard, ErrorBoxesKeepThePage) {
 
     const std::string invalidFile = "The filename is invalid or there is no such file!";
     EXPECT_EQ(Messages(), (std::vector<std::string>{
-                              invalidFile, invalidFile, "Name or Filename field is empty!",
+                              invalidFile, invalidFile,
+                              "The file holds no keyboard layout: it has no [KBD] section with the layout's keys!",
+                              "Name or Filename field is empty!",
                               "This layout already exists and it is in use now or the file belongs to other layout! "
                               "Choose other Name and/or Filename or release/delete the layout!\rIf you want to "
                               "replace already existing layout you must use the some Name and Filename as it!",
@@ -287,7 +292,8 @@ TEST_F(Wizard, ALanguageInUseFailsAndOnlyTheLanguageStepIsRetried) {
     Next();
     EXPECT_EQ(w.CurrentPage(), kErrorPage);
     EXPECT_EQ(w.Label15.Caption(), "Successful added layout \" Mine layout \"!");
-    EXPECT_EQ(w.Label16.Caption(), "Failed to add Language \"Mine\"!\rReason: Registry Error  ");
+    EXPECT_EQ(w.Label16.Caption(), "Failed to add Language \"Mine\"!\rReason: This Language already exists and it is in "
+                                   "use now, so it can not be changed! Choose another language name!");
     EXPECT_TRUE(w.Button1.Enabled());
     Back();
     EXPECT_EQ(w.CurrentPage(), kLanguagePage);
@@ -327,11 +333,16 @@ TEST_F(Wizard, AQuickRetryCannotChooseAnotherLayout) {
     EXPECT_FALSE(w.Edit1.Enabled() || w.Button4.Enabled());  // "From file:" is not chosen
 }
 
-TEST_F(Wizard, AnErrorInTheLanguageStepEndsFinishSilentlyAndKeepsTheLayout) {
+TEST_F(Wizard, AnErrorInTheLanguageStepEndsFinishWithAMessageAndKeepsTheLayout) {
     TForm5& w = Open(kOsWin9x);
     registry.Deny(RootKey::LocalMachine, kLocale, RegistryOperation::Write);
     Next();
+    Messages();
     Next();
+    const std::vector<std::string> shown = Messages();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].rfind("\"Finish\" could not be finished.\r\rReason: Cannot write the value 00001402", 0), 0u)
+        << shown[0];
     EXPECT_EQ(w.CurrentPage(), kQuickPage);
     EXPECT_TRUE(w.LayoutDone());
     registry.AllowAll();

@@ -1,0 +1,46 @@
+#pragma once
+// The whole program with Windows XP layout files on the real registry, files and profile
+// functions of the Wine prefix, its boxes and file dialogs scripted; the main window runs.
+#include <windows.h>
+
+#include "program/Program.h"
+#include "platform/win32/Win32Files.h"
+#include "platform/win32/Win32Registry.h"
+#include "platform/win32/Win32Services.h"
+#include "ui/headless/HeadlessBackend.h"
+
+namespace tastavia::test {
+
+class XpVersion : public OsVersion {
+public:
+    OsVersionInfo Get() override { return {2, 5, 1, 2600, ""}; }
+};
+
+struct WineMainWindow {
+    Win32Files files;
+    Win32ProfileFile profile;
+    Win32Clock clock;
+    Win32Resources resources;
+    XpVersion osVersion;
+    Win32Registry registry;
+    Platform platform{files, profile, clock, resources, osVersion, registry};
+    ui::HeadlessBackend backend;
+    ui::Application app{backend};
+    Program program{app, platform};
+    TForm1& main = program.Form1();
+
+    void Start() {
+        program.GetSession().osKind = kOsWinXp;
+        main.EditorStartup();
+        app.Run(main);
+    }
+    // Removes the layout a test installed under this file name, key and file.
+    void Uninstall(const std::string& fileName) {
+        for (const CatalogueRecord& record : main.CatalogueRecords())
+            if (record.File() == fileName)
+                registry.DeleteKey(RootKey::LocalMachine, kKeyboardLayoutsKey + record.KeyName());
+        files.Delete(main.SystemDirectory() + fileName);
+    }
+};
+
+}  // namespace tastavia::test
