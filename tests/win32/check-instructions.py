@@ -9,8 +9,9 @@ any instruction the 486 lacks: the Pentium's (rdtsc, rdmsr, cmpxchg8b), the Pent
 it traps on every processor by design), MMX, SSE and later (any instruction naming an MMX,
 SSE or AVX register, and the ones that do not: emms, the fences, prefetches, ldmxcsr,
 fxsave, movnti, ...), endbr32, and cpuid. cpuid exists only on later 486s; code that runs it
-must first test the EFLAGS ID bit, which a disassembler cannot judge: a function that does
-so is listed in ALLOWED with the reason, and nothing else may use it.
+must first test the EFLAGS ID bit, and code that runs what cpuid reports must ask it first,
+which a disassembler cannot judge: such functions are listed in ALLOWED with the reason and
+the instructions each may hold; nothing else may use them.
 
 tzcnt (F3 0F BC) is allowed: a processor without BMI1 ignores the prefix and runs bsf,
 which GCC relies on only where the operand is known to be non-zero.
@@ -35,8 +36,18 @@ NEWER = re.compile(
 # Any MMX, SSE or AVX register.
 VECTOR_REGISTER = re.compile(r"%(x|y|z)?mm\d")
 
-# Functions allowed to hold cpuid, each with the reason.
+# std::random_device comes with libstdc++'s object of copy-on-write string instances (which
+# std::runtime_error pulls in) and is never constructed by the program. Were it, _M_init
+# toggles the EFLAGS ID bit before cpuid, and the rdrand/rdseed readers (compiled for
+# processors that have those, so they may use anything older: "*") run only when cpuid
+# reports them.
+RANDOM_DEVICE = "libstdc++'s std::random_device, linked but unused, guarded by CPUID"
 ALLOWED = {
+    "__ZNSt13random_device7_M_initERKNSt7__cxx1112basic_stringIcSt11char_traitsIcESaIcEEE":
+        ({"cpuid"}, RANDOM_DEVICE),
+    "__ZNSt12_GLOBAL__N_112__x86_rdrandEPv": ({"*"}, RANDOM_DEVICE),
+    "__ZNSt12_GLOBAL__N_112__x86_rdseedEPv": ({"*"}, RANDOM_DEVICE),
+    "__ZNSt12_GLOBAL__N_119__x86_rdseed_rdrandEPv": ({"*"}, RANDOM_DEVICE),
 }
 
 
@@ -69,6 +80,7 @@ def Check(path):
         capture_output=True, text=True, check=True).stdout
     function = "?"
     found = {}
+    allowed = set()
     instructions = 0
     for line in listing.splitlines():
         label = re.match(r"^[0-9a-f]+ <(.+)>:$", line)
@@ -85,13 +97,20 @@ def Check(path):
         mnemonic = re.sub(r"^((rep\w*|lock|data16|addr16|cs|ds|es|ss|fs|gs)\s+)+", "", text)
         name = mnemonic.split()[0] if mnemonic else ""
         newer = NEWER.match(mnemonic) or NEWER.match(name) or VECTOR_REGISTER.search(text)
-        if newer and not (name == "cpuid" and function in ALLOWED):
+        if not newer:
+            continue
+        permitted = ALLOWED.get(function, ((), ""))[0]
+        if name in permitted or "*" in permitted:
+            allowed.add(function)
+        else:
             found.setdefault(function, []).append(text)
     count = sum(len(v) for v in found.values())
     print(f"{path}: {instructions} instructions, {count} that a 486 lacks"
           f" in {len(found)} functions")
     for function, texts in list(found.items())[:15]:
         print(f"  {function}: {len(texts)}, e.g. {texts[0]}")
+    for function in sorted(allowed):
+        print(f"  allowed in {function}: {ALLOWED[function][1]}")
     if instructions == 0:
         print(f"{path}: no code found")
         return 1
