@@ -10,3 +10,20 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+# Code for the 486DX, the oldest processor Windows 98 starts on: Debian's compiler makes
+# Pentium Pro code (cmov, fcomi), and so is its prebuilt runtime. The runtime (start-up
+# objects, libmingw32/libmingwex/libmsvcrt, libgcc, libstdc++) is rebuilt for the 486 by
+# scripts/bootstrap into build/deps/mingw-i486, which -B puts ahead of Debian's. The test
+# runner (mingw-i686-posix.cmake) keeps Debian's runtime.
+if(NOT TASTAVIA_DEBIAN_RUNTIME)
+  get_filename_component(TASTAVIA_I486_RUNTIME "${CMAKE_CURRENT_LIST_DIR}/../build/deps/mingw-i486"
+                         ABSOLUTE)
+  if(NOT EXISTS "${TASTAVIA_I486_RUNTIME}/lib/crt2.o")
+    message(FATAL_ERROR "${TASTAVIA_I486_RUNTIME} is missing: run scripts/bootstrap")
+  endif()
+  set(CMAKE_C_FLAGS_INIT "-march=i486 -mtune=generic")
+  set(CMAKE_CXX_FLAGS_INIT "-march=i486 -mtune=generic")
+  set(CMAKE_EXE_LINKER_FLAGS_INIT "-B${TASTAVIA_I486_RUNTIME}/lib/")
+  set(CMAKE_SHARED_LINKER_FLAGS_INIT "-B${TASTAVIA_I486_RUNTIME}/lib/")
+endif()
