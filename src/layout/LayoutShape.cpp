@@ -19,9 +19,10 @@ public:
     bool Fits(std::uint64_t at, std::uint64_t length) const { return at <= Size() && length <= Size() - at; }
     std::optional<std::uint32_t> Get(std::uint64_t at, int width) const {
         if (!Fits(at, static_cast<std::uint64_t>(width))) return std::nullopt;
+        const std::size_t first = static_cast<std::size_t>(at);
         std::uint32_t value = 0;
         for (int i = width - 1; i >= 0; --i)
-            value = value << 8 | static_cast<std::uint8_t>(bytes_[static_cast<std::size_t>(at) + static_cast<std::size_t>(i)]);
+            value = value << 8 | static_cast<std::uint8_t>(bytes_[first + static_cast<std::size_t>(i)]);
         return value;
     }
     bool Equal(std::uint64_t at, std::uint32_t value, int width) const { return Get(at, width) == value; }

@@ -131,9 +131,7 @@ RemoveResult Installer::Remove(const RemoveRequest& request, const Confirm& conf
         if (confirm(Ask::YesNo, kBaseQuestion) != Reply::Yes) return {};
     } else {
         if (confirm(Ask::YesNo, "Are you sure you want to delete this layout?") != Reply::Yes) return {};
-    }
-    if (!request.record.IsBase() && keep.empty()) {
-        const Reply file = confirm(Ask::YesNoCancel, "Do you want to delete the file too?");
+        const Reply file = keep.empty() ? confirm(Ask::YesNoCancel, "Do you want to delete the file too?") : Reply::No;
         if (file == Reply::Cancel) return {};
         deleteFile = file == Reply::Yes;
     }

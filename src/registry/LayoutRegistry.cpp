@@ -55,7 +55,8 @@ std::optional<InstalledLayout> ReadInstalledLayout(Registry& registry, const std
 
 std::vector<InstalledLayout> ReadInstalledLayouts(Registry& registry) {
     std::vector<std::string> names;
-    if (auto layouts = registry.OpenForReading(RootKey::LocalMachine, kKeyboardLayoutsKey)) names = layouts->SubKeyNames();
+    if (auto layouts = registry.OpenForReading(RootKey::LocalMachine, kKeyboardLayoutsKey))
+        names = layouts->SubKeyNames();
     std::vector<InstalledLayout> installed;
     for (const std::string& name : names) {
         if (!IsBulgarianId(name)) continue;

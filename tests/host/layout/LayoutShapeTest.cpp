@@ -47,16 +47,23 @@ TEST(LayoutShape, DamagedLibrariesAreRefused) {
         {"a byte more", [](std::string& f) { f += '\0'; }},
         {"a byte less", [](std::string& f) { f.pop_back(); }},
         {"the PE header outside the file", [](std::string& f) { Put32(f, 0x3C, 0xFFFFFFF0u); }},
-        {"the PE header at the last bytes", [](std::string& f) { Put32(f, 0x3C, static_cast<std::uint32_t>(f.size() - 2)); }},
+        {"the PE header at the last bytes",
+         [](std::string& f) { Put32(f, 0x3C, static_cast<std::uint32_t>(f.size() - 2)); }},
         {"no PE signature", [](std::string& f) { f[Get32(f, 0x3C)] = 'X'; }},
-        {"a 64-bit machine", [](std::string& f) { f[Get32(f, 0x3C) + 4] = 0x64; f[Get32(f, 0x3C) + 5] = static_cast<char>(0x86); }},
+        {"an x64 machine",
+         [](std::string& f) {
+             const std::uint32_t pe = Get32(f, 0x3C);
+             f[pe + 4] = 0x64;
+             f[pe + 5] = static_cast<char>(0x86);
+         }},
         {"no DLL", [](std::string& f) { f[Get32(f, 0x3C) + 23] = 0; }},
         {"a section beyond the file", [](std::string& f) { Put32(f, Get32(f, 0x3C) + 24 + 224 + 20, 0x7FFFFFF0u); }},
         {"the export renamed", [](std::string& f) { f[f.find("KbdLayerDescriptor")] = 'k'; }},
         {"the export directory outside", [](std::string& f) { Put32(f, Get32(f, 0x3C) + 24 + 96, 0x00F00000u); }},
         {"key 1's entry another virtual key", [&](std::string& f) { f[keyEntry(1)] = 'Z'; }},
         {"key 48's entry ends the table", [&](std::string& f) { f[keyEntry(48)] = 0; }},
-        {"the scan-code table gives key 30 another key", [&](std::string& f) { f[f.find(std::string("\x44\x00\x46\x00\x47\x00", 6)) + 2] = 'X'; }},
+        {"the scan-code table gives key 30 (F) another key",
+         [](std::string& f) { f[f.find(std::string("\x44\x00\x46\x00\x47\x00", 6)) + 2] = 'X'; }},
     };
     for (const Case& c : cases) {
         std::string f = Template(kOsWinXp);

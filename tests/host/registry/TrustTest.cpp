@@ -50,13 +50,14 @@ TEST_F(Trust, LoadTakesOnlyALayoutFileOfTheKindInUse) {
         Select(main, "Planted", c.file);
         ASSERT_TRUE(main.Button5.Enabled()) << c.file;
         main.Button5.Click();
-        EXPECT_EQ(LastMessage(), "\"" + std::string(c.file) + "\" is not a Windows XP layout library! It was not loaded.");
+        const std::string refusal = "\"" + std::string(c.file) + "\" is not a Windows XP layout library!";
+        EXPECT_EQ(LastMessage(), refusal + " It was not loaded.");
         EXPECT_EQ(main.Layout().WorkingPath(), working) << c.file;
         EXPECT_EQ(ReadFile(working), before) << c.file;
 
         // Nor is the file replaced by Save, which asks nothing first.
         main.Button4.Click();
-        EXPECT_EQ(LastMessage(), "\"" + std::string(c.file) + "\" is not a Windows XP layout library! It was not replaced.");
+        EXPECT_EQ(LastMessage(), refusal + " It was not replaced.");
         EXPECT_TRUE(ReadFile(SystemFile(main, c.file)) == c.bytes) << c.file;
         registry.DeleteKey(RootKey::LocalMachine, test::kLayouts + "00070402");
     }
