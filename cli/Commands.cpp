@@ -13,6 +13,7 @@
 #include "layout/WorkingLayout.h"
 #include "layout/XkbWriter.h"
 #include "platform/Errors.h"
+#include "text/Text.h"
 
 namespace tastavia::cli {
 
@@ -117,7 +118,7 @@ OsKind ResolveKind(Files& files, const std::string& path, std::optional<OsKind> 
     if (requested) {
         if (IsLayoutFileOfKind(bytes, *requested)) return *requested;
         std::string why = kind ? std::string("it is a ") + LayoutFileKindName(*kind)
-                               : size == LayoutFileSize(*requested) ? std::string("the size is right, but not the first bytes")
+                               : size == LayoutFileSize(*requested) ? std::string("the size is right, but not the layout tables")
                                                                     : std::string("of no known kind");
         throw Failure(path + ": not a " + LayoutFileKindName(*requested) + " (" +
                       std::to_string(LayoutFileSize(*requested)) + " bytes expected, " + std::to_string(size) +
@@ -321,14 +322,19 @@ void ExpectPositional(const Parsed& p, std::size_t count) {
     if (p.positional.size() != count) throw UsageError("wrong number of arguments");
 }
 
+// Paths are checked before anything is opened: Windows opens a device for a name such
+// as "COM1 .ini" in any folder, and reading a serial port or the console never ends.
 void CheckPaths(const Parsed& p, PathRules rules) {
-    if (rules.backslashSeparates) return;
     std::vector<std::string> paths = p.positional;
     if (p.output) paths.push_back(*p.output);
     if (p.ini) paths.push_back(*p.ini);
-    for (const std::string& path : paths)
-        if (path.find('\\') != std::string::npos)
+    for (const std::string& path : paths) {
+        if (!rules.backslashSeparates && path.find('\\') != std::string::npos)
             throw Failure(path + ": '\\' is no folder separator here; write the path with '/'");
+        const std::size_t folder = path.find_last_of(rules.backslashSeparates ? "/\\:" : "/");
+        if (IsDeviceName(folder == std::string::npos ? path : path.substr(folder + 1)))
+            throw Failure(path + ": names a device, not a file");
+    }
 }
 
 }  // namespace

@@ -102,8 +102,9 @@ std::string TForm1::SaveLayoutToSystem(bool silent) {
     Button8Click();
     if (!Button4.Enabled()) return "1";
     if (!silent && !SaveDespiteFindings()) return "1";
+    const CatalogueRecord* selected = SelectedRecord();
     const InstallRequest request{Edit1.Text(), Edit2.Text(), systemDirectory_, layout_.WorkingPath(),
-                                 SelectedRecord() != nullptr};
+                                 selected != nullptr, selected ? selected->KeyName() : "", session_.osKind};
     const InstallStatus status =
         installer_.Install(request, [this](Ask buttons, const std::string& question) { return AskUser(buttons, question); });
     if (status.digit == '0' || status.digit == '4') editState_.MarkSaved(layout_);
@@ -129,7 +130,7 @@ std::string TForm1::LoadCopyName() {
 void TForm1::Button5Click() {
     if (!MayDiscardChanges()) return;
     const std::string copy = LoadCopyName();
-    const Notice notice = installer_.CopyForEditing(systemDirectory_, Edit2.Text(), copy);
+    const Notice notice = installer_.CopyForEditing(session_.osKind, systemDirectory_, Edit2.Text(), copy);
     if (notice.kind != Notice::Kind::None) {
         Show(notice);
         return;
@@ -142,7 +143,7 @@ void TForm1::Button9Click() {
     const CatalogueRecord* selected = SelectedRecord();
     if (!Button9.Enabled() || !selected) return;
     const RemoveResult result =
-        installer_.Remove(RemoveRequest{*selected, systemDirectory_, Edit2.Text()},
+        installer_.Remove(RemoveRequest{*selected, systemDirectory_, Edit2.Text(), session_.osKind},
                           [this](Ask buttons, const std::string& question) { return AskUser(buttons, question); });
     Show(result.notice);
     if (!result.keyRemoved) return;

@@ -65,10 +65,10 @@ void TForm2::ListView1CustomDraw() {
 std::vector<std::string> TForm2::PreloadedIds() {
     Registry& registry = platform_.registry;
     std::vector<std::string> ids;
-    if (auto preload = registry.Open(RootKey::Users, kUsersPreloadKey, false)) ids = preload->SubKeyNames();
+    if (auto preload = registry.OpenForReading(RootKey::Users, kUsersPreloadKey)) ids = preload->SubKeyNames();
     // A slot that cannot be opened stands for itself.
     for (std::string& id : ids)
-        if (auto slot = registry.Open(RootKey::Users, std::string(kUsersPreloadKey) + "\\" + id, false))
+        if (auto slot = registry.OpenForReading(RootKey::Users, std::string(kUsersPreloadKey) + "\\" + id))
             id = slot->ReadString("");
     return ids;
 }
@@ -92,7 +92,9 @@ void TForm2::FillLanguageList() {
     for (std::size_t i = 0; i < rows_.size(); ++i) {
         LanguageRow& row = rows_[i];
         std::string layout = "N/A";
-        if (std::optional<InstalledLayout> installed = ReadInstalledLayout(registry, row.id)) {
+        std::optional<InstalledLayout> installed;
+        if (IsLayoutId(row.id)) installed = ReadInstalledLayout(registry, row.id);
+        if (installed) {
             row.layoutText = installed->text;
             row.layoutFile = installed->file;
             layout = VisibleText(row.layoutText) + " - (" + VisibleText(row.layoutFile) + ")";

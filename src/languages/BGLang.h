@@ -6,6 +6,7 @@
 
 #include "languages/EditLang.h"
 #include "platform/Platform.h"
+#include "registry/LayoutRegistry.h"
 #include "ui/Controls.h"
 #include "ui/Form.h"
 #include "ui/ListView.h"
@@ -21,8 +22,8 @@ struct LanguageRow {
     std::string layoutFile;
     bool inUse = false;      // preloaded
 
-    // Neither edited nor removed here.
-    bool Locked() const { return base || inUse; }
+    // Neither edited nor removed here; nor is a language whose id is no layout id.
+    bool Locked() const { return base || inUse || !IsLayoutId(id); }
 };
 
 class TForm2 : public ui::Form {

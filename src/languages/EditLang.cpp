@@ -108,7 +108,7 @@ void TForm3::FillLayoutChoices() {
 
     Registry& registry = platform_.registry;
     const std::vector<InstalledLayout> installed = ReadInstalledLayouts(registry);
-    auto locale = registry.Open(RootKey::LocalMachine, kLocaleKey, false);
+    auto locale = registry.OpenForReading(RootKey::LocalMachine, kLocaleKey);
 
     auto add = [this](LayoutChoice choice) {
         ListView1.AddItem(choice.Caption(), choice.Marks().size());
@@ -152,8 +152,9 @@ bool TForm3::OpenLanguageForEdit(const std::string& languageId) {
     IsEditing = true;
     FillLayoutChoices();
     EditedLanguageId = languageId;
-    auto locale = platform_.registry.Open(RootKey::LocalMachine, kLocaleKey, false);
-    if (!locale || !locale->HasValue(languageId)) return false;
+    auto locale = platform_.registry.OpenForReading(RootKey::LocalMachine, kLocaleKey);
+    // A key path is made of the id: an id that is not one is never edited.
+    if (!IsLayoutId(languageId) || !locale || !locale->HasValue(languageId)) return false;
     Edit1.SetText(locale->ReadString(languageId));
 
     int current = 0;
@@ -184,7 +185,7 @@ int TForm3::ChosenEntry() const {
 }
 
 std::string TForm3::FreeLanguageId() {
-    auto locale = platform_.registry.Open(RootKey::LocalMachine, kLocaleKey, false);
+    auto locale = platform_.registry.OpenForReading(RootKey::LocalMachine, kLocaleKey);
     for (int n = 1; n <= kLastLanguageNumber; ++n) {
         std::string id = LayoutKeyName(n);
         if (!locale || !locale->HasValue(id)) return id;

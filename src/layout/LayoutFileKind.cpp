@@ -1,5 +1,7 @@
 #include "layout/LayoutFileKind.h"
 
+#include "layout/LayoutShape.h"
+
 namespace tastavia {
 
 std::size_t LayoutFileSize(OsKind kind) {
@@ -21,10 +23,7 @@ const char* LayoutFileKindName(OsKind kind) {
 }
 
 bool IsLayoutFileOfKind(const std::string& bytes, OsKind kind) {
-    std::size_t size = LayoutFileSize(kind);
-    if (size == 0 || bytes.size() != size) return false;
-    const char* magic = kind == kOsWin9x ? "DS" : "MZ";
-    return bytes.compare(0, 2, magic) == 0;
+    return HasLayoutShape(bytes, kind);
 }
 
 std::optional<OsKind> RecogniseLayoutFile(const std::string& bytes) {

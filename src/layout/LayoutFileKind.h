@@ -12,7 +12,7 @@ namespace tastavia {
 std::size_t LayoutFileSize(OsKind kind);
 // "Windows 9x layout file", "Windows 2000 layout library", "Windows XP layout library".
 const char* LayoutFileKindName(OsKind kind);
-// Whether the bytes are a layout file of that kind.
+// Whether the bytes are a layout file of that kind whose keys can be edited in place.
 bool IsLayoutFileOfKind(const std::string& bytes, OsKind kind);
 // The kind whose files look like these bytes, if any.
 std::optional<OsKind> RecogniseLayoutFile(const std::string& bytes);

@@ -36,8 +36,13 @@ public:
     // Paths are relative to the root; leading, trailing and doubled backslashes are
     // ignored. Without create, a key that does not exist or cannot be opened gives
     // nothing; with create, nothing means the key could not be created or opened.
+    // The key is opened for reading and writing.
     virtual std::unique_ptr<RegistryKey> Open(RootKey root, const std::string& path, bool create) = 0;
-    bool KeyExists(RootKey root, const std::string& path) { return Open(root, path, false) != nullptr; }
+    // An existing key opened for reading only, as a user without administrator rights
+    // still can on HKEY_LOCAL_MACHINE; writing to it fails. Every key that is only read
+    // is opened so.
+    virtual std::unique_ptr<RegistryKey> OpenForReading(RootKey root, const std::string& path) = 0;
+    bool KeyExists(RootKey root, const std::string& path) { return OpenForReading(root, path) != nullptr; }
     // Deletes a key with all its subkeys; false when it is missing (or cannot be
     // opened), when it is a root, or when not all is gone.
     virtual bool DeleteKey(RootKey root, const std::string& path) = 0;

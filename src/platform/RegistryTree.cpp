@@ -16,7 +16,7 @@ unsigned char Fold(char c) {
 // Copies the tree at from into to, creating to and its missing ancestors.
 void CopyTree(Registry& registry, RootKey root, const std::string& from, const std::string& to,
               const CopyValuesFunction& copyValues) {
-    std::unique_ptr<RegistryKey> source = registry.Open(root, from, false);
+    std::unique_ptr<RegistryKey> source = registry.OpenForReading(root, from);
     if (!source) throw RegistryError("Cannot open the registry key " + from);
     std::unique_ptr<RegistryKey> target = registry.Open(root, to, true);
     if (!target) throw RegistryError("Cannot create the registry key " + to);
@@ -106,7 +106,7 @@ bool DeleteKeyTree(Registry& registry, RootKey root, const std::string& path, co
     if (key.empty()) return false;
     std::vector<std::string> names;
     {
-        std::unique_ptr<RegistryKey> open = registry.Open(root, key, false);
+        std::unique_ptr<RegistryKey> open = registry.OpenForReading(root, key);
         if (!open) return false;
         names = open->SubKeyNames();
     }

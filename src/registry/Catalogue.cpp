@@ -26,15 +26,16 @@ void MarkInUse(std::vector<CatalogueRecord>& records, const std::string& keyName
 void MarkInUseWin9x(Registry& registry, std::vector<CatalogueRecord>& records) {
     for (const LocaleLanguage& language : BulgarianLanguages(registry)) {
         const std::string& id = language.id;
-        if (auto substitute = registry.Open(RootKey::Users, kUsersSubstitutesKey + id, false)) {
+        if (!IsLayoutId(id)) continue;  // no key path is made of it
+        if (auto substitute = registry.OpenForReading(RootKey::Users, kUsersSubstitutesKey + id)) {
             MarkInUse(records, substitute->ReadString(""));
             continue;
         }
         if (FindByKeyName(records, id) < 0) continue;
-        auto preload = registry.Open(RootKey::Users, kUsersPreloadKey, false);
+        auto preload = registry.OpenForReading(RootKey::Users, kUsersPreloadKey);
         if (!preload) continue;
         for (const std::string& slot : preload->SubKeyNames()) {
-            auto loaded = registry.Open(RootKey::Users, std::string(kUsersPreloadKey) + "\\" + slot, false);
+            auto loaded = registry.OpenForReading(RootKey::Users, std::string(kUsersPreloadKey) + "\\" + slot);
             if (loaded && loaded->ReadString("") == id) {
                 MarkInUse(records, id);
                 break;
@@ -46,12 +47,12 @@ void MarkInUseWin9x(Registry& registry, std::vector<CatalogueRecord>& records) {
 // Each preloaded Bulgarian id marks its substitute, or itself without one.
 void MarkInUseNt(Registry& registry, std::vector<CatalogueRecord>& records) {
     std::vector<std::string> preloaded;
-    if (auto preload = registry.Open(RootKey::CurrentUser, kUserPreloadKey, false))
+    if (auto preload = registry.OpenForReading(RootKey::CurrentUser, kUserPreloadKey))
         for (const std::string& name : preload->ValueNames()) {
             std::string id = preload->ReadString(name);
             if (IsBulgarianId(id)) preloaded.push_back(id);
         }
-    auto substitutes = registry.Open(RootKey::CurrentUser, kUserSubstitutesKey, false);
+    auto substitutes = registry.OpenForReading(RootKey::CurrentUser, kUserSubstitutesKey);
     for (const std::string& id : preloaded)
         MarkInUse(records, substitutes && substitutes->HasValue(id) ? substitutes->ReadString(id) : id);
 }

@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 
+#include "layout/KeyTable.h"
 #include "platform/Files.h"
 #include "platform/Registry.h"
 #include "registry/Catalogue.h"
@@ -28,6 +29,8 @@ struct InstallRequest {
     std::string systemDirectory;  // ends in a backslash
     std::string workingPath;      // the open working layout file
     bool replace = false;         // an installed layout matches both fields
+    std::string keyName;          // its layout key name, when replacing
+    OsKind kind = kOsUnchosen;    // the kind of layout file in use
 };
 
 // The install status: a digit telling the outcome and the message an interactive run
@@ -44,6 +47,7 @@ struct RemoveRequest {
     CatalogueRecord record;       // the selected entry
     std::string systemDirectory;  // ends in a backslash
     std::string fileName;         // the File Name field as typed
+    OsKind kind = kOsUnchosen;    // the kind of layout file in use
 };
 
 struct RemoveResult {
@@ -59,9 +63,9 @@ public:
     // registers it under the first free layout key. Confirmations are asked through
     // confirm; a value that cannot be written throws RegistryError.
     InstallStatus Install(const InstallRequest& request, const Confirm& confirm);
-    // Copies the installed file named fileName to copyPath, writable; a notice of kind
-    // None means the copy is there.
-    Notice CopyForEditing(const std::string& systemDirectory, const std::string& fileName,
+    // Copies the installed file named fileName to copyPath, writable, when it is a
+    // layout file of the kind; a notice of kind None means the copy is there.
+    Notice CopyForEditing(OsKind kind, const std::string& systemDirectory, const std::string& fileName,
                           const std::string& copyPath);
     // Removes the entry's registry key and, when the user wants it and the layout is not
     // BASE, its file.

@@ -19,7 +19,11 @@ constexpr int kLastLayoutNumber = 9990;  // the last one whose 8-character name 
 
 }  // namespace
 
-bool IsBulgarianId(const std::string& name) { return name.size() >= 8 && name.compare(5, 3, "402") == 0; }
+bool IsLayoutId(const std::string& name) {
+    return name.size() == 8 && name.find_first_not_of("0123456789abcdefABCDEF") == std::string::npos;
+}
+
+bool IsBulgarianId(const std::string& name) { return IsLayoutId(name) && name.compare(5, 3, "402") == 0; }
 
 std::string LayoutKeyPath(const std::string& keyName) { return kKeyboardLayoutsKey + keyName; }
 
@@ -44,14 +48,15 @@ BaseKind BaseKindOf(const std::string& layoutText) {
 }
 
 std::optional<InstalledLayout> ReadInstalledLayout(Registry& registry, const std::string& keyName) {
-    auto key = registry.Open(RootKey::LocalMachine, LayoutKeyPath(keyName), false);
+    auto key = registry.OpenForReading(RootKey::LocalMachine, LayoutKeyPath(keyName));
     if (!key) return std::nullopt;
     return InstalledLayout{keyName, key->ReadString("layout text"), key->ReadString("layout file")};
 }
 
 std::vector<InstalledLayout> ReadInstalledLayouts(Registry& registry) {
     std::vector<std::string> names;
-    if (auto layouts = registry.Open(RootKey::LocalMachine, kKeyboardLayoutsKey, false)) names = layouts->SubKeyNames();
+    if (auto layouts = registry.OpenForReading(RootKey::LocalMachine, kKeyboardLayoutsKey))
+        names = layouts->SubKeyNames();
     std::vector<InstalledLayout> installed;
     for (const std::string& name : names) {
         if (!IsBulgarianId(name)) continue;
@@ -63,9 +68,9 @@ std::vector<InstalledLayout> ReadInstalledLayouts(Registry& registry) {
 
 std::vector<LocaleLanguage> BulgarianLanguages(Registry& registry) {
     std::vector<LocaleLanguage> languages;
-    if (auto locale = registry.Open(RootKey::LocalMachine, kLocaleKey, false))
+    if (auto locale = registry.OpenForReading(RootKey::LocalMachine, kLocaleKey))
         for (const std::string& id : locale->ValueNames())
-            if (IsBulgarianId(id)) languages.push_back({id, locale->ReadString(id)});
+            if (id.size() >= 8 && id.compare(5, 3, "402") == 0) languages.push_back({id, locale->ReadString(id)});
     return languages;
 }
 

@@ -16,8 +16,10 @@ extern const char* const kUsersSubstitutesKey;  // HKEY_USERS, Windows 9x; ends 
 extern const char* const kUserPreloadKey;       // HKEY_CURRENT_USER: Windows 2000 and XP
 extern const char* const kUserSubstitutesKey;   // HKEY_CURRENT_USER, Windows 2000 and XP
 
-// Characters 6 to 8 of a layout key name or language id are "402" for everything
-// Bulgarian.
+// Eight hexadecimal digits: the only layout key names and language ids that a key path
+// is built from. A value name may hold anything, "abcde402\\sub" too.
+bool IsLayoutId(const std::string& name);
+// A layout id whose characters 6 to 8 are "402", as for everything Bulgarian.
 bool IsBulgarianId(const std::string& name);
 // The key of a layout under the keyboard layouts key, from HKEY_LOCAL_MACHINE.
 std::string LayoutKeyPath(const std::string& keyName);
@@ -51,8 +53,9 @@ struct LocaleLanguage {
     std::string name;  // its data
 };
 
-// The Bulgarian languages in the registry's order; none when the locale list cannot be
-// opened.
+// The languages whose names have "402" as characters 6 to 8, in the registry's order,
+// also those whose name is no layout id (to be shown, never to build a key path from);
+// none when the locale list cannot be opened.
 std::vector<LocaleLanguage> BulgarianLanguages(Registry& registry);
 
 }  // namespace tastavia

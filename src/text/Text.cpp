@@ -19,14 +19,6 @@ unsigned char Upper1251(unsigned char c) {
 
 bool IsControlOrSpace(char c) { return static_cast<unsigned char>(c) <= 32; }
 
-bool IsDeviceName(const std::string& name) {
-    const std::string stem = UpperAscii(name.substr(0, name.find('.')));
-    for (const char* device : {"CON", "PRN", "AUX", "NUL"})
-        if (stem == device) return true;
-    return stem.size() == 4 && (stem.compare(0, 3, "COM") == 0 || stem.compare(0, 3, "LPT") == 0) &&
-           stem[3] >= '1' && stem[3] <= '9';
-}
-
 }  // namespace
 
 std::string UpperAscii(std::string text) {
@@ -78,6 +70,18 @@ std::string VisibleText(const std::string& text) {
         }
     }
     return visible;
+}
+
+// Windows drops trailing dots and spaces of a name, and trailing spaces of the part
+// before the first dot, before it looks for a device: "COM1 .dll" is COM1.
+bool IsDeviceName(const std::string& name) {
+    std::string trimmed = name.substr(0, name.find_last_not_of(". ") + 1);
+    std::string stem = trimmed.substr(0, trimmed.find('.'));
+    stem = UpperAscii(stem.substr(0, stem.find_last_not_of(' ') + 1));
+    for (const char* device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$", "CLOCK$"})
+        if (stem == device) return true;
+    return stem.size() == 4 && (stem.compare(0, 3, "COM") == 0 || stem.compare(0, 3, "LPT") == 0) &&
+           stem[3] >= '1' && stem[3] <= '9';
 }
 
 std::string FileNameFault(const std::string& name) {

@@ -24,6 +24,11 @@ bool IsBlank(const std::string& text);
 // (codes 0 to 31 and 127) as ^ and a letter, so that it can neither hide nor act.
 std::string VisibleText(const std::string& text);
 
+// Whether Windows takes a file name (no folder) for a device: CON, PRN, AUX, NUL,
+// COM1-COM9, LPT1-LPT9, CONIN$, CONOUT$, CLOCK$, with any extension, in any ASCII case,
+// with the trailing spaces and dots that Windows drops.
+bool IsDeviceName(const std::string& name);
+
 // Whether a file name can only name a file in the folder it is joined to: no path, no
 // characters Windows forbids, no control characters, no device name, no trailing dot
 // or space (Windows would drop them and name another file).

@@ -1,5 +1,6 @@
-// The layout readers on arbitrary files: kind detection, and the Windows 9x and NT key
-// access of every kind over any bytes. No crash, no access outside the file's bytes
+// The layout readers on arbitrary files: kind detection with the bounded walk of a
+// library's PE headers and layout tables, and the Windows 9x and NT key access of every
+// kind over any bytes. No crash, no access outside the file's bytes
 // (reads past the end fail with IoError), and a key reads back what was written to it.
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -7,6 +8,7 @@
 
 #include "layout/KeyAccess.h"
 #include "layout/LayoutFileKind.h"
+#include "layout/LayoutShape.h"
 #include "platform/Errors.h"
 #include "platform/memory/MemoryFiles.h"
 
@@ -53,6 +55,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string bytes = input.ConsumeRandomLengthString(8192);
     std::optional<OsKind> recognised = RecogniseLayoutFile(bytes);
     for (OsKind kind : {kOsWin9x, kOsWin2000, kOsWinXp}) {
+        // The same bytes cut or padded to the kind's size, so that the walk runs for
+        // every input and not only for those of an exact size.
+        std::string sized = bytes;
+        sized.resize(LayoutFileSize(kind));
+        HasLayoutShape(sized, kind);
         Require(IsLayoutFileOfKind(bytes, kind) == (recognised == kind) || !recognised);
         Exercise(kind, bytes, input);
     }

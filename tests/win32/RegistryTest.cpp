@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "RegistryCases.h"
+#include "platform/Errors.h"
 #include "platform/win32/Win32Registry.h"
 
 namespace tastavia::test {
@@ -177,6 +178,20 @@ TEST(Win32Registry, LongValueNamesAndValuesComeWhole) {
     key->WriteString(std::string(300, 'a'), "a");
     EXPECT_EQ(key->ValueNames(), (Names{std::string(300, 'a'), valueName, "w"}));
     EXPECT_EQ(key->ReadString(valueName), text);
+}
+
+TEST(Win32Registry, AKeyOpenedForReadingRefusesChanges) {
+    RealScratch scratch(RootKey::CurrentUser);
+    ASSERT_TRUE(scratch.made());
+    Win32Registry& registry = scratch.registry();
+    registry.Open(RootKey::CurrentUser, scratch.base(), false)->WriteString("v", "kept");
+    std::unique_ptr<RegistryKey> read = registry.OpenForReading(RootKey::CurrentUser, scratch.base());
+    ASSERT_NE(read, nullptr);
+    EXPECT_EQ(read->ReadString("v"), "kept");
+    EXPECT_THROW(read->WriteString("v", "changed"), RegistryError);
+    EXPECT_FALSE(read->DeleteValue("v"));
+    EXPECT_EQ(read->ReadString("v"), "kept");
+    EXPECT_EQ(registry.OpenForReading(RootKey::CurrentUser, scratch.base() + "\\missing"), nullptr);
 }
 
 TEST(Win32Registry, RootsAreTheRealOnes) {

@@ -3,11 +3,17 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "Win32TestSupport.h"
 #include "layout/LayoutFileKind.h"
 #include "layout/WorkingLayout.h"
 #include "platform/Errors.h"
+#include "platform/memory/MemoryRegistry.h"
+#include "registry/FileOwnership.h"
+#include "registry/LayoutRegistry.h"
+#include "text/Text.h"
 #include "platform/win32/Win32Files.h"
 #include "platform/win32/Win32Services.h"
 
@@ -141,6 +147,32 @@ TEST(Win32Files, StatusAndSameFileSeeThroughSpellings) {
     EXPECT_EQ(files.Status(path).size, 6u);
     EXPECT_TRUE(files.SameFile(path, dir.path() + ".\\LAYOUT.INI"));
     EXPECT_FALSE(files.SameFile(path, dir.path() + "other.ini"));
+}
+
+// Save compares the file it would replace with every installed layout's file as Windows
+// finds files: by the 8.3 alias of a long name, and by any case of a Cyrillic name.
+TEST(Win32Files, AnotherLayoutsFileIsFoundUnderEveryNameOfIt) {
+    Win32Folder dir;
+    Win32Files files;
+    const std::string longName = "kbdlayme2.dll", cyrillic = "\xEA\xE1\xE4.dll";  // кбд.dll
+    ASSERT_TRUE(files.WriteAll(dir.path() + longName, "x"));
+    ASSERT_TRUE(files.WriteAll(dir.path() + cyrillic, "y"));
+    char alias[MAX_PATH] = {};
+    ASSERT_NE(GetShortPathNameA((dir.path() + longName).c_str(), alias, MAX_PATH), 0u);
+    const std::string shortName = std::string(alias).substr(std::string(alias).find_last_of('\\') + 1);
+    ASSERT_NE(UpperAscii(shortName), UpperAscii(longName));
+    EXPECT_TRUE(files.SameFile(dir.path() + longName, dir.path() + shortName)) << shortName;
+    EXPECT_TRUE(files.SameFile(dir.path() + cyrillic, dir.path() + "\xCA\xC1\xC4.DLL"));  // КБД.DLL
+    EXPECT_FALSE(files.SameFile(dir.path() + longName, dir.path() + cyrillic));
+
+    MemoryRegistry registry;
+    for (const auto& [key, file] : {std::pair<const char*, std::string>{"00070402", longName}, {"00000409", cyrillic}})
+        registry.Open(RootKey::LocalMachine, LayoutKeyPath(key), true)->WriteString("layout file", file);
+    EXPECT_EQ(LayoutsNamingFile(registry, files, dir.path(), shortName, ""), std::vector<std::string>{"00070402"});
+    EXPECT_EQ(LayoutsNamingFile(registry, files, dir.path(), shortName, "00070402"), std::vector<std::string>{});
+    EXPECT_EQ(LayoutsNamingFile(registry, files, dir.path(), "\xCA\xC1\xC4.dll", ""),
+              std::vector<std::string>{"00000409"});
+    EXPECT_EQ(LayoutsNamingFile(registry, files, dir.path(), "other.dll", ""), std::vector<std::string>{});
 }
 
 TEST(Win32WorkingLayout, CopiesTheTemplatesOutOfTheExecutable) {

@@ -30,6 +30,23 @@ grep -q $'^  1  `         \xD0\x81  168' <<<"$out" || fail "show prints Ё for 1
 cli show missing.dll 2>err.txt; code=$?
 [ "$code" = 1 ] || fail "missing file exits $code"
 [ "$(wc -l < err.txt)" = 1 ] || fail "missing file message is not one line"
+# A device name, as Windows trims it, is never opened: the command ends with a message.
+before=$(md5sum < plain.dll)
+for device in "COM1 .ini" CON NUL "nul .ini" "CONOUT\$"; do
+  timeout 60 "$runner" "$prefix" "$cli" import plain.dll "$device" 2>err.txt </dev/null; code=$?
+  [ "$code" = 1 ] || fail "import plain.dll \"$device\" exits $code"
+  grep -q "names a device" err.txt || fail "import \"$device\": $(cat err.txt)"
+done
+[ "$(md5sum < plain.dll)" = "$before" ] || fail "a device name changed plain.dll"
+# "MZ" and the size of an XP library, its PE header outside the file.
+{ printf 'MZ'; head -c 58 /dev/zero; printf '\xF0\xFF\xFF\x7F'; head -c 5568 /dev/zero; } > mz.dll
+for command in "show mz.dll --os xp" "check mz.dll --os xp" "export mz.dll --os xp -o mz.ini" "import mz.dll --os xp in.ini"; do
+  # shellcheck disable=SC2086
+  cli $command 2>err.txt; code=$?
+  [ "$code" = 1 ] && grep -q "not the layout tables" err.txt || fail "$command: exit $code, $(cat err.txt)"
+done
+[ ! -e mz.ini ] || fail "export of mz.dll wrote mz.ini"
+
 cli frobnicate 2>/dev/null; code=$?
 [ "$code" = 2 ] || fail "bad usage exits $code"
 

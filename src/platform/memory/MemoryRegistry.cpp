@@ -30,7 +30,14 @@ std::vector<std::string> NamesOf(const Map& map) {
 struct MemoryRegistry::State {
     std::shared_ptr<Node> roots[3] = {std::make_shared<Node>(), std::make_shared<Node>(), std::make_shared<Node>()};
     std::set<std::tuple<RootKey, std::string, RegistryOperation>> denied;  // paths folded
+    std::set<std::pair<RootKey, std::string>> readOnly;
     FaultPlan* plan = nullptr;
+
+    bool IsReadOnly(RootKey root, const std::string& path) const {
+        for (const auto& [r, top] : readOnly)
+            if (r == root && IsKeyPathWithin(path, top)) return true;
+        return false;
+    }
 
     bool Fails(const char* operation, const std::string& path) {
         return plan && plan->NextCallFails(std::string(operation) + " " + path);
@@ -55,8 +62,9 @@ namespace {
 
 class MemoryKey : public RegistryKey {
 public:
-    MemoryKey(std::shared_ptr<MemoryRegistry::State> state, RootKey root, std::string path, std::shared_ptr<Node> node)
-        : state_(std::move(state)), root_(root), path_(std::move(path)), node_(std::move(node)) {}
+    MemoryKey(std::shared_ptr<MemoryRegistry::State> state, RootKey root, std::string path, std::shared_ptr<Node> node,
+              bool writable)
+        : state_(std::move(state)), root_(root), path_(std::move(path)), node_(std::move(node)), writable_(writable) {}
 
     std::vector<std::string> SubKeyNames() override { return NamesOf(node_->children); }
     std::vector<std::string> ValueNames() override { return NamesOf(node_->values); }
@@ -69,7 +77,7 @@ public:
     }
 
     void WriteString(const std::string& name, const std::string& value) override {
-        if (node_->deleted || state_->Denies(root_, path_, RegistryOperation::Write) ||
+        if (!writable_ || node_->deleted || state_->Denies(root_, path_, RegistryOperation::Write) ||
             state_->Fails("WriteString", path_ + "\\" + name))
             throw RegistryError("Cannot write the value " + name + " in " + path_);
         auto existing = node_->values.find(UpToNul(name));
@@ -80,7 +88,7 @@ public:
     }
 
     bool DeleteValue(const std::string& name) override {
-        if (node_->deleted || state_->Denies(root_, path_, RegistryOperation::Delete) ||
+        if (!writable_ || node_->deleted || state_->Denies(root_, path_, RegistryOperation::Delete) ||
             state_->Fails("DeleteValue", path_ + "\\" + name))
             return false;
         return node_->values.erase(UpToNul(name)) != 0;
@@ -91,6 +99,7 @@ private:
     RootKey root_;
     std::string path_;
     std::shared_ptr<Node> node_;
+    bool writable_;
 };
 
 }  // namespace
@@ -101,7 +110,7 @@ MemoryRegistry::~MemoryRegistry() = default;
 
 std::unique_ptr<RegistryKey> MemoryRegistry::Open(RootKey root, const std::string& path, bool create) {
     const std::string key = NormalizeKeyPath(path);
-    if (state_->Fails(create ? "Create" : "Open", key)) return nullptr;
+    if (state_->Fails(create ? "Create" : "Open", key) || state_->IsReadOnly(root, key)) return nullptr;
     std::shared_ptr<Node> node = state_->roots[static_cast<int>(root)];
     std::string walked;
     for (const std::string& name : SplitKeyPath(key)) {
@@ -115,7 +124,15 @@ std::unique_ptr<RegistryKey> MemoryRegistry::Open(RootKey root, const std::strin
         node = child->second;
     }
     if (state_->Denies(root, key, RegistryOperation::Open)) return nullptr;
-    return std::make_unique<MemoryKey>(state_, root, key, node);
+    return std::make_unique<MemoryKey>(state_, root, key, node, true);
+}
+
+std::unique_ptr<RegistryKey> MemoryRegistry::OpenForReading(RootKey root, const std::string& path) {
+    const std::string key = NormalizeKeyPath(path);
+    if (state_->Fails("Open", key) || state_->Denies(root, key, RegistryOperation::Open)) return nullptr;
+    std::shared_ptr<Node> node = state_->Find(root, key);
+    if (!node) return nullptr;
+    return std::make_unique<MemoryKey>(state_, root, key, node, false);
 }
 
 bool MemoryRegistry::DeleteKey(RootKey root, const std::string& path) {
@@ -125,7 +142,8 @@ bool MemoryRegistry::DeleteKey(RootKey root, const std::string& path) {
 
 bool MemoryRegistry::DeleteEmptyKey(RootKey root, const std::string& path) {
     std::vector<std::string> names = SplitKeyPath(path);
-    if (names.empty() || state_->Denies(root, path, RegistryOperation::Delete) || state_->Fails("DeleteKey", path))
+    if (names.empty() || state_->IsReadOnly(root, path) || state_->Denies(root, path, RegistryOperation::Delete) ||
+        state_->Fails("DeleteKey", path))
         return false;
     std::string leaf = names.back();
     names.pop_back();
@@ -150,7 +168,14 @@ void MemoryRegistry::Deny(RootKey root, const std::string& path, RegistryOperati
     state_->denied.insert({root, FoldKeyName(NormalizeKeyPath(path)), operation});
 }
 
-void MemoryRegistry::AllowAll() { state_->denied.clear(); }
+void MemoryRegistry::MakeReadOnly(RootKey root, const std::string& path) {
+    state_->readOnly.insert({root, NormalizeKeyPath(path)});
+}
+
+void MemoryRegistry::AllowAll() {
+    state_->denied.clear();
+    state_->readOnly.clear();
+}
 
 void MemoryRegistry::SetFaultPlan(FaultPlan* plan) { state_->plan = plan; }
 

@@ -25,12 +25,17 @@ public:
     MemoryRegistry& operator=(const MemoryRegistry&) = delete;
 
     std::unique_ptr<RegistryKey> Open(RootKey root, const std::string& path, bool create) override;
+    std::unique_ptr<RegistryKey> OpenForReading(RootKey root, const std::string& path) override;
     bool DeleteKey(RootKey root, const std::string& path) override;
     bool MoveKey(RootKey root, const std::string& from, const std::string& to) override;
 
     // From now on, operation fails on the key at path, whether that key exists yet or
     // not; keys above and below it are not affected. Keys already open are affected too.
     void Deny(RootKey root, const std::string& path, RegistryOperation operation);
+    // From now on the key at path and every key beneath it open only for reading, as
+    // HKEY_LOCAL_MACHINE does for a user without administrator rights: opening them to
+    // write, creating, deleting and moving keys there fail. AllowAll lifts it.
+    void MakeReadOnly(RootKey root, const std::string& path);
     void AllowAll();
     // From now on every call that can fail (open or create, write, delete a value,
     // delete one key of a tree; a move is made of these) also asks plan; null: none.

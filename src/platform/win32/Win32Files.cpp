@@ -205,7 +205,18 @@ bool Win32Files::SameFile(const std::string& a, const std::string& b) {
         DWORD n = GetFullPathNameA(path.c_str(), sizeof buffer, buffer, &filePart);
         return n == 0 || n > MAX_PATH ? path : std::string(buffer, n);
     };
-    if (lstrcmpiA(full(a).c_str(), full(b).c_str()) == 0) return true;
+    // An existing file under its long name, also when named by its 8.3 alias: Windows
+    // 9x's file systems give no file index that could tell.
+    auto longName = [&full](const std::string& path) {
+        std::string name = full(path);
+        WIN32_FIND_DATAA found {};
+        HANDLE h = name.find_first_of("*?") == std::string::npos ? FindFirstFileA(name.c_str(), &found)
+                                                                 : INVALID_HANDLE_VALUE;
+        if (h == INVALID_HANDLE_VALUE) return name;
+        FindClose(h);
+        return name.substr(0, name.find_last_of("\\/") + 1) + found.cFileName;
+    };
+    if (lstrcmpiA(longName(a).c_str(), longName(b).c_str()) == 0) return true;
     FileIdentity x, y;
     return Identify(a, x) && Identify(b, y) && x.volume == y.volume && x.indexHigh == y.indexHigh &&
            x.indexLow == y.indexLow;

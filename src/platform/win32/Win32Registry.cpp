@@ -152,6 +152,13 @@ std::unique_ptr<RegistryKey> Win32Registry::Open(RootKey root, const std::string
     return std::make_unique<Win32Key>(h, key);
 }
 
+std::unique_ptr<RegistryKey> Win32Registry::OpenForReading(RootKey root, const std::string& path) {
+    const std::string key = NormalizeKeyPath(path);
+    HKEY h = nullptr;
+    if (RegOpenKeyExA(RootHandle(root), key.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS) return nullptr;
+    return std::make_unique<Win32Key>(h, key);
+}
+
 bool Win32Registry::DeleteKey(RootKey root, const std::string& path) {
     return DeleteKeyTree(*this, root, path, [](RootKey r, const std::string& p) {
         return RegDeleteKeyA(RootHandle(r), p.c_str()) == ERROR_SUCCESS;

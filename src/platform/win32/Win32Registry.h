@@ -9,6 +9,7 @@ namespace tastavia {
 class Win32Registry : public Registry {
 public:
     std::unique_ptr<RegistryKey> Open(RootKey root, const std::string& path, bool create) override;
+    std::unique_ptr<RegistryKey> OpenForReading(RootKey root, const std::string& path) override;
     // Written out, subkeys first: NT's RegDeleteKey refuses a key that has subkeys.
     bool DeleteKey(RootKey root, const std::string& path) override;
     // Values keep their types and bytes, whatever the type.

@@ -159,6 +159,8 @@ TEST_F(Cli, BadInputsGetAClearMessageAndChangeNothing) {
     ::mkdir((dir / "sub").c_str(), 0755);
     WriteFile(dir / "in.ini", "[KBD]\r\n1=65\r\n");
     WriteFile(dir / "fake.dll", std::string(5632, 'x'));
+    // "MZ" and the size of an XP library, with a PE header that lies outside the file.
+    WriteFile(dir / "mz.dll", "MZ" + std::string(58, '\0') + std::string("\xF0\xFF\xFF\x7F", 4) + std::string(5568, '\0'));
     const auto before = std::make_tuple(ReadFile(dir / "k.dll"), ReadFile(dir / "in.ini"));
     const struct {
         const char* args;
@@ -172,7 +174,15 @@ TEST_F(Cli, BadInputsGetAClearMessageAndChangeNothing) {
         {"export k.dll -o ./sub/../k.dll", "the same file as k.dll"},
         {"import k.dll k.dll", "the same file as k.dll"},
         {"new --os xp --ini in.ini -o in.ini", "the same file as in.ini"},
-        {"show fake.dll --os xp", "(5632 bytes expected, 5632 found: the size is right, but not the first bytes)"},
+        {"show fake.dll --os xp", "(5632 bytes expected, 5632 found: the size is right, but not the layout tables)"},
+        {"show mz.dll", "not a layout file of a known kind"},
+        {"check mz.dll --os xp", "the size is right, but not the layout tables"},
+        {"export mz.dll --os xp -o out.ini", "the size is right, but not the layout tables"},
+        {"import mz.dll --os xp in.ini", "the size is right, but not the layout tables"},
+        {"import k.dll 'COM1 .ini'", "COM1 .ini: names a device, not a file"},
+        {"import k.dll sub/NUL", "names a device"},
+        {"show 'CON .dll'", "names a device"},
+        {"export k.dll -o 'conout$.ini'", "names a device"},
         {"show k.dll --os 2000", "found: it is a Windows XP layout library)"},
         {"show 'sub\\k.dll'", "'\\' is no folder separator here"},
     };
@@ -188,7 +198,7 @@ TEST_F(Cli, BadInputsGetAClearMessageAndChangeNothing) {
         EXPECT_NE(r.err.find(c.message), std::string::npos) << c.args << ": " << r.err;
         EXPECT_EQ(std::make_tuple(ReadFile(dir / "k.dll"), ReadFile(dir / "in.ini")), before) << c.args;
     }
-    EXPECT_EQ(Leftovers({"k.dll", "in.ini", "fake.dll", "sub"}), 0u);
+    EXPECT_EQ(Leftovers({"k.dll", "in.ini", "fake.dll", "mz.dll", "sub"}), 0u);
 }
 
 TEST_F(Cli, ReadsUtf16IniFilesAndShowsControlBytesVisibly) {

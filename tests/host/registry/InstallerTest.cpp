@@ -18,6 +18,9 @@ struct InstallFixture : test::RegistryFixture {
         return main;
     }
     std::string LastMessage() { return dialogs().shown.empty() ? "" : dialogs().shown.back().text; }
+    static std::string ReplaceQuestion(TForm1& main, const std::string& name) {
+        return "This file already exists! Replace it?\r" + main.SystemDirectory() + name;
+    }
     TForm1& Installed(const std::string& text = "Mine") {
         TForm1& main = NewLayout();
         main.Edit1.TypeText(text);
@@ -90,16 +93,20 @@ TEST_F(Install, SpacesAreStrippedAndAnExistingFileIsConfirmed) {
     main.SaveLayoutToSystem(true);
     main.Edit1.TypeText("  Spaced  ");
     main.Edit2.TypeText(" kbdbunew.dll ");  // as typed it matches no entry: a new layout
-    dialogs().answers = {Answer::Cancel};
-    EXPECT_EQ(main.SaveLayoutToSystem(true), "1");
-    EXPECT_EQ(dialogs().shown.back().text, "This file already exists! Replace it?");
+    // ... but the file is the installed layout's: never replaced, never named twice.
+    EXPECT_EQ(main.SaveLayoutToSystem(true),
+              "2\"kbdbunew.dll\" belongs to the installed layout 00050402! It was not replaced.");
     EXPECT_EQ(Value("00060402", "layout file"), "<no key>");
 
+    registry.DeleteKey(RootKey::LocalMachine, test::kLayouts + "00050402");  // the file is nobody's now
+    dialogs().answers = {Answer::Cancel};
+    EXPECT_EQ(main.SaveLayoutToSystem(true), "1");
+    EXPECT_EQ(dialogs().shown.back().text, ReplaceQuestion(main, "kbdbunew.dll"));
     test::MakeReadOnly(SystemFile(main, "kbdbunew.dll"));
     dialogs().answers = {Answer::Ok};
     EXPECT_EQ(main.SaveLayoutToSystem(true), "0Layout successful added!");
-    EXPECT_EQ(Value("00060402", "layout file"), "kbdbunew.dll");
-    EXPECT_EQ(Value("00060402", "layout text"), "Spaced");
+    EXPECT_EQ(Value("00050402", "layout file"), "kbdbunew.dll");
+    EXPECT_EQ(Value("00050402", "layout text"), "Spaced");
     EXPECT_FALSE(files.IsReadOnly(SystemFile(main, "kbdbunew.dll")));
 }
 

@@ -18,11 +18,18 @@ TEST(Text, ControlCharactersShowAsCaretLetters) {
 }
 
 TEST(Text, PlainFileNames) {
-    for (const char* name : {"kbdbu.dll", "kbdbu", "\xEC\xEE\xFF.dll", ".hidden", "con1.dll", "com0"})
+    for (const char* name : {"kbdbu.dll", "kbdbu", "\xEC\xEE\xFF.dll", ".hidden", "con1.dll", "com0", "conin.dll",
+                             "COM10.dll", "nul_.dll", "a.con"})
         EXPECT_TRUE(IsPlainFileName(name)) << name;
     for (const char* name : {"", ".", "..", "..\\x.dll", "a/b", "c:x", "a*b", "a\x01.dll", "x.", "x ", "CON",
                              "nul.txt", "Com1", "lpt9.dll"})
         EXPECT_FALSE(IsPlainFileName(name)) << name;
+    // Windows drops the spaces before the dot, and the dots and spaces at the end.
+    for (const char* name : {"COM1 .dll", "NUL .dll", "CON .dll", "AUX .dll", "PRN .dll", "LPT1 .dll", "CONIN$",
+                             "conout$.dll", "CLOCK$", "nul. .", "com9  .ini", "CON.a.b"}) {
+        EXPECT_TRUE(IsDeviceName(name)) << name;
+        EXPECT_FALSE(IsPlainFileName(name)) << name;
+    }
 }
 
 }  // namespace
