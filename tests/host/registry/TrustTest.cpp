@@ -70,7 +70,9 @@ TEST_F(Trust, DeviceNamesAreNoFileNames) {
     for (const char* name : {"NUL .dll", "CON .dll", "AUX .dll", "PRN .dll", "COM1 .dll", "LPT1 .dll", "CONIN$",
                              "CONOUT$", "clock$.dll"}) {
         Select(main, "Device", name);
-        EXPECT_EQ(main.SaveLayoutToSystem(true), "2The File Name is invalid! Type a file name without a path.") << name;
+        EXPECT_EQ(main.SaveLayoutToSystem(true),
+                  std::string("2The File Name is invalid! \"") + name + "\" is the name of a Windows device.")
+            << name;
     }
     AddLayout("00070402", "Serial", "COM1 .dll");
     main.Button8Click();
