@@ -61,9 +61,17 @@ std::vector<SystemLibrary> SystemLibrariesFor(OsKind kind, bool windows64, const
                                               Resources& resources) {
     if (!IsLayoutFileOfKind(workingFileBytes, kind))
         throw AppError(std::string("The working layout file is not a ") + LayoutFileKindName(kind) + ".");
-    if (!windows64 || !IsNt(kind)) return {{SystemFolder::System, workingFileBytes}};
-    return {{SystemFolder::Native64, CopyKeys(workingFileBytes, kind, kOsX64, resources)},
-            {SystemFolder::Wow64, CopyKeys(workingFileBytes, kind, kOsWow64, resources)}};
+    std::vector<SystemLibrary> libraries;
+    for (SystemFolder folder : SystemFoldersFor(kind, windows64)) {
+        if (folder == SystemFolder::System) libraries.push_back({folder, workingFileBytes});
+        else libraries.push_back({folder, CopyKeys(workingFileBytes, kind, folder == SystemFolder::Native64 ? kOsX64 : kOsWow64, resources)});
+    }
+    return libraries;
+}
+
+std::vector<SystemFolder> SystemFoldersFor(OsKind kind, bool windows64) {
+    if (!windows64 || !IsNt(kind)) return {SystemFolder::System};
+    return {SystemFolder::Native64, SystemFolder::Wow64};
 }
 
 SystemFolder LoadFolderFor(OsKind kind, bool windows64) {

@@ -8,12 +8,9 @@
 
 #include "layout/KeyTable.h"
 #include "platform/Resources.h"
+#include "platform/SystemFolder.h"
 
 namespace tastavia {
-
-// Where a layout library goes: GetSystemDirectory's folder (32-bit Windows, and every
-// kind but the WOW64 pair), the real 64-bit System32 of a 64-bit Windows, its SysWOW64.
-enum class SystemFolder { System, Native64, Wow64 };
 
 struct SystemLibrary {
     SystemFolder folder;
@@ -27,6 +24,10 @@ struct SystemLibrary {
 std::vector<SystemLibrary> SystemLibrariesFor(OsKind kind, bool windows64,
                                               const std::string& workingFileBytes,
                                               Resources& resources);
+
+// The folders installing a layout of `kind` writes a library into (the folders of
+// SystemLibrariesFor's result, in the same order), for Delete and the "file exists" question.
+std::vector<SystemFolder> SystemFoldersFor(OsKind kind, bool windows64);
 
 // The folder Load reads an installed library from, on 32-bit or 64-bit Windows.
 SystemFolder LoadFolderFor(OsKind kind, bool windows64);
