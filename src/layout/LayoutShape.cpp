@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "layout/LayoutFileKind.h"
+#include "layout/WideLibraryShape.h"
 
 namespace tastavia {
 
@@ -212,7 +213,14 @@ bool HasNtLayoutShape(const std::string& bytes, OsKind kind) {
 }
 
 bool HasLayoutShape(const std::string& bytes, OsKind kind) {
-    return kind == kOsWin9x ? HasWin9xLayoutShape(bytes) : HasNtLayoutShape(bytes, kind);
+    switch (kind) {
+        case kOsWin9x: return HasWin9xLayoutShape(bytes);
+        case kOsWin2000:
+        case kOsWinXp: return HasNtLayoutShape(bytes, kind);
+        case kOsX64:
+        case kOsWow64: return !WideLibraryShapeFault(bytes, kind);
+        default: return false;
+    }
 }
 
 }  // namespace tastavia

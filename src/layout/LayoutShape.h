@@ -18,7 +18,8 @@ bool HasWin9xLayoutShape(const std::string& bytes);
 // attribute byte, unshifted and shifted code units) exactly at the key's offsets.
 bool HasNtLayoutShape(const std::string& bytes, OsKind kind);
 
-// The check of the kind; false for a kind without files.
+// The check of the kind (for the 64-bit Windows libraries, WideLibraryShapeFault);
+// false for a kind without files.
 bool HasLayoutShape(const std::string& bytes, OsKind kind);
 
 }  // namespace tastavia

@@ -1,6 +1,6 @@
 // The layout readers on arbitrary files: kind detection with the bounded walk of a
-// library's PE headers and layout tables, and the Windows 9x and NT key access of every
-// kind over any bytes. No crash, no access outside the file's bytes
+// library's PE headers and layout tables (also of the 64-bit Windows libraries), and the
+// Windows 9x and NT key access of every kind over any bytes. No crash, no access outside the file's bytes
 // (reads past the end fail with IoError), and a key reads back what was written to it.
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -54,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FuzzedDataProvider input(data, size);
     const std::string bytes = input.ConsumeRandomLengthString(8192);
     std::optional<OsKind> recognised = RecogniseLayoutFile(bytes);
-    for (OsKind kind : {kOsWin9x, kOsWin2000, kOsWinXp}) {
+    for (OsKind kind : kLayoutFileKinds) {
         // The same bytes cut or padded to the kind's size, so that the walk runs for
         // every input and not only for those of an exact size.
         std::string sized = bytes;
