@@ -10,6 +10,7 @@
 #include "layout/LayoutCheck.h"
 #include "layout/LayoutFileKind.h"
 #include "layout/LayoutIni.h"
+#include "layout/WideLibraryShape.h"
 #include "layout/WorkingLayout.h"
 #include "layout/XkbWriter.h"
 #include "platform/Errors.h"
@@ -106,16 +107,26 @@ void RequireDistinct(Files& files, const std::string& input, const std::string& 
         throw Failure(output + ": the same file as " + input + "; a command never writes the file it reads");
 }
 
+// The libraries for 64-bit Windows are walked from their export before a key is read:
+// a file of the right size and first bytes whose tables lie elsewhere is not ours.
+OsKind RequireSoundShape(const std::string& path, const std::string& bytes, OsKind kind) {
+    std::optional<std::string> fault = kind == kOsX64 ? X64LibraryShapeFault(bytes)
+                                       : kind == kOsWow64 ? Wow64LibraryShapeFault(bytes)
+                                                          : std::nullopt;
+    if (fault) throw Failure(path + ": " + *fault);
+    return kind;
+}
+
 OsKind ResolveKind(Files& files, const std::string& path, std::optional<OsKind> requested) {
     RequireFile(files, path);
     // A file of no layout file's size is told by its size, never read whole.
     const std::uint64_t size = files.Status(path).size;
     std::string bytes;
-    for (OsKind candidate : {kOsWin9x, kOsWin2000, kOsWinXp})
+    for (OsKind candidate : kLayoutFileKinds)
         if (size == LayoutFileSize(candidate)) bytes = ReadExisting(files, path);
     std::optional<OsKind> kind = RecogniseLayoutFile(bytes);
     if (requested) {
-        if (IsLayoutFileOfKind(bytes, *requested)) return *requested;
+        if (IsLayoutFileOfKind(bytes, *requested)) return RequireSoundShape(path, bytes, *requested);
         std::string why = kind ? std::string("it is a ") + LayoutFileKindName(*kind)
                                : size == LayoutFileSize(*requested) ? std::string("the size is right, but not the first bytes")
                                                                     : std::string("of no known kind");
@@ -123,8 +134,8 @@ OsKind ResolveKind(Files& files, const std::string& path, std::optional<OsKind> 
                       std::to_string(LayoutFileSize(*requested)) + " bytes expected, " + std::to_string(size) +
                       " found: " + why + ")");
     }
-    if (!kind) throw Failure(path + ": not a layout file of a known kind; name it with --os 98|2000|xp");
-    return *kind;
+    if (!kind) throw Failure(path + ": not a layout file of a known kind; name it with --os 98|2000|xp|x64|wow64");
+    return RequireSoundShape(path, bytes, *kind);
 }
 
 void ImportIni(Session& session, Platform& platform, const std::string& iniPath) {
@@ -173,6 +184,8 @@ std::optional<OsKind> ParseKind(const std::string& text) {
     if (text == "98" || text == "9x" || text == "1") return kOsWin9x;
     if (text == "2000" || text == "2k" || text == "2") return kOsWin2000;
     if (text == "xp" || text == "XP" || text == "3") return kOsWinXp;
+    if (text == "x64" || text == "X64" || text == "4") return kOsX64;
+    if (text == "wow64" || text == "WOW64" || text == "5") return kOsWow64;
     return std::nullopt;
 }
 
@@ -260,7 +273,7 @@ int RunCheck(Platform& platform, const std::string& file, std::optional<OsKind> 
 namespace {
 
 const char* const kUsage =
-    "usage: tastavia-cli new --os 98|2000|xp [--bds | --phonetic | --ini FILE] -o OUT\n"
+    "usage: tastavia-cli new --os 98|2000|xp|x64|wow64 [--bds | --phonetic | --ini FILE] -o OUT\n"
     "       tastavia-cli export FILE [--os K] [--format ini|klc|xkb] -o OUT\n"
     "       tastavia-cli import FILE [--os K] IN.ini\n"
     "       tastavia-cli show FILE [--os K]\n"
@@ -293,7 +306,7 @@ Parsed Parse(const std::vector<std::string>& args, bool forNew) {
         };
         if (a == "--os") {
             p.kind = ParseKind(value("--os"));
-            if (!p.kind) throw UsageError("--os takes 98, 2000 or xp");
+            if (!p.kind) throw UsageError("--os takes 98, 2000, xp, x64 or wow64");
         } else if (a == "-o" || a == "--output") {
             p.output = value("-o");
         } else if (!forNew && a == "--format") {
@@ -344,7 +357,7 @@ int RunCommandLine(Platform& platform, const std::vector<std::string>& args, std
         if (command == "new") {
             Parsed p = Parse(args, true);
             ExpectPositional(p, 0);
-            if (!p.kind) throw UsageError("new needs --os 98|2000|xp");
+            if (!p.kind) throw UsageError("new needs --os 98|2000|xp|x64|wow64");
             if (!p.output) throw UsageError("new needs -o OUT");
             if (p.layoutSources > 1) throw UsageError("choose one of --bds, --phonetic and --ini");
             CheckPaths(p, rules);

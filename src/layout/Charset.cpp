@@ -6,8 +6,10 @@ namespace {
 
 constexpr std::uint8_t kLatinCapitalI = 73;
 constexpr std::uint8_t kCyrillicCapitalI = 178;  // І, U+0406 in Windows-1251
+constexpr std::uint16_t kNoCharacter = 0xF000;    // what the layout libraries type as nothing
 
 std::uint16_t StoredUnit(std::uint8_t c) {
+    if (c == 0) return kNoCharacter;
     if (c == kLatinCapitalI) return 0x0406;
     if (c == kCyrillicCapitalI) return 0x00B2;
     return Cp1251ToUnicode(c);

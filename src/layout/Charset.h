@@ -17,9 +17,11 @@ struct CodeUnit {
 
 // The code unit an NT layout library stores for a character. 73 (I) is stored as the
 // Cyrillic U+0406, as the Bulgarian typewriter layout has it; 178, whose Windows-1251
-// character that is too, keeps U+00B2 so that every byte reads back as itself.
+// character that is too, keeps U+00B2 so that every byte reads back as itself. 0, no
+// character, is stored as the libraries' "no character" 0xF000, which types nothing.
 CodeUnit CharToUnicode(std::uint8_t c);
-// The character for a stored code unit; U+0406 and U+0049 both read as 73. Code units
+// The character for a stored code unit; U+0406 and U+0049 both read as 73; 0xF000 and
+// U+0000 (what older libraries hold for no character) both read as 0. Code units
 // outside the mapping read by the rule older libraries were written with.
 std::uint8_t CharFromUnicode(std::uint8_t low, std::uint8_t high);
 

@@ -31,7 +31,8 @@ private:
     RandomAccessFile& file_;
 };
 
-// NT keyboard layout library of Windows 2000 (OS kind 2) or XP (OS kind 3).
+// NT keyboard layout library of Windows 2000 (OS kind 2), XP (3), 64-bit Windows (4)
+// or its WOW64 folder (5).
 class NtKeyAccess : public KeyAccess {
 public:
     NtKeyAccess(RandomAccessFile& file, OsKind kind);
@@ -45,7 +46,7 @@ private:
     std::uint32_t AttributeOffset(KeyNumber k) const;
 
     RandomAccessFile& file_;
-    std::int32_t base_;  // 0 for Windows 2000; the XP library's data lie 520 bytes lower
+    std::int32_t base_;  // 0 for Windows 2000; the other libraries' data lie lower
 };
 
 // The access for an OS kind, or nothing for a kind that has no layout file.

@@ -78,6 +78,8 @@ std::string HexText(unsigned value) {
 
 class Reader {
 public:
+    explicit Reader(std::vector<KlcControlChars>* control) : control_(control) {}
+
     LayoutKeys Read(const std::u16string& text) {
         std::size_t start = 0;
         while (start <= text.size()) {
@@ -123,6 +125,7 @@ private:
         if (!scanCode) Fail("bad scan code");
         std::optional<unsigned> cap = ParseHex(tokens[2]);
         if (!cap || *cap > 7) Fail("Cap must be 0 to 7 (SGCap rows are not supported)");
+        if (control_) ControlRow(static_cast<std::uint8_t>(*scanCode), tokens);
         const KeyInfo* info = nullptr;
         for (const KeyInfo& k : KeyTable())
             if (k.scanCode == *scanCode) info = &k;
@@ -137,19 +140,36 @@ private:
         }
     }
 
-    std::uint8_t Char(const std::u16string& token) {
-        if (IsAscii(token, "-1")) return 0;
+    void ControlRow(std::uint8_t scanCode, const Tokens& tokens) {
+        KlcControlChars row{scanCode, -1, -1};
+        for (std::size_t column = 0; column < states_.size(); ++column) {
+            if (states_[column] == 2) row.ctrl = CodeUnit(tokens[3 + column]);
+            if (states_[column] == 3) row.shiftCtrl = CodeUnit(tokens[3 + column]);
+        }
+        control_->push_back(row);
+    }
+
+    // A character of any state as a UTF-16 code unit; -1 for none.
+    std::int32_t CodeUnit(const std::u16string& token) {
+        if (IsAscii(token, "-1")) return -1;
         if (token.size() > 1 && token.back() == u'@') Fail("dead keys are not supported");
         if (IsAscii(token, "%%")) Fail("ligatures are not supported");
         std::optional<unsigned> u;
         if (token.size() == 1) u = token[0];
         else if (token.size() == 4) u = ParseHex(token);
         if (!u) Fail("a character is -1, one character or four hexadecimal digits");
-        std::optional<std::uint8_t> c = ByteForModernUnicode(*u);
-        if (!c || *c == 0) Fail("U+" + HexText(*u) + " has no Windows-1251 character");
+        return static_cast<std::int32_t>(*u);
+    }
+
+    std::uint8_t Char(const std::u16string& token) {
+        const std::int32_t u = CodeUnit(token);
+        if (u < 0) return 0;
+        std::optional<std::uint8_t> c = ByteForModernUnicode(static_cast<std::uint32_t>(u));
+        if (!c || *c == 0) Fail("U+" + HexText(static_cast<unsigned>(u)) + " has no Windows-1251 character");
         return *c;
     }
 
+    std::vector<KlcControlChars>* control_;
     LayoutKeys keys_{};
     std::vector<unsigned> states_;
     std::vector<KeyNumber> seen_;
@@ -161,6 +181,8 @@ private:
 
 }  // namespace
 
-LayoutKeys ReadKlc(const std::string& bytes) { return Reader().Read(DecodeUtf16(bytes)); }
+LayoutKeys ReadKlc(const std::string& bytes, std::vector<KlcControlChars>* control) {
+    return Reader(control).Read(DecodeUtf16(bytes));
+}
 
 }  // namespace tastavia

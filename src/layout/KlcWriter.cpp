@@ -10,16 +10,35 @@ namespace tastavia {
 
 namespace {
 
-// The Ctrl characters Windows layouts give these keys (Ctrl+[ is Escape, Ctrl+Space a space).
-std::uint16_t CtrlCodePoint(std::uint8_t scanCode) {
+// A character of a LAYOUT row; kNone is the format's -1, no character.
+using Cell = std::int32_t;
+constexpr Cell kNone = -1;
+
+// The Ctrl characters our libraries give these keys (Ctrl+[ is Escape, Ctrl+Space a space).
+Cell CtrlCodePoint(std::uint8_t scanCode) {
     switch (scanCode) {
         case 0x1A: return 0x001B;
         case 0x1B: return 0x001D;
         case 0x2B: return 0x001C;
         case 0x39: return 0x0020;
         case 0x56: return 0x001C;
-        default: return 0;
+        default: return kNone;
     }
+}
+
+// Their Shift+Ctrl characters: Ctrl+Shift+2 is NUL, Ctrl+Shift+6 and Ctrl+Shift+- the
+// record and unit separators.
+Cell ShiftCtrlCodePoint(std::uint8_t scanCode) {
+    switch (scanCode) {
+        case 0x03: return 0x0000;
+        case 0x07: return 0x001E;
+        case 0x0C: return 0x001F;
+        default: return kNone;
+    }
+}
+
+Cell KeyCell(const KeyChars& key, ShiftState shift) {
+    return key.Char(shift) == 0 ? kNone : KeyCodePoint(key, shift);
 }
 
 class Text {
@@ -53,14 +72,15 @@ std::string Hex(unsigned value, int digits) {
     return buffer;
 }
 
-// ASCII letters and digits as themselves, as the format's own files write them.
-std::string CharToken(std::uint16_t u) {
-    if (u == 0) return "-1";
+// ASCII letters and digits as themselves, as the format's own files write them; NUL
+// is 0000, a character, unlike -1.
+std::string CharToken(Cell u) {
+    if (u == kNone) return "-1";
     if ((u >= '0' && u <= '9') || (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z')) return std::string(1, static_cast<char>(u));
-    return Hex(u, 4);
+    return Hex(static_cast<unsigned>(u), 4);
 }
 
-bool Printable(std::uint16_t u) { return u > 0x20 && u != 0x7F && !(u >= 0x80 && u < 0xA0); }
+bool Printable(Cell u) { return u > 0x20 && u != 0x7F && !(u >= 0x80 && u < 0xA0); }
 
 std::string Quoted(const std::string& name) {
     return name.find(' ') == std::string::npos ? name : "\"" + name + "\"";
@@ -70,16 +90,16 @@ struct Row {
     std::uint8_t scanCode;
     std::string vk;
     bool caps;
-    std::uint16_t normal;
-    std::uint16_t shift;
+    Cell normal;
+    Cell shift;
 };
 
 void WriteRow(Text& text, const Row& row) {
     text << Hex(row.scanCode, 2) << "\t" << row.vk << (row.vk.size() < 8 ? "\t\t" : "\t") << (row.caps ? "1" : "0")
          << "\t" << CharToken(row.normal) << "\t" << CharToken(row.shift) << "\t" << CharToken(CtrlCodePoint(row.scanCode))
-         << "\t\t//";
-    for (std::uint16_t u : {row.normal, row.shift})
-        if (Printable(u)) text.Unit(' ').Unit(u);
+         << "\t" << CharToken(ShiftCtrlCodePoint(row.scanCode)) << "\t\t//";
+    for (Cell u : {row.normal, row.shift})
+        if (Printable(u)) text.Unit(' ').Unit(static_cast<std::uint16_t>(u));
     text.Line();
 }
 
@@ -87,15 +107,15 @@ void Layout(Text& text, const LayoutKeys& keys) {
     std::vector<Row> rows;
     for (const KeyInfo& info : KeyTable()) {
         const KeyChars& key = At(keys, info.number);
-        rows.push_back({info.scanCode, KlcVirtualKeyName(info.number), key.caps,
-                        KeyCodePoint(key, ShiftState::Unshifted), KeyCodePoint(key, ShiftState::Shifted)});
+        rows.push_back({info.scanCode, KlcVirtualKeyName(info.number), key.caps, KeyCell(key, ShiftState::Unshifted),
+                        KeyCell(key, ShiftState::Shifted)});
     }
     // Not keys of ours: the keypad's decimal key gives the Bulgarian decimal comma, the
     // 102nd key what it gives on US keyboards.
     rows.push_back({0x53, "DECIMAL", false, ',', ','});
     rows.push_back({0x56, "OEM_102", false, '\\', '|'});
     std::sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) { return a.scanCode < b.scanCode; });
-    text.Line("LAYOUT").Line().Line("//SC\tVK_\t\tCap\t0\t1\t2").Line("//--\t----\t\t----\t----\t----\t----").Line();
+    text.Line("LAYOUT").Line().Line("//SC\tVK_\t\tCap\t0\t1\t2\t3").Line("//--\t----\t\t----\t----\t----\t----\t----").Line();
     for (const Row& row : rows) WriteRow(text, row);
     text.Line();
 }
@@ -127,7 +147,7 @@ std::string KlcFileBytes(const LayoutKeys& keys, const ExportIdentity& identity)
     text.Line("LOCALENAME\t\"bg-BG\"").Line();
     text.Line("LOCALEID\t\"00000402\"").Line();
     text.Line("VERSION\t1.0").Line();
-    text.Line("SHIFTSTATE").Line().Line("0\t// none").Line("1\t// Shift").Line("2\t// Ctrl").Line();
+    text.Line("SHIFTSTATE").Line().Line("0\t// none").Line("1\t// Shift").Line("2\t// Ctrl").Line("3\t// Shift+Ctrl").Line();
     Layout(text, keys);
     KeyNames(text, "KEYNAME", kKeyNames, std::size(kKeyNames));
     KeyNames(text, "KEYNAME_EXT", kExtendedKeyNames, std::size(kExtendedKeyNames));

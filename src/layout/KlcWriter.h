@@ -8,7 +8,8 @@
 
 namespace tastavia {
 
-// Shift states 0 (none), 1 (Shift) and 2 (Ctrl); Cap 1 where the Caps-Lock flag is set.
+// Shift states 0 (none), 1 (Shift), 2 (Ctrl) and 3 (Shift+Ctrl) with the characters our
+// layout libraries type; Cap 1 where the Caps-Lock flag is set; -1 where a key types nothing.
 // Keys keep their standard virtual keys, so shortcuts stay where users expect them.
 std::string KlcFileBytes(const LayoutKeys& keys, const ExportIdentity& identity);
 

@@ -1,5 +1,5 @@
 #pragma once
-// Telling the three layout file kinds apart by their size and first bytes.
+// Telling the layout file kinds apart by their size and first bytes.
 #include <optional>
 #include <string>
 
@@ -7,12 +7,17 @@
 
 namespace tastavia {
 
+// Every kind that has layout files.
+constexpr OsKind kLayoutFileKinds[] = {kOsWin9x, kOsWin2000, kOsWinXp, kOsX64, kOsWow64};
+
 // The exact size of a layout file of that kind (every file of a kind is a copy of its
 // template), or 0 for a kind without files.
 std::size_t LayoutFileSize(OsKind kind);
-// "Windows 9x layout file", "Windows 2000 layout library", "Windows XP layout library".
+// "Windows 9x layout file", "Windows 2000 layout library", "Windows XP layout library",
+// "64-bit Windows layout library", "WOW64 layout library".
 const char* LayoutFileKindName(OsKind kind);
-// Whether the bytes are a layout file of that kind.
+// Whether the bytes are a layout file of that kind: its size and first bytes (for the
+// 64-bit kinds, the PE header's machine too).
 bool IsLayoutFileOfKind(const std::string& bytes, OsKind kind);
 // The kind whose files look like these bytes, if any.
 std::optional<OsKind> RecogniseLayoutFile(const std::string& bytes);

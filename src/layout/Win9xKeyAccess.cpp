@@ -47,7 +47,9 @@ std::unique_ptr<KeyAccess> MakeKeyAccess(OsKind kind, RandomAccessFile& file) {
     switch (kind) {
         case kOsWin9x: return std::make_unique<Win9xKeyAccess>(file);
         case kOsWin2000:
-        case kOsWinXp: return std::make_unique<NtKeyAccess>(file, kind);
+        case kOsWinXp:
+        case kOsX64:
+        case kOsWow64: return std::make_unique<NtKeyAccess>(file, kind);
         default: return nullptr;
     }
 }

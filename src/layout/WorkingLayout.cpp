@@ -11,6 +11,8 @@ const char* TemplateResource(OsKind kind) {
         case kOsWin9x: return "WIN98";
         case kOsWin2000: return "WIN2K";
         case kOsWinXp: return "WINXP";
+        case kOsX64: return "WINX64";
+        case kOsWow64: return "WOW64";
         default: return nullptr;
     }
 }
@@ -20,6 +22,8 @@ const char* TemplatePrefix(OsKind kind) {
         case kOsWin9x: return "W98";
         case kOsWin2000: return "W2K";
         case kOsWinXp: return "WXP";
+        case kOsX64: return "W64";
+        case kOsWow64: return "WOW";
         default: return nullptr;
     }
 }

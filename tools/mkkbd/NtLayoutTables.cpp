@@ -24,7 +24,21 @@ constexpr std::uint16_t kNoChar = 0xF000;
 constexpr std::uint8_t kCapsLockActsAsShift = 0x01;
 constexpr std::uint32_t kLocaleFlags = 0x00010000;  // version 1, no AltGr
 constexpr std::uint32_t kKeyboardType = 4;
-constexpr std::size_t kRecordSize = 60;
+
+// Where the record's fields lie: every pointer takes the section's pointer size and is
+// aligned to it; so are the DWORD fields that follow a BYTE.
+struct RecordLayout {
+    std::size_t p;  // pointer size
+    std::size_t Pointer(int index) const { return p * static_cast<std::size_t>(index); }  // the first six pointers
+    std::size_t ScanTable() const { return 6 * p; }
+    std::size_t ScanCount() const { return 7 * p; }
+    std::size_t E0() const { return 8 * p; }
+    std::size_t E1() const { return 9 * p; }
+    std::size_t LocaleFlags() const { return 10 * p; }
+    std::size_t Ligatures() const { return p == 8 ? 0x58 : 0x30; }
+    std::size_t KeyboardType() const { return Ligatures() + p; }
+    std::size_t Size() const { return KeyboardType() + 8; }
+};
 
 // Scan codes 0x00-0x7E of the standard 101/102-key keyboard, flags included.
 constexpr std::array<std::uint16_t, 127> kStandardScanToVk = {{
@@ -108,20 +122,23 @@ void WriteScanPairs(SectionWriter& d, const std::pair<std::uint8_t, std::uint16_
     d.Put32(0);
 }
 
-// A table of scan code and name pointer; the pointers are set once the strings exist.
+// A table of scan code (padded to a pointer) and name pointer; the pointers are set
+// once the strings exist.
 std::size_t WriteNameTable(SectionWriter& d, std::size_t count) {
+    d.Align(d.PointerSize());
     std::size_t at = d.Size();
     for (std::size_t i = 0; i <= count; ++i) {
-        d.Put32(0);
+        d.PutNull();
         d.PutNull();
     }
     return at;
 }
 
 void WriteNames(SectionWriter& d, std::size_t table, const KeyName* names, std::size_t count) {
+    const std::size_t p = d.PointerSize();
     for (std::size_t i = 0; i < count; ++i) {
-        d.Set32(table + 8 * i, names[i].scanCode);
-        d.SetPointer(table + 8 * i + 4, d.PutWideString(names[i].name));
+        d.Set32(table + 2 * p * i, names[i].scanCode);
+        d.SetPointer(table + 2 * p * i + p, d.PutWideString(names[i].name));
     }
 }
 
@@ -150,18 +167,20 @@ std::uint8_t VirtualKeyOfScanCode(std::uint8_t scanCode) { return static_cast<st
 
 std::size_t WriteLayoutTables(SectionWriter& d, const KeyPlace& place) {
     const std::vector<TableDef> tables = CharTables();
+    const std::size_t p = d.PointerSize();
+    const RecordLayout r{p};
 
     const std::size_t record = d.Size();
-    for (std::size_t i = 0; i < kRecordSize; i += 4) d.Put32(0);
-    d.Set32(record + 0x1C, static_cast<std::uint32_t>(kStandardScanToVk.size()));
-    d.Set32(record + 0x28, kLocaleFlags);
-    d.Set32(record + 0x34, kKeyboardType);
+    while (d.Size() < record + r.Size()) d.Put32(0);
+    d.Set32(record + r.ScanCount(), static_cast<std::uint32_t>(kStandardScanToVk.size()));
+    d.Set32(record + r.LocaleFlags(), kLocaleFlags);
+    d.Set32(record + r.KeyboardType(), kKeyboardType);
     // Dead keys, their names and ligatures stay NULL: the layout has none.
 
     const std::size_t modifiers = d.PutNull();
     d.Put16(3);  // Shift, Ctrl and Shift+Ctrl select columns 1..3
     for (std::uint8_t column = 0; column <= 3; ++column) d.Put8(column);
-    d.Align(4);
+    d.Align(p);
     d.SetPointer(modifiers, d.Put8(0x10));  // VK_SHIFT
     d.Put8(1);
     d.Put8(0x11);  // VK_CONTROL
@@ -169,25 +188,27 @@ std::size_t WriteLayoutTables(SectionWriter& d, const KeyPlace& place) {
     d.Put8(0x12);  // VK_MENU
     d.Put8(4);
     d.Put16(0);
-    d.SetPointer(record + 0x00, modifiers);
+    d.SetPointer(record + r.Pointer(0), modifiers);
 
+    // Each entry: the entries' pointer, then the number of states and the entry size.
+    d.Align(p);
     const std::size_t tableList = d.Size();
     for (std::size_t i = 0; i <= tables.size(); ++i) {
         d.PutNull();
-        d.Put32(0);
+        d.PutNull();
     }
-    d.SetPointer(record + 0x04, tableList);
+    d.SetPointer(record + r.Pointer(1), tableList);
 
-    d.SetPointer(record + 0x18, d.Size());
+    d.SetPointer(record + r.ScanTable(), d.Size());
     for (std::size_t scan = 0; scan < kStandardScanToVk.size(); ++scan) d.Put16(ScanToVk(static_cast<std::uint8_t>(scan)));
     d.Align(4);
-    d.SetPointer(record + 0x20, d.Size());
+    d.SetPointer(record + r.E0(), d.Size());
     WriteScanPairs(d, kE0ScanToVk, std::size(kE0ScanToVk));
-    d.SetPointer(record + 0x24, d.Size());
+    d.SetPointer(record + r.E1(), d.Size());
     WriteScanPairs(d, kE1ScanToVk, std::size(kE1ScanToVk));
 
     const std::size_t names = WriteNameTable(d, std::size(kKeyNames));
-    d.SetPointer(record + 0x0C, names);
+    d.SetPointer(record + r.Pointer(3), names);
 
     // The character tables lie where the program patches the keys; the first entry
     // of the first table is key 1.
@@ -195,17 +216,17 @@ std::size_t WriteLayoutTables(SectionWriter& d, const KeyPlace& place) {
     for (std::size_t t = 0; t < tables.size(); ++t) {
         const TableDef& table = tables[t];
         const std::uint8_t entrySize = static_cast<std::uint8_t>(2 + 2 * table.states);
-        d.SetPointer(tableList + 8 * t, d.Size());
-        d.Set32(tableList + 8 * t + 4, static_cast<std::uint32_t>(table.states | entrySize << 8));
+        d.SetPointer(tableList + 2 * p * t, d.Size());
+        d.Set32(tableList + 2 * p * t + p, static_cast<std::uint32_t>(table.states | entrySize << 8));
         for (const EntryDef& entry : table.entries) WriteCharEntry(d, table, entry, place);
         for (std::uint8_t i = 0; i < entrySize; ++i) d.Put8(0);
     }
 
     const std::size_t extendedNames = WriteNameTable(d, std::size(kExtendedKeyNames));
-    d.SetPointer(record + 0x10, extendedNames);
+    d.SetPointer(record + r.Pointer(4), extendedNames);
     WriteNames(d, names, kKeyNames, std::size(kKeyNames));
     WriteNames(d, extendedNames, kExtendedKeyNames, std::size(kExtendedKeyNames));
-    d.Align(4);
+    d.Align(p);
     return record;
 }
 

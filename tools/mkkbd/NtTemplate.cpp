@@ -1,7 +1,9 @@
 // The NT keyboard layout library: one .data section with the tables, the export
 // directory and the code of KbdLayerDescriptor; .rsrc with the version resource;
-// .reloc. Both variants hold the same image; they differ in the size of the headers,
-// where the tables start, and the file size the program expects.
+// .reloc. The Windows 2000 and XP variants hold the same image; they differ in the size
+// of the headers, where the tables start, and the file size the program expects. The
+// 64-bit variants hold the same tables with 8-byte pointers: an x64 image, and an x86
+// one whose tables a 64-bit Windows reads for its 32-bit programs (WOW64).
 #include <utility>
 
 #include "NtLayoutTables.h"
@@ -22,18 +24,32 @@ struct VariantShape {
     std::uint32_t headersSize;
     std::size_t fileSize;
     std::size_t keyShift;  // how much lower than in the Windows 2000 file the keys lie
+    Machine machine;
 };
 
 VariantShape ShapeOf(NtVariant variant) {
-    if (variant == NtVariant::WindowsXp) return {0x200, 5632, 520};
-    return {0x400, 6416, 0};
+    switch (variant) {
+        case NtVariant::WindowsXp: return {0x200, 5632, 520, Machine::X86};
+        case NtVariant::WindowsX64: return {0x200, 5120, 200, Machine::X64};
+        case NtVariant::Wow64: return {0x200, 5376, 200, Machine::X86WidePointers};
+        default: return {0x400, 6416, 0, Machine::X86};
+    }
 }
 
-// mov eax, record; ret. Returns the code's section offset.
-std::size_t WriteCode(SectionWriter& d, std::size_t record) {
+// x86: mov eax, record; ret. x64: lea rax, [rip + record]; ret, which needs no
+// relocation. Returns the code's section offset.
+std::size_t WriteCode(SectionWriter& d, std::size_t record, Machine machine) {
     d.Align(16);
-    std::size_t code = d.Put8(0xB8);
-    d.PutPointer(record);
+    if (machine != Machine::X64) {
+        std::size_t code = d.Put8(0xB8);
+        d.PutPointer32(record);
+        d.Put8(0xC3);
+        return code;
+    }
+    std::size_t code = d.Put8(0x48);
+    d.Put8(0x8D);
+    d.Put8(0x05);
+    d.Put32(static_cast<std::uint32_t>(record - (code + 7)));
     d.Put8(0xC3);
     return code;
 }
@@ -62,15 +78,15 @@ std::pair<std::size_t, std::uint32_t> WriteExports(SectionWriter& d, std::size_t
 
 std::string BuildNtTemplate(NtVariant variant) {
     const VariantShape shape = ShapeOf(variant);
-    PeBuilder pe(shape.headersSize);
+    PeBuilder pe(shape.headersSize, shape.machine);
 
     // .data is the first section and lies right after the headers.
-    SectionWriter data(pe.NextRva());
+    SectionWriter data(pe.NextRva(), shape.machine == Machine::X86 ? 4 : 8);
     const KeyPlace place = [&shape](tastavia::KeyNumber k) -> std::size_t {
         return tastavia::Key(k).ntOffset - shape.keyShift - shape.headersSize;
     };
     const std::size_t record = WriteLayoutTables(data, place);
-    const std::size_t code = WriteCode(data, record);
+    const std::size_t code = WriteCode(data, record, shape.machine);
     const auto [exports, exportsSize] = WriteExports(data, code);
     pe.SetDirectory(kExportDirectory, data.RvaOf(exports), exportsSize);
     pe.AddSection(".data", kDataCharacteristics, data.Bytes());
@@ -80,7 +96,7 @@ std::string BuildNtTemplate(NtVariant variant) {
     pe.SetDirectory(kResourceDirectory, resourceRva, static_cast<std::uint32_t>(resources.size()));
     pe.AddSection(".rsrc", kResourceCharacteristics, std::move(resources));
 
-    std::string relocations = BaseRelocations(data.PointerRvas());
+    std::string relocations = BaseRelocations(data.PointerRvas(), shape.machine);
     pe.SetDirectory(kRelocationDirectory, pe.NextRva(), static_cast<std::uint32_t>(relocations.size()));
     pe.AddSection(".reloc", kRelocationCharacteristics, std::move(relocations));
 

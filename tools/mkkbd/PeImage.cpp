@@ -11,15 +11,20 @@ namespace {
 
 constexpr std::uint32_t kPeHeaderAt = 0x80;
 constexpr std::uint32_t kOptionalHeaderAt = kPeHeaderAt + 24;
-constexpr std::uint16_t kOptionalHeaderSize = 224;
 constexpr std::uint32_t kChecksumAt = kOptionalHeaderAt + 64;
-constexpr std::uint32_t kSectionTableAt = kOptionalHeaderAt + kOptionalHeaderSize;
 constexpr std::uint32_t kSectionHeaderSize = 40;
 
 constexpr std::uint16_t kMachineI386 = 0x014C;
-constexpr std::uint16_t kFileCharacteristics = 0x2102;  // executable image, 32-bit machine, DLL
+constexpr std::uint16_t kMachineAmd64 = 0x8664;
+constexpr std::uint16_t kCharacteristics32 = 0x2102;  // executable image, 32-bit machine, DLL
+constexpr std::uint16_t kCharacteristics64 = 0x2022;  // executable image, large addresses, DLL
 constexpr std::uint16_t kSubsystemNative = 1;
 constexpr std::uint16_t kRelocationHighLow = 3;
+constexpr std::uint16_t kRelocationDir64 = 10;
+
+bool Is64(Machine machine) { return machine == Machine::X64; }
+std::uint16_t OptionalHeaderSize(Machine machine) { return Is64(machine) ? 240 : 224; }
+std::uint32_t SectionTableAt(Machine machine) { return kOptionalHeaderAt + OptionalHeaderSize(machine); }
 
 // Our own DOS stub: prints a line and exits with code 1.
 constexpr unsigned char kDosStubCode[] = {0x0E, 0x1F, 0xBA, 0x0E, 0x00, 0xB4, 0x09,
@@ -89,14 +94,27 @@ std::size_t SectionWriter::PutAsciiString(const char* text) {
     return at;
 }
 
+std::size_t SectionWriter::PutNull() {
+    const std::size_t at = Put32(0);
+    if (pointerSize_ == 8) Put32(0);
+    return at;
+}
+
 std::size_t SectionWriter::PutPointer(std::size_t target) {
     std::size_t at = PutNull();
     SetPointer(at, target);
     return at;
 }
 
+std::size_t SectionWriter::PutPointer32(std::size_t target) {
+    std::size_t at = Put32(kImageBase + RvaOf(target));
+    pointers_.push_back(RvaOf(at));
+    return at;
+}
+
 void SectionWriter::Set32(std::size_t at, std::uint32_t value) { StoreLe32(bytes_, at, value); }
 
+// The image base lies below 4 GB, so a wide pointer's upper half stays zero.
 void SectionWriter::SetPointer(std::size_t at, std::size_t target) {
     Set32(at, kImageBase + RvaOf(target));
     pointers_.push_back(RvaOf(at));
@@ -127,49 +145,21 @@ void PeBuilder::SetDirectory(int index, std::uint32_t rva, std::uint32_t size) {
 }
 
 std::string PeBuilder::Write(std::size_t fileSize) const {
-    if (kSectionTableAt + sections_.size() * kSectionHeaderSize > headersSize_ || NextFileOffset() > fileSize)
+    const std::uint32_t sectionTable = SectionTableAt(machine_);
+    if (sectionTable + sections_.size() * kSectionHeaderSize > headersSize_ || NextFileOffset() > fileSize)
         throw std::logic_error("the image does not fit its file size");
     std::string f(fileSize, '\0');
     WriteDosHeader(f);
 
     f.replace(kPeHeaderAt, 4, std::string("PE\0\0", 4));
-    StoreLe16(f, kPeHeaderAt + 4, kMachineI386);
+    StoreLe16(f, kPeHeaderAt + 4, Is64(machine_) ? kMachineAmd64 : kMachineI386);
     StoreLe16(f, kPeHeaderAt + 6, static_cast<std::uint32_t>(sections_.size()));
     // Time stamp, symbol table and symbol count stay zero: the output must not vary.
-    StoreLe16(f, kPeHeaderAt + 20, kOptionalHeaderSize);
-    StoreLe16(f, kPeHeaderAt + 22, kFileCharacteristics);
+    StoreLe16(f, kPeHeaderAt + 20, OptionalHeaderSize(machine_));
+    StoreLe16(f, kPeHeaderAt + 22, Is64(machine_) ? kCharacteristics64 : kCharacteristics32);
+    WriteOptionalHeader(f);
 
-    std::uint32_t initializedData = 0;
-    for (const Section& s : sections_) initializedData += AlignUp(static_cast<std::uint32_t>(s.data.size()), kFileAlignment);
-    const std::uint32_t firstRva = sections_.empty() ? 0 : sections_.front().rva;
-    const std::size_t o = kOptionalHeaderAt;
-    StoreLe16(f, o + 0, 0x010B);  // PE32
-    f[o + 2] = 1;             // linker version 1.1: ours
-    f[o + 3] = 1;
-    StoreLe32(f, o + 8, initializedData);
-    StoreLe32(f, o + 20, firstRva);  // base of code: the code lives among the data
-    StoreLe32(f, o + 24, firstRva);
-    StoreLe32(f, o + 28, kImageBase);
-    StoreLe32(f, o + 32, kSectionAlignment);
-    StoreLe32(f, o + 36, kFileAlignment);
-    StoreLe16(f, o + 40, 5);  // operating system 5.0
-    StoreLe16(f, o + 44, 1);  // image version 1.1
-    StoreLe16(f, o + 46, 1);
-    StoreLe16(f, o + 48, 5);  // subsystem 5.0
-    StoreLe32(f, o + 56, SizeOfImage());
-    StoreLe32(f, o + 60, headersSize_);
-    StoreLe16(f, o + 68, kSubsystemNative);
-    StoreLe32(f, o + 72, 0x40000);   // stack reserve
-    StoreLe32(f, o + 76, 0x1000);    // stack commit
-    StoreLe32(f, o + 80, 0x100000);  // heap reserve
-    StoreLe32(f, o + 84, 0x1000);    // heap commit
-    StoreLe32(f, o + 92, 16);
-    for (int i = 0; i < 16; ++i) {
-        StoreLe32(f, o + 96 + 8 * i, directories_[i].rva);
-        StoreLe32(f, o + 100 + 8 * i, directories_[i].size);
-    }
-
-    std::size_t at = kSectionTableAt;
+    std::size_t at = sectionTable;
     for (const Section& s : sections_) {
         f.replace(at, std::min<std::size_t>(s.name.size(), 8), s.name, 0, 8);
         StoreLe32(f, at + 8, static_cast<std::uint32_t>(s.data.size()));
@@ -184,7 +174,53 @@ std::string PeBuilder::Write(std::size_t fileSize) const {
     return f;
 }
 
-std::string BaseRelocations(std::vector<std::uint32_t> pointerRvas) {
+// PE32+ has no base of data, a 64-bit image base and 64-bit stack and heap sizes;
+// everything else lies where PE32 has it, up to the sizes, 16 bytes later after them.
+void PeBuilder::WriteOptionalHeader(std::string& f) const {
+    const bool wide = Is64(machine_);
+    std::uint32_t initializedData = 0;
+    for (const Section& s : sections_) initializedData += AlignUp(static_cast<std::uint32_t>(s.data.size()), kFileAlignment);
+    const std::uint32_t firstRva = sections_.empty() ? 0 : sections_.front().rva;
+    const std::size_t o = kOptionalHeaderAt;
+    StoreLe16(f, o + 0, wide ? 0x020B : 0x010B);
+    f[o + 2] = 1;             // linker version 1.1: ours
+    f[o + 3] = 1;
+    StoreLe32(f, o + 8, initializedData);
+    StoreLe32(f, o + 20, firstRva);  // base of code: the code lives among the data
+    if (wide) {
+        StoreLe32(f, o + 24, kImageBase);  // the low half of the 64-bit image base
+    } else {
+        StoreLe32(f, o + 24, firstRva);  // base of data
+        StoreLe32(f, o + 28, kImageBase);
+    }
+    StoreLe32(f, o + 32, kSectionAlignment);
+    StoreLe32(f, o + 36, kFileAlignment);
+    const std::uint16_t minor = wide ? 2 : 0;  // x64 Windows begins at 5.2
+    StoreLe16(f, o + 40, 5);  // operating system
+    StoreLe16(f, o + 42, minor);
+    StoreLe16(f, o + 44, 1);  // image version 1.1
+    StoreLe16(f, o + 46, 1);
+    StoreLe16(f, o + 48, 5);  // subsystem
+    StoreLe16(f, o + 50, minor);
+    StoreLe32(f, o + 56, SizeOfImage());
+    StoreLe32(f, o + 60, headersSize_);
+    StoreLe16(f, o + 68, kSubsystemNative);
+    const std::size_t sizes = o + 72;  // stack reserve and commit, heap reserve and commit
+    const std::size_t step = wide ? 8 : 4;
+    StoreLe32(f, sizes, 0x40000);
+    StoreLe32(f, sizes + step, 0x1000);
+    StoreLe32(f, sizes + 2 * step, 0x100000);
+    StoreLe32(f, sizes + 3 * step, 0x1000);
+    const std::size_t count = sizes + 4 * step + 4;  // after the loader flags
+    StoreLe32(f, count, 16);
+    for (int i = 0; i < 16; ++i) {
+        StoreLe32(f, count + 4 + 8 * i, directories_[i].rva);
+        StoreLe32(f, count + 8 + 8 * i, directories_[i].size);
+    }
+}
+
+std::string BaseRelocations(std::vector<std::uint32_t> pointerRvas, Machine machine) {
+    const std::uint32_t type = Is64(machine) ? kRelocationDir64 : kRelocationHighLow;
     std::sort(pointerRvas.begin(), pointerRvas.end());
     std::string out;
     for (std::size_t i = 0; i < pointerRvas.size();) {
@@ -195,7 +231,7 @@ std::string BaseRelocations(std::vector<std::uint32_t> pointerRvas) {
         entries += entries % 2;  // blocks stay a multiple of 4 bytes: pad with an absolute entry
         AppendLe32(out, page);
         AppendLe32(out, static_cast<std::uint32_t>(8 + 2 * entries));
-        for (std::size_t j = i; j < end; ++j) AppendLe16(out, kRelocationHighLow << 12 | (pointerRvas[j] - page));
+        for (std::size_t j = i; j < end; ++j) AppendLe16(out, type << 12 | (pointerRvas[j] - page));
         if (entries != end - i) AppendLe16(out, 0);
         i = end;
     }

@@ -9,9 +9,10 @@ namespace mkkbd {
 // The Windows 9x keyboard layout file (403 bytes).
 std::string BuildWin98Template();
 
-enum class NtVariant { Windows2000, WindowsXp };
-// The NT keyboard layout library: a PE32 DLL exporting KbdLayerDescriptor
-// (6416 bytes for Windows 2000, 5632 for XP).
+enum class NtVariant { Windows2000, WindowsXp, WindowsX64, Wow64 };
+// The NT keyboard layout library: a DLL exporting KbdLayerDescriptor (PE32 of 6416
+// bytes for Windows 2000, 5632 for XP; PE32+ x64 of 5120 bytes for 64-bit Windows;
+// PE32 with 64-bit pointers in its tables, 5376 bytes, for its WOW64 folder).
 std::string BuildNtTemplate(NtVariant variant);
 
 // A layout INI file as the program's export writes it into a new file.

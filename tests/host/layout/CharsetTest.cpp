@@ -15,7 +15,7 @@ TEST(CharToUnicode, StoresBytesAsTheLibrariesExpect) {
     EXPECT_EQ(Stored(185), 0x2116);  // №
     EXPECT_EQ(Stored(73), 0x0406);   // the typewriter layout's I is the Cyrillic one
     EXPECT_EQ(Stored(65), 0x0041);
-    EXPECT_EQ(Stored(0), 0x0000);
+    EXPECT_EQ(Stored(0), 0xF000);  // no character: nothing is typed, not a NUL
     EXPECT_EQ(Stored(127), 0x007F);
 }
 
@@ -45,6 +45,11 @@ TEST(CharFromUnicode, EveryByteReadsBackAsItself) {
 TEST(CharFromUnicode, BothCapitalIsReadAs73) {
     EXPECT_EQ(CharFromUnicode(0x06, 0x04), 73);
     EXPECT_EQ(CharFromUnicode(0x49, 0x00), 73);
+}
+
+TEST(CharFromUnicode, NoCharacterReadsAsZeroTheNewWayAndTheOld) {
+    EXPECT_EQ(CharFromUnicode(0x00, 0xF0), 0);
+    EXPECT_EQ(CharFromUnicode(0x00, 0x00), 0);
 }
 
 TEST(CharFromUnicode, ReadsCodeUnitsOutsideTheMappingByTheOldRule) {

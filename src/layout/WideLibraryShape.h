@@ -1,0 +1,18 @@
+#pragma once
+// Whether a file is one of our own layout libraries for 64-bit Windows, found the way
+// the system finds the tables: from the export KbdLayerDescriptor, through the record
+// its code returns, to the character table entries the key access reads and patches.
+#include <optional>
+#include <string>
+
+namespace tastavia {
+
+// The x64 library (PE32+, x64, 8-byte pointers, KbdLayerDescriptor a `lea rax, [rip+n];
+// ret`). Nothing when the 48 keys lie where the key access reads them; otherwise why not.
+std::optional<std::string> X64LibraryShapeFault(const std::string& bytes);
+
+// The WOW64 library (PE32, x86, tables with 8-byte pointers whose upper half is zero,
+// KbdLayerDescriptor a `mov eax, record; ret`). Nothing when sound; otherwise why not.
+std::optional<std::string> Wow64LibraryShapeFault(const std::string& bytes);
+
+}  // namespace tastavia
