@@ -1,5 +1,8 @@
 #include "registry/Installer.h"
 
+#include <algorithm>
+
+#include "layout/SystemLibraries.h"
 #include "platform/Errors.h"
 #include "text/Text.h"
 
@@ -9,6 +12,9 @@ namespace {
 
 const char* const kInvalidName = "The File Name is invalid! Type a file name without a path.";
 const char* const kNoFreeNumber = "There is no free layout number left!";
+const char* const kCannotCreate = "File can't be created (replaced)!";
+const char* const kRunAsAdministrator =
+    "Only an administrator may install or remove keyboard layouts. Run Tastavia as administrator and try again.";
 const char* const kBaseQuestion =
     "This is a BASE layout! You can't delete the file that belongs it, you can only delete the registry entries and "
     "disable this layout!\rAre you sure you want to delete this layout?";
@@ -34,13 +40,68 @@ Notice InstallStatus::ToNotice() const {
     }
 }
 
+std::string Installer::FolderPath(SystemFolder folder, const std::string& systemDirectory) {
+    return folder == SystemFolder::System ? systemDirectory : files_.SystemFolderPath(folder);
+}
+
+std::vector<std::string> Installer::InstalledPaths(const std::string& systemDirectory, const std::string& fileName) {
+    std::vector<std::string> paths;
+    for (SystemFolder folder : SystemFoldersFor(system_.kind, system_.windows64))
+        paths.push_back(FolderPath(folder, systemDirectory) + fileName);
+    return paths;
+}
+
+std::string Installer::Explained(const std::string& message, const std::string& failedPath, bool severalFiles,
+                                 bool denied) const {
+    std::string text = message;
+    if (severalFiles) text += "\r" + failedPath;
+    if (denied || !system_.administrator) text += std::string("\r") + kRunAsAdministrator;
+    return text;
+}
+
+std::optional<std::string> Installer::PlaceLibraries(const InstallRequest& request, const std::string& fileName,
+                                                     std::vector<Placed>& placed) {
+    std::optional<std::string> working = files_.ReadAll(request.workingPath);
+    if (!working) return std::string(kCannotCreate);
+    std::vector<SystemLibrary> libraries;
+    try {
+        libraries = SystemLibrariesFor(system_.kind, system_.windows64, *working, resources_);
+    } catch (const AppError& error) {
+        return std::string(error.what());
+    }
+    for (SystemLibrary& library : libraries)
+        placed.push_back({FolderPath(library.folder, request.systemDirectory) + fileName, std::move(library.bytes)});
+    return std::nullopt;
+}
+
+std::optional<std::string> Installer::WriteAllOrNothing(const std::vector<Placed>& placed) {
+    const bool several = placed.size() > 1;
+    std::vector<std::optional<std::string>> before;
+    for (const Placed& file : placed) {
+        before.push_back(files_.Exists(file.path) ? files_.ReadAll(file.path) : std::nullopt);
+        // A file that cannot be read back could not be put back either.
+        if (files_.Exists(file.path) && !before.back()) return Explained(kCannotCreate, file.path, several, false);
+    }
+    for (std::size_t i = 0; i < placed.size(); ++i) {
+        if (files_.WriteAll(placed[i].path, placed[i].bytes)) continue;
+        const bool denied = files_.LastFailureDenied();
+        for (std::size_t j = i; j-- > 0;) {
+            if (before[j]) files_.WriteAll(placed[j].path, *before[j]);
+            else files_.Delete(placed[j].path);
+        }
+        return Explained(kCannotCreate, placed[i].path, several, denied);
+    }
+    return std::nullopt;
+}
+
 InstallStatus Installer::Install(const InstallRequest& request, const Confirm& confirm) {
     const std::string fileName = StripSpaces(request.fileName);
     const std::string layoutText = StripSpaces(request.name);
     // The File Name goes straight into a path: refuse one that would leave the system
     // directory or that Windows could not load, before anything is written.
     if (!IsPlainFileName(fileName)) return Status('2', kInvalidName);
-    const std::string target = request.systemDirectory + fileName;
+    std::vector<Placed> placed;
+    if (auto failed = PlaceLibraries(request, fileName, placed)) return Status('2', *failed);
 
     std::optional<std::string> keyName;
     if (!request.replace) {
@@ -49,19 +110,21 @@ InstallStatus Installer::Install(const InstallRequest& request, const Confirm& c
     }
 
     auto confirmed = [&confirm](const char* question) { return confirm(Ask::OkCancel, question) == Reply::Yes; };
+    const bool exists = std::any_of(placed.begin(), placed.end(), [this](const Placed& p) { return files_.Exists(p.path); });
     if (request.replace) {
         if (!confirmed("This layout already exists! Replace it?")) return Status('1', "");
-    } else if (files_.Exists(target)) {
+    } else if (exists) {
         if (!confirmed("This file already exists! Replace it?")) return Status('1', "");
-        if (files_.IsReadOnly(target)) files_.ClearReadOnly(target);
+        for (const Placed& file : placed)
+            if (files_.IsReadOnly(file.path)) files_.ClearReadOnly(file.path);
     }
 
     // The working file stays open: every edit is already on disk.
-    if (!files_.Copy(request.workingPath, target)) return Status('2', "File can't be created (replaced)!");
+    if (auto failed = WriteAllOrNothing(placed)) return Status('2', *failed);
     if (request.replace) return Status('4', "Layout successful replaced!");
 
     auto key = registry_.Open(RootKey::LocalMachine, LayoutKeyPath(*keyName), true);
-    if (!key) return Status('2', "Can't make registry changes! File was created (replaced)!");
+    if (!key) return Status('2', Explained("Can't make registry changes! File was created (replaced)!", "", false, false));
     try {
         key->WriteString("layout file", fileName);
         key->WriteString("layout id", keyName->substr(4, 4));
@@ -78,10 +141,17 @@ InstallStatus Installer::Install(const InstallRequest& request, const Confirm& c
 Notice Installer::CopyForEditing(const std::string& systemDirectory, const std::string& fileName,
                                  const std::string& copyPath) {
     if (!IsPlainFileName(fileName)) return Error(InvalidFileNameText(fileName));
-    const std::string installed = systemDirectory + fileName;
+    const SystemFolder folder = LoadFolderFor(system_.kind, system_.windows64);
+    const std::string installed = FolderPath(folder, systemDirectory) + fileName;
     if (!files_.Exists(installed)) return Error("File is Missing!");
-    if (!files_.Copy(installed, copyPath)) return Error("File can't be copied!");
-    if (files_.IsReadOnly(copyPath)) files_.ClearReadOnly(copyPath);
+    const std::optional<std::string> library = files_.ReadAll(installed);
+    if (!library) return Error("File can't be copied!");
+    // Only a library of our own making has its keys where the editor looks for them.
+    std::string why;
+    const std::optional<std::string> working =
+        WorkingFileFromSystemLibrary(system_.kind, folder, *library, resources_, &why);
+    if (!working) return Error(why);
+    if (!files_.WriteAll(copyPath, *working)) return Error("File can't be copied!");
     return Notice{};
 }
 
@@ -99,18 +169,21 @@ RemoveResult Installer::Remove(const RemoveRequest& request, const Confirm& conf
     if (deleteFile && !IsPlainFileName(request.fileName)) return {false, Error(InvalidFileNameText(request.fileName))};
 
     if (!registry_.DeleteKey(RootKey::LocalMachine, LayoutKeyPath(request.record.KeyName())))
-        return {false, Error("Can't modify registry settings! File will not be deleted!")};
+        return {false, Error(Explained("Can't modify registry settings! File will not be deleted!", "", false, false))};
     if (!deleteFile) return {true, Notice{}};
 
-    const std::string installed = request.systemDirectory + request.fileName;
-    bool deleted = false;
-    try {
-        if (files_.IsReadOnly(installed)) files_.ClearReadOnly(installed);
-        deleted = files_.Delete(installed);
-    } catch (const IoError&) {
-        deleted = false;
+    // Every file installing wrote: one already gone is passed over, none at all is a failure.
+    bool deleted = false, failed = false;
+    for (const std::string& installed : InstalledPaths(request.systemDirectory, request.fileName)) {
+        if (!files_.Exists(installed)) continue;
+        try {
+            if (files_.IsReadOnly(installed)) files_.ClearReadOnly(installed);
+            (files_.Delete(installed) ? deleted : failed) = true;
+        } catch (const IoError&) {
+            failed = true;
+        }
     }
-    if (deleted) return {true, Notice{Notice::Kind::Information, "Layout successfuly deleted!"}};
+    if (deleted && !failed) return {true, Notice{Notice::Kind::Information, "Layout successfuly deleted!"}};
     return {true, Notice{Notice::Kind::Warning, "There is an error while deleting file! The Registry settings was modified!"}};
 }
 

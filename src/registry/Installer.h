@@ -3,10 +3,13 @@
 // editing, and removing one. Each operation takes plain values and a hook that asks
 // the user, and returns what to tell the user; it shows nothing itself.
 #include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/Files.h"
 #include "platform/Registry.h"
+#include "platform/Resources.h"
 #include "registry/Catalogue.h"
 
 namespace tastavia {
@@ -51,9 +54,20 @@ struct RemoveResult {
     Notice notice;
 };
 
+// The system layouts go into. On a 64-bit Windows a layout is a library for each of its
+// system folders; a standard user's failures are explained by the missing rights.
+struct TargetSystem {
+    OsKind kind = kOsWinXp;
+    bool windows64 = false;
+    bool administrator = true;
+};
+
 class Installer {
 public:
-    Installer(Registry& registry, Files& files) : registry_(registry), files_(files) {}
+    Installer(Registry& registry, Files& files, Resources& resources)
+        : registry_(registry), files_(files), resources_(resources) {}
+
+    void SetTargetSystem(const TargetSystem& system) { system_ = system; }
 
     // Copies the working file into the system directory and, for a new layout,
     // registers it under the first free layout key. Confirmations are asked through
@@ -68,8 +82,28 @@ public:
     RemoveResult Remove(const RemoveRequest& request, const Confirm& confirm);
 
 private:
+    struct Placed {
+        std::string path;
+        std::string bytes;
+    };
+    // The installed files of fileName, one per system folder of the target system.
+    std::vector<std::string> InstalledPaths(const std::string& systemDirectory, const std::string& fileName);
+    std::string FolderPath(SystemFolder folder, const std::string& systemDirectory);
+    // The libraries installing the working file writes, or the reason there are none.
+    std::optional<std::string> PlaceLibraries(const InstallRequest& request, const std::string& fileName,
+                                              std::vector<Placed>& placed);
+    // Writes every library or, when one fails, puts back what the others replaced; the
+    // reason on failure.
+    std::optional<std::string> WriteAllOrNothing(const std::vector<Placed>& placed);
+    // A failure message, with the file that failed where there are several and the
+    // rights that were missing where they were.
+    std::string Explained(const std::string& message, const std::string& failedPath, bool severalFiles,
+                          bool denied) const;
+
     Registry& registry_;
     Files& files_;
+    Resources& resources_;
+    TargetSystem system_;
 };
 
 }  // namespace tastavia
