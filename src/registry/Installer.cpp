@@ -12,6 +12,8 @@ namespace {
 
 const char* const kInvalidName = "The File Name is invalid! Type a file name without a path.";
 const char* const kNoFreeNumber = "There is no free layout number left!";
+const char* const kNoArm64 =
+    "Windows on ARM64 loads only ARM64 keyboard layouts, which Tastavia cannot make: nothing was installed.";
 const char* const kCannotCreate = "File can't be created (replaced)!";
 const char* const kRunAsAdministrator =
     "Only an administrator may install or remove keyboard layouts. Run Tastavia as administrator and try again.";
@@ -100,6 +102,7 @@ InstallStatus Installer::Install(const InstallRequest& request, const Confirm& c
     // The File Name goes straight into a path: refuse one that would leave the system
     // directory or that Windows could not load, before anything is written.
     if (!IsPlainFileName(fileName)) return Status('2', kInvalidName);
+    if (system_.arm64) return Status('2', kNoArm64);
     std::vector<Placed> placed;
     if (auto failed = PlaceLibraries(request, fileName, placed)) return Status('2', *failed);
 

@@ -60,6 +60,7 @@ struct TargetSystem {
     OsKind kind = kOsWinXp;
     bool windows64 = false;
     bool administrator = true;
+    bool arm64 = false;  // nothing installed there would type
 };
 
 class Installer {

@@ -56,6 +56,16 @@ bool RunsUnderWow64() {
     return isWow64Process && isWow64Process(GetCurrentProcess(), &wow64) && wow64;
 }
 
+using IsWow64Process2Function = BOOL(WINAPI*)(HANDLE, USHORT*, USHORT*);
+
+// IsWow64Process2 came with Windows 10 1511; older systems have no ARM64 edition.
+bool RunsOnArm64() {
+    constexpr USHORT kArm64Machine = 0xAA64;  // IMAGE_FILE_MACHINE_ARM64
+    auto isWow64Process2 = Lookup<IsWow64Process2Function>(GetModuleHandleA("kernel32.dll"), "IsWow64Process2");
+    USHORT process = 0, native = 0;
+    return isWow64Process2 && isWow64Process2(GetCurrentProcess(), &process, &native) && native == kArm64Machine;
+}
+
 using AllocateSidFunction = BOOL(WINAPI*)(PSID_IDENTIFIER_AUTHORITY, BYTE, DWORD, DWORD, DWORD, DWORD, DWORD, DWORD,
                                           DWORD, DWORD, PSID*);
 using CheckTokenMembershipFunction = BOOL(WINAPI*)(HANDLE, PSID, PBOOL);
@@ -94,6 +104,7 @@ OsVersionInfo Win32OsVersion::Get() {
     result.build = info.dwBuildNumber;
     result.servicePack = info.szCSDVersion;
     result.windows64 = result.platformId == VER_PLATFORM_WIN32_NT && RunsUnderWow64();
+    result.arm64 = result.windows64 && RunsOnArm64();
     result.administrator = result.platformId != VER_PLATFORM_WIN32_NT || RunsAsAdministrator();
     return result;
 }

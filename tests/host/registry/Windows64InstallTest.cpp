@@ -95,6 +95,15 @@ TEST_F(Windows64Install, AStandardUserIsToldToRunAsAdministrator) {
     EXPECT_NE(Message().find(kRunAsAdministrator), std::string::npos) << Message();
 }
 
+TEST_F(Windows64Install, OnArm64NothingIsInstalledThatWouldNotType) {
+    osVersion.info.arm64 = true;
+    TForm1& main = NewLayout();
+    EXPECT_EQ(main.SaveLayoutToSystem(true).substr(0, 28), "2Windows on ARM64 loads only");
+    EXPECT_FALSE(FileExists(In(SystemFolder::Native64)));
+    EXPECT_FALSE(FileExists(In(SystemFolder::Wow64)));
+    EXPECT_EQ(Value("00050402", "layout file"), "<no key>");
+}
+
 TEST_F(Windows64Install, ALibraryOfAnotherShapeIsRefusedAndTheEditedLayoutStays) {
     TForm1& main = NewLayout();
     test::WriteFile(In(SystemFolder::Native64, "kbdbu.dll"), std::string(5632, 'M'));
