@@ -107,13 +107,9 @@ void RequireDistinct(Files& files, const std::string& input, const std::string& 
         throw Failure(output + ": the same file as " + input + "; a command never writes the file it reads");
 }
 
-// The libraries for 64-bit Windows are walked from their export before a key is read:
-// a file of the right size and first bytes whose tables lie elsewhere is not ours.
+// A 64-bit Windows library whose tables are not where ours keep them is refused.
 OsKind RequireSoundShape(const std::string& path, const std::string& bytes, OsKind kind) {
-    std::optional<std::string> fault = kind == kOsX64 ? X64LibraryShapeFault(bytes)
-                                       : kind == kOsWow64 ? Wow64LibraryShapeFault(bytes)
-                                                          : std::nullopt;
-    if (fault) throw Failure(path + ": " + *fault);
+    if (std::optional<std::string> fault = WideLibraryShapeFault(bytes, kind)) throw Failure(path + ": " + *fault);
     return kind;
 }
 

@@ -89,7 +89,7 @@ std::optional<std::string> WorkingFileFromSystemLibrary(OsKind kind, SystemFolde
         fault = std::string("a ") + LayoutFileKindName(kind) + " is not installed for 64-bit Windows";
     } else {
         const OsKind shape = folder == SystemFolder::Native64 ? kOsX64 : kOsWow64;
-        fault = shape == kOsX64 ? X64LibraryShapeFault(libraryBytes) : Wow64LibraryShapeFault(libraryBytes);
+        fault = WideLibraryShapeFault(libraryBytes, shape);
         if (!fault) return CopyKeys(libraryBytes, shape, kind, resources);
     }
     if (why) *why = "The layout library is " + *fault + ".";

@@ -169,4 +169,9 @@ std::optional<std::string> X64LibraryShapeFault(const std::string& bytes) { retu
 
 std::optional<std::string> Wow64LibraryShapeFault(const std::string& bytes) { return ShapeFault(bytes, kOsWow64); }
 
+std::optional<std::string> WideLibraryShapeFault(const std::string& bytes, OsKind kind) {
+    if (kind != kOsX64 && kind != kOsWow64) return std::nullopt;
+    return ShapeFault(bytes, kind);
+}
+
 }  // namespace tastavia

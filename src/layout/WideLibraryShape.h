@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "layout/KeyTable.h"
+
 namespace tastavia {
 
 // The x64 library (PE32+, x64, 8-byte pointers, KbdLayerDescriptor a `lea rax, [rip+n];
@@ -14,5 +16,9 @@ std::optional<std::string> X64LibraryShapeFault(const std::string& bytes);
 // The WOW64 library (PE32, x86, tables with 8-byte pointers whose upper half is zero,
 // KbdLayerDescriptor a `mov eax, record; ret`). Nothing when sound; otherwise why not.
 std::optional<std::string> Wow64LibraryShapeFault(const std::string& bytes);
+
+// The one of the two for kind 4 or 5; nothing for the other kinds, which are told by
+// their size and first bytes alone.
+std::optional<std::string> WideLibraryShapeFault(const std::string& bytes, OsKind kind);
 
 }  // namespace tastavia

@@ -1,5 +1,5 @@
-// The layout readers on arbitrary files: kind detection, and the Windows 9x and NT key
-// access of every kind over any bytes. No crash, no access outside the file's bytes
+// The layout readers on arbitrary files: kind detection, the shape check of the 64-bit
+// Windows libraries, and the Windows 9x and NT key access of every kind over any bytes. No crash, no access outside the file's bytes
 // (reads past the end fail with IoError), and a key reads back what was written to it.
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -7,6 +7,7 @@
 
 #include "layout/KeyAccess.h"
 #include "layout/LayoutFileKind.h"
+#include "layout/WideLibraryShape.h"
 #include "platform/Errors.h"
 #include "platform/memory/MemoryFiles.h"
 
@@ -52,7 +53,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FuzzedDataProvider input(data, size);
     const std::string bytes = input.ConsumeRandomLengthString(8192);
     std::optional<OsKind> recognised = RecogniseLayoutFile(bytes);
-    for (OsKind kind : {kOsWin9x, kOsWin2000, kOsWinXp}) {
+    // At the sizes of the 64-bit libraries, so that the walk gets past the size.
+    std::string sized = bytes;
+    sized.resize(LayoutFileSize(kOsX64));
+    X64LibraryShapeFault(sized);
+    sized.resize(LayoutFileSize(kOsWow64));
+    Wow64LibraryShapeFault(sized);
+    for (OsKind kind : kLayoutFileKinds) {
         Require(IsLayoutFileOfKind(bytes, kind) == (recognised == kind) || !recognised);
         Exercise(kind, bytes, input);
     }

@@ -14,53 +14,83 @@ namespace {
 
 constexpr std::uintptr_t kPreferredBase = 0x5FFF0000;
 
-// The records of a layout library on x86, as the loader leaves them in memory.
+// A pointer of the tables that 64-bit Windows reads for its 32-bit programs (WOW64):
+// 8 bytes, the upper half zero.
+template <typename T>
+struct alignas(8) WidePointer {
+    T* low;
+    DWORD high;
+};
+template <typename T>
+using Pointer = T*;
+
+template <typename T>
+T* Get(T* p) {
+    return p;
+}
+template <typename T>
+T* Get(const WidePointer<T>& p) {
+    EXPECT_EQ(p.high, 0u) << "the upper half of a pointer";
+    return p.low;
+}
+
+// The records of a layout library on x86, as the loader leaves them in memory, with
+// 4-byte pointers (Windows 2000 and XP) or 8-byte ones (WOW64).
 struct VkToBit {
     BYTE vk;
     BYTE modifierBits;
-};
-struct Modifiers {
-    const VkToBit* vkToBit;
-    WORD maxModifierBits;
-    BYTE modificationNumbers[1];  // maxModifierBits + 1 of them
-};
-struct VkToWcharTable {
-    const BYTE* entries;
-    BYTE states;
-    BYTE entrySize;
-};
-struct VscLpwstr {
-    BYTE scanCode;
-    const WCHAR* name;
 };
 struct VscVk {
     BYTE scanCode;
     USHORT vk;
 };
-struct KbdTables {
-    const Modifiers* modifiers;
-    const VkToWcharTable* charTables;
-    const void* deadKeys;
-    const VscLpwstr* keyNames;
-    const VscLpwstr* extendedKeyNames;
-    const void* deadKeyNames;
-    const USHORT* scanToVk;
-    BYTE scanCount;
-    const VscVk* e0ScanToVk;
-    const VscVk* e1ScanToVk;
-    DWORD localeFlags;
-    BYTE ligatureMax;
-    BYTE ligatureSize;
-    const void* ligatures;
-    DWORD type;
-    DWORD subtype;
+template <template <typename> class Ptr>
+struct Records {
+    struct Modifiers {
+        Ptr<const VkToBit> vkToBit;
+        WORD maxModifierBits;
+        BYTE modificationNumbers[1];  // maxModifierBits + 1 of them
+    };
+    struct VkToWcharTable {
+        Ptr<const BYTE> entries;
+        BYTE states;
+        BYTE entrySize;
+    };
+    struct VscLpwstr {
+        BYTE scanCode;
+        Ptr<const WCHAR> name;
+    };
+    struct KbdTables {
+        Ptr<const Modifiers> modifiers;
+        Ptr<const VkToWcharTable> charTables;
+        Ptr<const void> deadKeys;
+        Ptr<const VscLpwstr> keyNames;
+        Ptr<const VscLpwstr> extendedKeyNames;
+        Ptr<const void> deadKeyNames;
+        Ptr<const USHORT> scanToVk;
+        BYTE scanCount;
+        Ptr<const VscVk> e0ScanToVk;
+        Ptr<const VscVk> e1ScanToVk;
+        DWORD localeFlags;
+        BYTE ligatureMax;
+        BYTE ligatureSize;
+        Ptr<const void> ligatures;
+        DWORD type;
+        DWORD subtype;
+    };
 };
-static_assert(sizeof(KbdTables) == 60 && offsetof(KbdTables, e0ScanToVk) == 0x20 &&
-                  offsetof(KbdTables, ligatures) == 0x30,
+using Narrow = Records<Pointer>;
+using Wide = Records<WidePointer>;
+static_assert(sizeof(Narrow::KbdTables) == 60 && offsetof(Narrow::KbdTables, e0ScanToVk) == 0x20 &&
+                  offsetof(Narrow::KbdTables, ligatures) == 0x30,
               "the record as the format lays it out");
-static_assert(sizeof(VkToWcharTable) == 8 && sizeof(VscLpwstr) == 8 && sizeof(VscVk) == 4, "x86 sizes");
+static_assert(sizeof(Narrow::VkToWcharTable) == 8 && sizeof(Narrow::VscLpwstr) == 8 && sizeof(VscVk) == 4, "x86 sizes");
+static_assert(sizeof(Wide::KbdTables) == 0x68 && offsetof(Wide::KbdTables, e0ScanToVk) == 0x40 &&
+                  offsetof(Wide::KbdTables, ligatures) == 0x58 && offsetof(Wide::Modifiers, modificationNumbers) == 10,
+              "the record with 64-bit pointers, as x64 lays it out");
+static_assert(sizeof(Wide::VkToWcharTable) == 16 && sizeof(Wide::VscLpwstr) == 16, "64-bit pointer sizes");
 
-using Descriptor = const KbdTables*(WINAPI*)();
+using Descriptor = const void*(WINAPI*)();
 
 std::string TemplateBytes(const char* name) {
     HRSRC found = FindResourceA(nullptr, name, MAKEINTRESOURCEA(10));
@@ -104,7 +134,7 @@ public:
         const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS32*>(Begin() + dos->e_lfanew);
         return Begin() + nt->OptionalHeader.SizeOfImage;
     }
-    const KbdTables* Call() const {
+    const void* Call() const {
         FARPROC proc = GetProcAddress(module_, "KbdLayerDescriptor");
         if (!proc) return nullptr;
         return reinterpret_cast<Descriptor>(reinterpret_cast<void (*)()>(proc))();
@@ -116,26 +146,30 @@ private:
 };
 
 // Walks the tables, failing on every broken invariant and never reading outside the
-// module. Returns the tables' contents with the pointers left out, to compare loads.
+// module. Returns the tables' contents with the pointers left out, to compare loads
+// and the libraries with either pointer size.
+template <typename R>
 class TableWalker {
 public:
     TableWalker(const BYTE* begin, const BYTE* end) : begin_(begin), end_(end) {}
 
-    std::string Walk(const KbdTables* t) {
+    std::string Walk(const void* record) {
+        const auto* t = static_cast<const typename R::KbdTables*>(record);
         if (!Inside(t, sizeof *t, "record")) return {};
-        WalkModifiers(t->modifiers, WalkCharTables(t->charTables));
-        EXPECT_EQ(t->deadKeys, nullptr);
-        EXPECT_EQ(t->deadKeyNames, nullptr);
-        EXPECT_EQ(t->ligatures, nullptr);
-        WalkNames(t->keyNames);
-        WalkNames(t->extendedKeyNames);
+        WalkModifiers(Get(t->modifiers), WalkCharTables(Get(t->charTables)));
+        EXPECT_EQ(Get(t->deadKeys), nullptr);
+        EXPECT_EQ(Get(t->deadKeyNames), nullptr);
+        EXPECT_EQ(Get(t->ligatures), nullptr);
+        WalkNames(Get(t->keyNames));
+        WalkNames(Get(t->extendedKeyNames));
         EXPECT_EQ(t->scanCount, 127);
-        if (Inside(t->scanToVk, 2u * t->scanCount, "scan code table")) {
-            for (unsigned i = 0; i < t->scanCount; ++i) EXPECT_NE(t->scanToVk[i], 0) << "scan code " << i;
-            Keep(t->scanToVk, 2u * t->scanCount);
+        const USHORT* scanToVk = Get(t->scanToVk);
+        if (Inside(scanToVk, 2u * t->scanCount, "scan code table")) {
+            for (unsigned i = 0; i < t->scanCount; ++i) EXPECT_NE(scanToVk[i], 0) << "scan code " << i;
+            Keep(scanToVk, 2u * t->scanCount);
         }
-        WalkScanPairs(t->e0ScanToVk);
-        WalkScanPairs(t->e1ScanToVk);
+        WalkScanPairs(Get(t->e0ScanToVk));
+        WalkScanPairs(Get(t->e1ScanToVk));
         EXPECT_EQ(t->localeFlags, 0x00010000u);
         EXPECT_EQ(t->type, 4u);
         EXPECT_EQ(t->subtype, 0u);
@@ -151,17 +185,18 @@ private:
     }
     void Keep(const void* p, std::size_t size) { contents_.append(static_cast<const char*>(p), size); }
 
-    BYTE WalkCharTables(const VkToWcharTable* table) {
+    BYTE WalkCharTables(const typename R::VkToWcharTable* table) {
         BYTE maxStates = 0;
         for (; Inside(table, sizeof *table, "table list"); ++table) {
-            if (!table->entries) {
+            const BYTE* entries = Get(table->entries);
+            if (!entries) {
                 EXPECT_EQ(table->states | table->entrySize, 0) << "end of the table list";
                 return maxStates;
             }
             EXPECT_EQ(table->entrySize, 2 + 2 * table->states);
             maxStates = std::max(maxStates, table->states);
             Keep(&table->states, 2);
-            for (const BYTE* e = table->entries; Inside(e, table->entrySize, "character entry"); e += table->entrySize) {
+            for (const BYTE* e = entries; Inside(e, table->entrySize, "character entry"); e += table->entrySize) {
                 Keep(e, table->entrySize);
                 if (e[0] != 0) continue;
                 for (BYTE i = 1; i < table->entrySize; ++i) EXPECT_EQ(e[i], 0) << "a table ends with an all-zero entry";
@@ -171,14 +206,15 @@ private:
         return maxStates;
     }
 
-    void WalkModifiers(const Modifiers* modifiers, BYTE maxStates) {
-        if (!Inside(modifiers, 6, "modifiers")) return;
-        for (const VkToBit* bit = modifiers->vkToBit; Inside(bit, sizeof *bit, "modifier keys"); ++bit) {
+    void WalkModifiers(const typename R::Modifiers* modifiers, BYTE maxStates) {
+        constexpr std::size_t kNumbers = offsetof(typename R::Modifiers, modificationNumbers);
+        if (!Inside(modifiers, kNumbers, "modifiers")) return;
+        for (const VkToBit* bit = Get(modifiers->vkToBit); Inside(bit, sizeof *bit, "modifier keys"); ++bit) {
             if (bit->vk == 0) break;
             EXPECT_NE(bit->modifierBits, 0) << "VK " << int(bit->vk);
         }
         EXPECT_EQ(modifiers->maxModifierBits, 3);
-        if (!Inside(modifiers, 6u + modifiers->maxModifierBits + 1, "modification numbers")) return;
+        if (!Inside(modifiers, kNumbers + modifiers->maxModifierBits + 1, "modification numbers")) return;
         for (unsigned i = 0; i <= modifiers->maxModifierBits; ++i) {
             BYTE column = modifiers->modificationNumbers[i];
             EXPECT_TRUE(column < maxStates || column == 0x0F) << "modification number " << i;
@@ -186,18 +222,19 @@ private:
         Keep(modifiers->modificationNumbers, modifiers->maxModifierBits + 1u);
     }
 
-    void WalkNames(const VscLpwstr* names) {
+    void WalkNames(const typename R::VscLpwstr* names) {
         unsigned count = 0;
         for (; Inside(names, sizeof *names, "key names"); ++names, ++count) {
+            const WCHAR* name = Get(names->name);
             if (names->scanCode == 0) {
-                EXPECT_EQ(names->name, nullptr) << "end of a name table";
+                EXPECT_EQ(name, nullptr) << "end of a name table";
                 break;
             }
-            const WCHAR* c = names->name;
+            const WCHAR* c = name;
             while (Inside(c, 2, "key name") && *c) ++c;
-            EXPECT_GT(c, names->name) << "name of scan code " << int(names->scanCode);
+            EXPECT_GT(c, name) << "name of scan code " << int(names->scanCode);
             Keep(&names->scanCode, 1);
-            Keep(names->name, 2 * static_cast<std::size_t>(c - names->name));
+            Keep(name, 2 * static_cast<std::size_t>(c - name));
         }
         EXPECT_GT(count, 10u);
     }
@@ -215,28 +252,32 @@ private:
     std::string contents_;
 };
 
+// Loads a template, checks its tables and returns their contents.
+std::string LoadAndWalk(const std::string& bytes, bool widePointers, bool expectPreferredBase) {
+    LoadedTemplate loaded(bytes);
+    if (!loaded.Module()) {
+        ADD_FAILURE() << "LoadLibrary failed: " << GetLastError();
+        return {};
+    }
+    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(loaded.Module()) == kPreferredBase, expectPreferredBase);
+    const void* tables = loaded.Call();
+    if (!tables) {
+        ADD_FAILURE() << "no KbdLayerDescriptor";
+        return {};
+    }
+    if (widePointers) return TableWalker<Wide>(loaded.Begin(), loaded.End()).Walk(tables);
+    return TableWalker<Narrow>(loaded.Begin(), loaded.End()).Walk(tables);
+}
+
 class LayoutTemplate : public ::testing::TestWithParam<const char*> {
 protected:
     void SetUp() override {
         bytes = TemplateBytes(GetParam());
         ASSERT_FALSE(bytes.empty()) << GetParam() << " is not among the resources";
     }
-    // Loads the template, checks its tables and returns their contents.
     std::string LoadAndWalk(bool expectPreferredBase) {
-        LoadedTemplate loaded(bytes);
-        if (!loaded.Module()) {
-            ADD_FAILURE() << "LoadLibrary failed: " << GetLastError();
-            return {};
-        }
-        EXPECT_EQ(reinterpret_cast<std::uintptr_t>(loaded.Module()) == kPreferredBase, expectPreferredBase);
-        const KbdTables* tables = loaded.Call();
-        if (!tables) {
-            ADD_FAILURE() << "no KbdLayerDescriptor";
-            return {};
-        }
-        return TableWalker(loaded.Begin(), loaded.End()).Walk(tables);
+        return ::LoadAndWalk(bytes, std::string(GetParam()) == "WOW64", expectPreferredBase);
     }
-
     std::string bytes;
 };
 
@@ -270,7 +311,15 @@ TEST_P(LayoutTemplate, CarriesAKeyboardDriverVersionResource) {
     EXPECT_NE(text.find(L"Tastavia"), std::wstring::npos);
 }
 
-INSTANTIATE_TEST_SUITE_P(Templates, LayoutTemplate, ::testing::Values("WIN2K", "WINXP"),
+INSTANTIATE_TEST_SUITE_P(Templates, LayoutTemplate, ::testing::Values("WIN2K", "WINXP", "WOW64"),
                          [](const auto& info) { return std::string(info.param); });
+
+// The WOW64 library's tables, read through their 64-bit pointers, hold what the XP
+// library's hold: every entry, state, name and scan code.
+TEST(Wow64Template, HoldsTheTablesOfTheXpLibrary) {
+    const std::string xp = LoadAndWalk(TemplateBytes("WINXP"), false, true);
+    EXPECT_FALSE(xp.empty());
+    EXPECT_TRUE(LoadAndWalk(TemplateBytes("WOW64"), true, true) == xp);
+}
 
 }  // namespace

@@ -79,15 +79,19 @@ TEST_F(Cli, NewMakesEachKindFromItsTemplate) {
     EXPECT_EQ(ReadFile(dir / "bds.dll"), ResourceFile("WINXP.dll"));  // the template holds that layout
     EXPECT_EQ(Run("new --os 2000 -o plain.dll").code, 0);
     EXPECT_EQ(ReadFile(dir / "plain.dll"), ResourceFile("WIN2K.dll"));
+    EXPECT_EQ(Run("new --os x64 --bds -o x64.dll").code, 0);
+    EXPECT_EQ(ReadFile(dir / "x64.dll"), ResourceFile("WINX64.dll"));
+    EXPECT_EQ(Run("new --os wow64 -o wow64.dll").code, 0);
+    EXPECT_EQ(ReadFile(dir / "wow64.dll"), ResourceFile("WOW64.dll"));
     EXPECT_EQ(Run("new --os 98 --bds -o bds.kbd").code, 0);
     std::string w98 = ReadFile(dir / "bds.kbd");
     EXPECT_EQ(w98.size(), 403u);
     EXPECT_EQ(w98[316], 73);  // BDS has the Latin I where the template has І
-    EXPECT_EQ(Leftovers({"bds.dll", "plain.dll", "bds.kbd"}), 0u);
+    EXPECT_EQ(Leftovers({"bds.dll", "plain.dll", "x64.dll", "wow64.dll", "bds.kbd"}), 0u);
 }
 
 TEST_F(Cli, BuiltinLayoutsSurviveNewAndExport) {
-    for (const char* kind : {"98", "2000", "xp"}) {
+    for (const char* kind : {"98", "2000", "xp", "x64", "wow64"}) {
         ASSERT_EQ(Run(std::string("new --os ") + kind + " --phonetic -o p.bin").code, 0) << kind;
         ASSERT_EQ(Run("export p.bin -o p.ini").code, 0) << kind;
         EXPECT_EQ(ReadFile(dir / "p.ini"), ResourceFile("PHONETIC.ini")) << kind;
@@ -159,6 +163,9 @@ TEST_F(Cli, BadInputsGetAClearMessageAndChangeNothing) {
     ::mkdir((dir / "sub").c_str(), 0755);
     WriteFile(dir / "in.ini", "[KBD]\r\n1=65\r\n");
     WriteFile(dir / "fake.dll", std::string(5632, 'x'));
+    std::string moved = ResourceFile("WINX64.dll");
+    moved[0x6F8] = 'x';  // key 1's entry gets another virtual key than its scan code's
+    WriteFile(dir / "moved.dll", moved);
     const auto before = std::make_tuple(ReadFile(dir / "k.dll"), ReadFile(dir / "in.ini"));
     const struct {
         const char* args;
@@ -174,6 +181,8 @@ TEST_F(Cli, BadInputsGetAClearMessageAndChangeNothing) {
         {"new --os xp --ini in.ini -o in.ini", "the same file as in.ini"},
         {"show fake.dll --os xp", "(5632 bytes expected, 5632 found: the size is right, but not the first bytes)"},
         {"show k.dll --os 2000", "found: it is a Windows XP layout library)"},
+        {"show moved.dll", "moved.dll: not a 64-bit Windows layout library made by Tastavia: its key 1 (`)"},
+        {"check k.dll --os wow64", "(5376 bytes expected, 5632 found: it is a Windows XP layout library)"},
         {"show 'sub\\k.dll'", "'\\' is no folder separator here"},
     };
     for (const auto& c : cases) {
@@ -188,7 +197,7 @@ TEST_F(Cli, BadInputsGetAClearMessageAndChangeNothing) {
         EXPECT_NE(r.err.find(c.message), std::string::npos) << c.args << ": " << r.err;
         EXPECT_EQ(std::make_tuple(ReadFile(dir / "k.dll"), ReadFile(dir / "in.ini")), before) << c.args;
     }
-    EXPECT_EQ(Leftovers({"k.dll", "in.ini", "fake.dll", "sub"}), 0u);
+    EXPECT_EQ(Leftovers({"k.dll", "in.ini", "fake.dll", "moved.dll", "sub"}), 0u);
 }
 
 TEST_F(Cli, ReadsUtf16IniFilesAndShowsControlBytesVisibly) {
@@ -216,7 +225,7 @@ TEST_F(Cli, BadUsageExitsWithTwo) {
 }
 
 TEST_F(Cli, CheckPassesTheBuiltinsAndNamesEachFault) {
-    for (const char* kind : {"98", "2000", "xp"})
+    for (const char* kind : {"98", "2000", "xp", "x64", "wow64"})
         for (const char* builtin : {"--bds", "--phonetic"}) {
             ASSERT_EQ(Run(std::string("new --os ") + kind + " " + builtin + " -o k.bin").code, 0);
             Result clean = Run("check k.bin");
