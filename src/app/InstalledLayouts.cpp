@@ -104,7 +104,7 @@ std::string TForm1::SaveLayoutToSystem(bool silent) {
     if (!silent && !SaveDespiteFindings()) return "1";
     const CatalogueRecord* selected = SelectedRecord();
     const InstallRequest request{Edit1.Text(), Edit2.Text(), systemDirectory_, layout_.WorkingPath(),
-                                 selected != nullptr, selected ? selected->KeyName() : "", session_.osKind};
+                                 selected != nullptr, selected ? selected->KeyName() : ""};
     const InstallStatus status =
         installer_.Install(request, [this](Ask buttons, const std::string& question) { return AskUser(buttons, question); });
     if (status.digit == '0' || status.digit == '4') editState_.MarkSaved(layout_);
@@ -130,7 +130,7 @@ std::string TForm1::LoadCopyName() {
 void TForm1::Button5Click() {
     if (!MayDiscardChanges()) return;
     const std::string copy = LoadCopyName();
-    const Notice notice = installer_.CopyForEditing(session_.osKind, systemDirectory_, Edit2.Text(), copy);
+    const Notice notice = installer_.CopyForEditing(systemDirectory_, Edit2.Text(), copy);
     if (notice.kind != Notice::Kind::None) {
         Show(notice);
         return;
@@ -143,7 +143,7 @@ void TForm1::Button9Click() {
     const CatalogueRecord* selected = SelectedRecord();
     if (!Button9.Enabled() || !selected) return;
     const RemoveResult result =
-        installer_.Remove(RemoveRequest{*selected, systemDirectory_, Edit2.Text(), session_.osKind},
+        installer_.Remove(RemoveRequest{*selected, systemDirectory_, Edit2.Text()},
                           [this](Ask buttons, const std::string& question) { return AskUser(buttons, question); });
     Show(result.notice);
     if (!result.keyRemoved) return;

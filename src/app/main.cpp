@@ -30,7 +30,7 @@ TForm1::TForm1(ui::Application& app, Platform& platform, const Session& session)
       platform_(platform),
       session_(session),
       layout_(platform.files, platform.clock, platform.resources),
-      installer_(platform.registry, platform.files),
+      installer_(platform.registry, platform.files, platform.resources),
       form6_(std::make_unique<TForm6>(app, platform.resources)),
       form7_(std::make_unique<TForm7>(app)) {
     CreateControls();
@@ -228,6 +228,8 @@ ui::SpeedButton& TForm1::KeyButton(int number) {
 void TForm1::EditorStartup() {
     const bool win9x = session_.IsWin9x();
     layout_.SetOsKind(session_.osKind);
+    const OsVersionInfo os = platform_.osVersion.Get();
+    installer_.SetTargetSystem({session_.osKind, os.windows64, os.administrator, os.arm64});
     Button10.SetEnabled(win9x);
     systemDirectory_ = platform_.files.WindowsDirectory() + (win9x ? "\\system\\" : "\\system32\\");
     layout_.SetTempDirectory(platform_.files.TempPath());

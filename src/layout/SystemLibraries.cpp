@@ -64,7 +64,7 @@ std::vector<SystemLibrary> SystemLibrariesFor(OsKind kind, bool windows64, const
     std::vector<SystemLibrary> libraries;
     for (SystemFolder folder : SystemFoldersFor(kind, windows64)) {
         if (folder == SystemFolder::System) libraries.push_back({folder, workingFileBytes});
-        else libraries.push_back({folder, CopyKeys(workingFileBytes, kind, folder == SystemFolder::Native64 ? kOsX64 : kOsWow64, resources)});
+        else libraries.push_back({folder, CopyKeys(workingFileBytes, kind, SystemFileKind(kind, folder), resources)});
     }
     return libraries;
 }
@@ -72,6 +72,11 @@ std::vector<SystemLibrary> SystemLibrariesFor(OsKind kind, bool windows64, const
 std::vector<SystemFolder> SystemFoldersFor(OsKind kind, bool windows64) {
     if (!windows64 || !IsNt(kind)) return {SystemFolder::System};
     return {SystemFolder::Native64, SystemFolder::Wow64};
+}
+
+OsKind SystemFileKind(OsKind kind, SystemFolder folder) {
+    if (!IsNt(kind) || folder == SystemFolder::System) return kind;
+    return folder == SystemFolder::Native64 ? kOsX64 : kOsWow64;
 }
 
 SystemFolder LoadFolderFor(OsKind kind, bool windows64) {

@@ -29,6 +29,9 @@ std::vector<SystemLibrary> SystemLibrariesFor(OsKind kind, bool windows64,
 // SystemLibrariesFor's result, in the same order), for Delete and the "file exists" question.
 std::vector<SystemFolder> SystemFoldersFor(OsKind kind, bool windows64);
 
+// The kind of the file that installing a layout of `kind` puts into `folder`.
+OsKind SystemFileKind(OsKind kind, SystemFolder folder);
+
 // The folder Load reads an installed library from, on 32-bit or 64-bit Windows.
 SystemFolder LoadFolderFor(OsKind kind, bool windows64);
 

@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/SystemFolder.h"
+
 namespace tastavia {
 
 // One open file for byte-wise random access. Every write reaches the file at once,
@@ -70,6 +72,13 @@ public:
     virtual std::string WindowsDirectory() = 0;
     // The directory for temporary files, ending in a backslash (or '/').
     virtual std::string TempPath() = 0;
+    // The system folder as this 32-bit program addresses it, ending in a backslash (or
+    // '/'). On a 64-bit Windows System and Wow64 are the System32 that WOW64 redirects
+    // to SysWOW64, and Native64 the real System32 behind it.
+    virtual std::string SystemFolderPath(SystemFolder folder) = 0;
+    // Whether the last write, copy or delete that failed was refused for want of rights
+    // (only an administrator may change the system folder).
+    virtual bool LastFailureDenied() { return false; }
 };
 
 }  // namespace tastavia

@@ -1,6 +1,9 @@
 #include "registry/Installer.h"
 
+#include <algorithm>
+
 #include "layout/LayoutFileKind.h"
+#include "layout/SystemLibraries.h"
 #include "platform/Errors.h"
 #include "registry/FileOwnership.h"
 #include "text/Text.h"
@@ -11,6 +14,11 @@ namespace {
 
 const char* const kNoFreeNumber = "There is no free layout number left!";
 const char* const kNoRights = "Can't make registry changes! You must have Administrator's rights to make any changes!";
+const char* const kNoArm64 =
+    "Windows on ARM64 loads only ARM64 keyboard layouts, which Tastavia cannot make: nothing was installed.";
+const char* const kCannotCreate = "File can't be created (replaced)!";
+const char* const kRunAsAdministrator =
+    "Only an administrator may install or remove keyboard layouts. Run Tastavia as administrator and try again.";
 const char* const kBaseQuestion =
     "This is a BASE layout! You can't delete the file that belongs it, you can only delete the registry entries and "
     "disable this layout!\rAre you sure you want to delete this layout?";
@@ -27,15 +35,16 @@ std::string InvalidFileNameText(const std::string& fileName) {
 
 std::string Quoted(const std::string& fileName) { return "\"" + VisibleText(fileName) + "\""; }
 
-// Why a file of the system directory is not this layout's to replace or delete; empty
-// when it is.
+// Why the installed files of fileName (path and kind, one per system folder) are not this
+// layout's to replace or delete; empty when they are.
 std::string NotOursText(Registry& registry, Files& files, const std::string& systemDirectory,
-                        const std::string& fileName, const std::string& keyName, OsKind kind) {
+                        const std::string& fileName, const std::string& keyName,
+                        const std::vector<std::pair<std::string, OsKind>>& installed) {
     const std::vector<std::string> owners = LayoutsNamingFile(registry, files, systemDirectory, fileName, keyName);
     if (!owners.empty()) return Quoted(fileName) + " belongs to the installed layout " + VisibleText(owners[0]) + "!";
-    const std::string path = systemDirectory + fileName;
-    if (files.Status(path).kind != FileKind::Missing && !IsLayoutFileAt(files, path, kind))
-        return Quoted(fileName) + " is not a " + LayoutFileKindName(kind) + "!";
+    for (const auto& [path, kind] : installed)
+        if (files.Status(path).kind != FileKind::Missing && !IsLayoutFileAt(files, path, kind))
+            return Quoted(fileName) + " is not a " + LayoutFileKindName(kind) + "!";
     return "";
 }
 
@@ -50,17 +59,74 @@ Notice InstallStatus::ToNotice() const {
     }
 }
 
+std::string Installer::FolderPath(SystemFolder folder, const std::string& systemDirectory) {
+    return folder == SystemFolder::System ? systemDirectory : files_.SystemFolderPath(folder);
+}
+
+std::vector<std::pair<std::string, OsKind>> Installer::InstalledFiles(const std::string& systemDirectory,
+                                                                     const std::string& fileName) {
+    std::vector<std::pair<std::string, OsKind>> installed;
+    for (SystemFolder folder : SystemFoldersFor(system_.kind, system_.windows64))
+        installed.emplace_back(FolderPath(folder, systemDirectory) + fileName, SystemFileKind(system_.kind, folder));
+    return installed;
+}
+
+std::string Installer::Explained(const std::string& message, const std::string& failedPath, bool severalFiles,
+                                 bool denied) const {
+    std::string text = message;
+    if (severalFiles) text += "\r" + failedPath;
+    if (denied || !system_.administrator) text += std::string("\r") + kRunAsAdministrator;
+    return text;
+}
+
+std::optional<std::string> Installer::PlaceLibraries(const InstallRequest& request, const std::string& fileName,
+                                                     std::vector<Placed>& placed) {
+    std::optional<std::string> working = files_.ReadAll(request.workingPath);
+    if (!working) return std::string(kCannotCreate);
+    std::vector<SystemLibrary> libraries;
+    try {
+        libraries = SystemLibrariesFor(system_.kind, system_.windows64, *working, resources_);
+    } catch (const AppError& error) {
+        return std::string(error.what());
+    }
+    for (SystemLibrary& library : libraries)
+        placed.push_back({FolderPath(library.folder, request.systemDirectory) + fileName, std::move(library.bytes)});
+    return std::nullopt;
+}
+
+std::optional<std::string> Installer::WriteAllOrNothing(const std::vector<Placed>& placed) {
+    const bool several = placed.size() > 1;
+    std::vector<std::optional<std::string>> before;
+    for (const Placed& file : placed) {
+        before.push_back(files_.Exists(file.path) ? files_.ReadAll(file.path) : std::nullopt);
+        // A file that cannot be read back could not be put back either.
+        if (files_.Exists(file.path) && !before.back()) return Explained(kCannotCreate, file.path, several, false);
+    }
+    for (std::size_t i = 0; i < placed.size(); ++i) {
+        if (files_.WriteAll(placed[i].path, placed[i].bytes)) continue;
+        const bool denied = files_.LastFailureDenied();
+        for (std::size_t j = i; j-- > 0;) {
+            if (before[j]) files_.WriteAll(placed[j].path, *before[j]);
+            else files_.Delete(placed[j].path);
+        }
+        return Explained(kCannotCreate, placed[i].path, several, denied);
+    }
+    return std::nullopt;
+}
+
 InstallStatus Installer::Install(const InstallRequest& request, const Confirm& confirm) {
     const std::string fileName = StripSpaces(request.fileName);
     const std::string layoutText = StripSpaces(request.name);
     // The File Name goes straight into a path: refuse one that would leave the system
     // directory or that Windows could not load, before anything is written.
     if (!IsPlainFileName(fileName)) return Status('2', "The File Name is invalid! " + FileNameFault(fileName));
-    const std::string target = request.systemDirectory + fileName;
+    if (system_.arm64) return Status('2', kNoArm64);
     // Never over another layout's file, nor over a file that is no layout file of ours.
-    const std::string notOurs =
-        NotOursText(registry_, files_, request.systemDirectory, fileName, request.keyName, request.kind);
+    const std::string notOurs = NotOursText(registry_, files_, request.systemDirectory, fileName, request.keyName,
+                                            InstalledFiles(request.systemDirectory, fileName));
     if (!notOurs.empty()) return Status('2', notOurs + " It was not replaced.");
+    std::vector<Placed> placed;
+    if (auto failed = PlaceLibraries(request, fileName, placed)) return Status('2', *failed);
 
     std::optional<std::string> keyName;
     if (!request.replace) {
@@ -69,24 +135,28 @@ InstallStatus Installer::Install(const InstallRequest& request, const Confirm& c
         // Without administrator rights the keys open only for reading: nothing is copied.
         if (registry_.KeyExists(RootKey::LocalMachine, kKeyboardLayoutsKey) &&
             !registry_.Open(RootKey::LocalMachine, kKeyboardLayoutsKey, false))
-            return Status('2', kNoRights);
+            return Status('2', Explained(kNoRights, "", false, true));
     }
 
     auto confirmed = [&confirm](const char* question) { return confirm(Ask::OkCancel, question) == Reply::Yes; };
+    const bool exists = std::any_of(placed.begin(), placed.end(), [this](const Placed& p) { return files_.Exists(p.path); });
     if (request.replace) {
         if (!confirmed("This layout already exists! Replace it?")) return Status('1', "");
-    } else if (files_.Exists(target)) {
-        if (confirm(Ask::OkCancel, "This file already exists! Replace it?\r" + target) != Reply::Yes)
-            return Status('1', "");
-        if (files_.IsReadOnly(target)) files_.ClearReadOnly(target);
+    } else if (exists) {
+        std::string question = "This file already exists! Replace it?";
+        for (const Placed& file : placed)
+            if (files_.Exists(file.path)) question += "\r" + file.path;
+        if (confirm(Ask::OkCancel, question) != Reply::Yes) return Status('1', "");
+        for (const Placed& file : placed)
+            if (files_.IsReadOnly(file.path)) files_.ClearReadOnly(file.path);
     }
 
     // The working file stays open: every edit is already on disk.
-    if (!files_.Copy(request.workingPath, target)) return Status('2', "File can't be created (replaced)!");
+    if (auto failed = WriteAllOrNothing(placed)) return Status('2', *failed);
     if (request.replace) return Status('4', "Layout successful replaced!");
 
     auto key = registry_.Open(RootKey::LocalMachine, LayoutKeyPath(*keyName), true);
-    if (!key) return Status('2', "Can't make registry changes! File was created (replaced)!");
+    if (!key) return Status('2', Explained("Can't make registry changes! File was created (replaced)!", "", false, false));
     try {
         key->WriteString("layout file", fileName);
         key->WriteString("layout id", keyName->substr(4, 4));
@@ -100,21 +170,31 @@ InstallStatus Installer::Install(const InstallRequest& request, const Confirm& c
     return Status('0', "Layout successful added!");
 }
 
-Notice Installer::CopyForEditing(OsKind kind, const std::string& systemDirectory, const std::string& fileName,
+Notice Installer::CopyForEditing(const std::string& systemDirectory, const std::string& fileName,
                                  const std::string& copyPath) {
+    const OsKind kind = system_.kind;
     if (!IsPlainFileName(fileName)) return Error(InvalidFileNameText(fileName));
-    const std::string installed = systemDirectory + fileName;
-    const FileKind found = files_.Status(installed).kind;
-    if (found == FileKind::Missing) return Error("File is Missing!");
-    const Notice notLayout = Error(Quoted(fileName) + " is not a " + LayoutFileKindName(kind) + "! It was not loaded.");
-    // Checked before and after the copy: the copy is what will be edited.
-    if (found != FileKind::File || !IsLayoutFileAt(files_, installed, kind)) return notLayout;
-    if (!files_.Copy(installed, copyPath)) return Error("File can't be copied!");
-    if (!IsLayoutFileAt(files_, copyPath, kind)) {
-        files_.Delete(copyPath);
-        return notLayout;
-    }
-    if (files_.IsReadOnly(copyPath)) files_.ClearReadOnly(copyPath);
+    const SystemFolder folder = LoadFolderFor(kind, system_.windows64);
+    const std::string installed = FolderPath(folder, systemDirectory) + fileName;
+    const FileStatus status = files_.Status(installed);
+    if (status.kind == FileKind::Missing) return Error("File is Missing!");
+    // Only a regular file of the installed kind's size is read: never a device, a folder
+    // or a file of any size.
+    const OsKind installedKind = SystemFileKind(kind, folder);
+    if (status.kind != FileKind::File || status.size != LayoutFileSize(installedKind))
+        return Error(Quoted(fileName) + " is not a " + LayoutFileKindName(installedKind) + "! It was not loaded.");
+    const std::optional<std::string> library = files_.ReadAll(installed);
+    if (!library) return Error("File can't be copied!");
+    // Only a library of our own making has its keys where the editor looks for them.
+    std::string why;
+    const std::optional<std::string> working =
+        WorkingFileFromSystemLibrary(kind, folder, *library, resources_, &why);
+    // Our own library of the kind in use is named as such; for the libraries made for
+    // 64-bit Windows the walk of their tables says where they differ from ours.
+    if (!working)
+        return Error(Quoted(fileName) + " is not a " + LayoutFileKindName(installedKind) + "! It was not loaded." +
+                     (folder == SystemFolder::System ? "" : "\r" + why));
+    if (!files_.WriteAll(copyPath, *working)) return Error("File can't be copied!");
     return Notice{};
 }
 
@@ -125,7 +205,7 @@ RemoveResult Installer::Remove(const RemoveRequest& request, const Confirm& conf
         request.record.IsBase() || !IsPlainFileName(request.fileName)
             ? ""
             : NotOursText(registry_, files_, request.systemDirectory, request.fileName, request.record.KeyName(),
-                          request.kind);
+                          InstalledFiles(request.systemDirectory, request.fileName));
     if (request.record.IsBase()) {
         if (confirm(Ask::YesNo, kBaseQuestion) != Reply::Yes) return {};
     } else {
@@ -138,19 +218,22 @@ RemoveResult Installer::Remove(const RemoveRequest& request, const Confirm& conf
     if (deleteFile && !IsPlainFileName(request.fileName)) return {false, Error(InvalidFileNameText(request.fileName))};
 
     if (!registry_.DeleteKey(RootKey::LocalMachine, LayoutKeyPath(request.record.KeyName())))
-        return {false, Error("Can't modify registry settings! File will not be deleted!")};
+        return {false, Error(Explained("Can't modify registry settings! File will not be deleted!", "", false, false))};
     if (!keep.empty()) return {true, Notice{Notice::Kind::Information, keep + " The file was kept."}};
     if (!deleteFile) return {true, Notice{}};
 
-    const std::string installed = request.systemDirectory + request.fileName;
-    bool deleted = false;
-    try {
-        if (files_.IsReadOnly(installed)) files_.ClearReadOnly(installed);
-        deleted = files_.Delete(installed);
-    } catch (const IoError&) {
-        deleted = false;
+    // Every file installing wrote: one already gone is passed over, none at all is a failure.
+    bool deleted = false, failed = false;
+    for (const auto& [installed, kind] : InstalledFiles(request.systemDirectory, request.fileName)) {
+        if (!files_.Exists(installed)) continue;
+        try {
+            if (files_.IsReadOnly(installed)) files_.ClearReadOnly(installed);
+            (files_.Delete(installed) ? deleted : failed) = true;
+        } catch (const IoError&) {
+            failed = true;
+        }
     }
-    if (deleted) return {true, Notice{Notice::Kind::Information, "Layout successfuly deleted!"}};
+    if (deleted && !failed) return {true, Notice{Notice::Kind::Information, "Layout successfuly deleted!"}};
     return {true, Notice{Notice::Kind::Warning, "There is an error while deleting file! The Registry settings was modified!"}};
 }
 

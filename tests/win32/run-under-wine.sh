@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # run-under-wine.sh PREFIX PROGRAM [ARGS...]: runs a Windows program under Wine with a
-# project-local prefix, made on first use. Never touches ~/.wine.
+# project-local prefix, made on first use. Never touches ~/.wine. The prefix is 32-bit;
+# TASTAVIA_WINEARCH=win64 makes a 64-bit one, with its SysWOW64 for 32-bit programs.
 set -euo pipefail
 prefix=$1
 shift
-export WINEPREFIX=$prefix WINEDEBUG=-all WINEARCH=win32
+export WINEPREFIX=$prefix WINEDEBUG=-all WINEARCH=${TASTAVIA_WINEARCH:-win32}
 # No Mono or Gecko installers: the tests need neither.
 export WINEDLLOVERRIDES="mscoree,mshtml=${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
 mkdir -p "$prefix"

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# start-under-wine.sh PREFIX TASTAVIA.EXE: with Wine reporting Windows 98, 2000 and XP in
+# start-under-wine.sh PREFIX TASTAVIA.EXE: with Wine reporting Windows 98, 2000, XP and 10 in
 # turn, tastavia.exe starts, shows its start dialog and ends cleanly on Escape. Needs an X
 # display (scripts/test gives one); without one the test is skipped (exit 77).
 set -uo pipefail
@@ -11,7 +11,7 @@ key='HKCU\Software\Wine\AppDefaults\tastavia.exe'
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 
-for version in win98 win2k winxp; do
+for version in win98 win2k winxp win10; do
   "$runner" "$prefix" reg add "$key" /v Version /d "$version" /f >/dev/null 2>&1
   "$runner" "$prefix" "$exe" &
   pid=$!

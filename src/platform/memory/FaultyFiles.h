@@ -25,6 +25,8 @@ public:
     std::string FullPath(const std::string& path) override;
     std::string WindowsDirectory() override { return inner_.WindowsDirectory(); }
     std::string TempPath() override { return inner_.TempPath(); }
+    std::string SystemFolderPath(SystemFolder folder) override { return inner_.SystemFolderPath(folder); }
+    bool LastFailureDenied() override { return inner_.LastFailureDenied(); }
 
 private:
     bool Fails(const char* operation, const std::string& path) { return plan_.NextCallFails(std::string(operation) + " " + path); }

@@ -91,7 +91,13 @@ bool MemoryFiles::Copy(const std::string& source, const std::string& target) {
     return bytes && WriteAll(target, *bytes);
 }
 
+bool MemoryFiles::Denied(const std::string& path) {
+    lastFailureDenied_ = !deniedFolder_.empty() && path.compare(0, deniedFolder_.size(), deniedFolder_) == 0;
+    return lastFailureDenied_;
+}
+
 bool MemoryFiles::Delete(const std::string& path) {
+    if (Denied(path)) return false;
     auto found = files_.find(path);
     if (found == files_.end() || found->second.readOnly) return false;
     files_.erase(found);
@@ -105,7 +111,7 @@ std::optional<std::string> MemoryFiles::ReadAll(const std::string& path) {
 }
 
 bool MemoryFiles::WriteAll(const std::string& path, const std::string& bytes) {
-    if (IsFolderPath(path) || IsReadOnly(path)) return false;
+    if (Denied(path) || IsFolderPath(path) || IsReadOnly(path)) return false;
     files_[path].content = std::make_shared<Content>(Content{bytes, NextVersion()});
     return true;
 }

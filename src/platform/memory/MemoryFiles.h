@@ -32,8 +32,15 @@ public:
     std::string FullPath(const std::string& path) override { return path; }
     std::string WindowsDirectory() override { return "WINDOWS"; }
     std::string TempPath() override { return "TEMP/"; }
+    std::string SystemFolderPath(SystemFolder folder) override {
+        return folder == SystemFolder::Native64 ? "WINDOWS\\Sysnative\\" : "WINDOWS\\system32\\";
+    }
+    bool LastFailureDenied() override { return lastFailureDenied_; }
 
     void SetReadOnly(const std::string& path);
+    // As for a standard user: writes and deletes of files whose path starts with
+    // folder fail, refused for want of rights.
+    void DenyWrites(const std::string& folder) { deniedFolder_ = folder; }
 
 private:
     struct Entry {
@@ -41,7 +48,11 @@ private:
         bool readOnly = false;
     };
 
+    bool Denied(const std::string& path);
+
     std::map<std::string, Entry> files_;
+    std::string deniedFolder_;
+    bool lastFailureDenied_ = false;
     unsigned unique_ = 0;
 };
 

@@ -309,4 +309,8 @@ std::string PosixFiles::WindowsDirectory() { return windowsDirectory_; }
 
 std::string PosixFiles::TempPath() { return tempPath_; }
 
+std::string PosixFiles::SystemFolderPath(SystemFolder folder) {
+    return windowsDirectory_ + (folder == SystemFolder::Native64 ? "/sysnative/" : "/system32/");
+}
+
 }  // namespace tastavia

@@ -29,6 +29,8 @@ public:
     std::string FullPath(const std::string& path) override;
     std::string WindowsDirectory() override;
     std::string TempPath() override;
+    // The stand-in Windows directory's system32, and sysnative for a 64-bit Windows.
+    std::string SystemFolderPath(SystemFolder folder) override;
 
     // A Windows-style path as this system spells it: '\' becomes '/'.
     static std::string Native(const std::string& path);

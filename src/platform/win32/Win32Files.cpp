@@ -222,7 +222,13 @@ bool Win32Files::SameFile(const std::string& a, const std::string& b) {
            x.indexLow == y.indexLow;
 }
 
+bool Win32Files::Failed() {
+    lastFailureDenied_ = GetLastError() == ERROR_ACCESS_DENIED;
+    return false;
+}
+
 bool Win32Files::ReplaceWith(const std::string& target, const std::string& bytes, const std::string& source) {
+    lastFailureDenied_ = false;
     if (target.empty() || RefusesWrites(target) || IsFolder(GetFileAttributesA(target.c_str()))) return false;
     FILETIME written {};
     DWORD attributes = 0;
@@ -240,11 +246,12 @@ bool Win32Files::ReplaceWith(const std::string& target, const std::string& bytes
         content = &copied;
     }
     char temp[MAX_PATH + 1] = {};
-    if (GetTempFileNameA(FolderOf(target).c_str(), "tas", 0, temp) == 0) return false;
+    if (GetTempFileNameA(FolderOf(target).c_str(), "tas", 0, temp) == 0) return Failed();
     bool ok = WriteFlushed(temp, *content, source.empty() ? nullptr : &written);
     if (ok && attributes != 0) ok = SetFileAttributesA(temp, attributes) != 0;
     Moved moved = ok ? MoveOnto(temp, target, method_) : Moved::No;
     if (moved == Moved::No) {
+        Failed();
         SetFileAttributesA(temp, FILE_ATTRIBUTE_NORMAL);
         DeleteFileA(temp);
     }
@@ -267,7 +274,10 @@ bool Win32Files::Copy(const std::string& source, const std::string& target) {
     return !source.empty() && ReplaceWith(target, std::string(), source);
 }
 
-bool Win32Files::Delete(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
+bool Win32Files::Delete(const std::string& path) {
+    lastFailureDenied_ = false;
+    return DeleteFileA(path.c_str()) != 0 || Failed();
+}
 
 std::optional<std::string> Win32Files::ReadAll(const std::string& path) {
     Handle h(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
@@ -319,6 +329,16 @@ std::string Win32Files::TempPath() {
     DWORD n = GetTempPathA(kDirectoryBuffer, buffer);
     if (n == 0 || n >= kDirectoryBuffer) throw IoError("Cannot find the temporary directory");
     return std::string(buffer, n);
+}
+
+// A 32-bit program on a 64-bit Windows reaches the real System32 through its Sysnative
+// alias (Vista and later; XP x64 with its update for it); System32 itself is redirected.
+std::string Win32Files::SystemFolderPath(SystemFolder folder) {
+    if (folder == SystemFolder::Native64) return WindowsDirectory() + "\\Sysnative\\";
+    char buffer[kDirectoryBuffer] = {};
+    UINT n = GetSystemDirectoryA(buffer, kDirectoryBuffer);
+    if (n == 0 || n >= kDirectoryBuffer) throw IoError("Cannot find the system directory");
+    return std::string(buffer, n) + "\\";
 }
 
 }  // namespace tastavia

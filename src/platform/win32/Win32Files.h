@@ -29,12 +29,18 @@ public:
     std::string FullPath(const std::string& path) override;
     std::string WindowsDirectory() override;
     std::string TempPath() override;
+    std::string SystemFolderPath(SystemFolder folder) override;
+    bool LastFailureDenied() override { return lastFailureDenied_; }
 
 private:
     // Writes bytes into a new sibling of target and puts it in target's place.
     bool ReplaceWith(const std::string& target, const std::string& bytes, const std::string& source);
 
+    // Remembers whether a failure was Windows' refusal for want of rights.
+    bool Failed();
+
     ReplaceMethod method_;
+    bool lastFailureDenied_ = false;
 };
 
 }  // namespace tastavia

@@ -147,6 +147,9 @@ std::unique_ptr<RegistryKey> Win32Registry::Open(RootKey root, const std::string
                                  nullptr, &h, &disposition);
     } else {
         result = RegOpenKeyExA(RootHandle(root), key.c_str(), 0, KEY_ALL_ACCESS, &h);
+        // A standard user may read the machine's layouts without the right to change
+        // them: the catalogue still lists them, and a change fails where it is tried.
+        if (result == ERROR_ACCESS_DENIED) result = RegOpenKeyExA(RootHandle(root), key.c_str(), 0, KEY_READ, &h);
     }
     if (result != ERROR_SUCCESS) return nullptr;
     return std::make_unique<Win32Key>(h, key);

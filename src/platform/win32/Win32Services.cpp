@@ -38,6 +38,61 @@ TimeOfDay Win32Clock::LocalTime() {
     return TimeOfDay{now.wHour, now.wMinute, now.wSecond, now.wMilliseconds};
 }
 
+namespace {
+
+template <typename Function>
+Function Lookup(HMODULE module, const char* name) {
+    FARPROC proc = module ? GetProcAddress(module, name) : nullptr;
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(proc));
+}
+
+using IsWow64ProcessFunction = BOOL(WINAPI*)(HANDLE, PBOOL);
+
+// IsWow64Process came with XP SP2 and Server 2003 SP1; Windows 95 to XP SP1 lack it, and
+// a 32-bit Windows says FALSE.
+bool RunsUnderWow64() {
+    auto isWow64Process = Lookup<IsWow64ProcessFunction>(GetModuleHandleA("kernel32.dll"), "IsWow64Process");
+    BOOL wow64 = FALSE;
+    return isWow64Process && isWow64Process(GetCurrentProcess(), &wow64) && wow64;
+}
+
+using IsWow64Process2Function = BOOL(WINAPI*)(HANDLE, USHORT*, USHORT*);
+
+// IsWow64Process2 came with Windows 10 1511; older systems have no ARM64 edition.
+bool RunsOnArm64() {
+    constexpr USHORT kArm64Machine = 0xAA64;  // IMAGE_FILE_MACHINE_ARM64
+    auto isWow64Process2 = Lookup<IsWow64Process2Function>(GetModuleHandleA("kernel32.dll"), "IsWow64Process2");
+    USHORT process = 0, native = 0;
+    return isWow64Process2 && isWow64Process2(GetCurrentProcess(), &process, &native) && native == kArm64Machine;
+}
+
+using AllocateSidFunction = BOOL(WINAPI*)(PSID_IDENTIFIER_AUTHORITY, BYTE, DWORD, DWORD, DWORD, DWORD, DWORD, DWORD,
+                                          DWORD, DWORD, PSID*);
+using CheckTokenMembershipFunction = BOOL(WINAPI*)(HANDLE, PSID, PBOOL);
+using FreeSidFunction = PVOID(WINAPI*)(PSID);
+
+// CheckTokenMembership came with Windows 2000; with UAC on, an administrator's filtered
+// token holds the group for deny only and so counts as no administrator, as it should.
+// Where it cannot be asked (NT 4.0) the user is taken at their word.
+bool RunsAsAdministrator() {
+    HMODULE advapi = GetModuleHandleA("advapi32.dll");
+    auto allocate = Lookup<AllocateSidFunction>(advapi, "AllocateAndInitializeSid");
+    auto check = Lookup<CheckTokenMembershipFunction>(advapi, "CheckTokenMembership");
+    auto release = Lookup<FreeSidFunction>(advapi, "FreeSid");
+    if (!allocate || !check || !release) return true;
+    SID_IDENTIFIER_AUTHORITY ntAuthority = {SECURITY_NT_AUTHORITY};
+    PSID administrators = nullptr;
+    if (!allocate(&ntAuthority, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
+                  &administrators))
+        return true;
+    BOOL member = TRUE;
+    if (!check(nullptr, administrators, &member)) member = TRUE;
+    release(administrators);
+    return member != FALSE;
+}
+
+}  // namespace
+
 OsVersionInfo Win32OsVersion::Get() {
     OSVERSIONINFOA info {};
     info.dwOSVersionInfoSize = sizeof info;
@@ -48,6 +103,9 @@ OsVersionInfo Win32OsVersion::Get() {
     result.minor = info.dwMinorVersion;
     result.build = info.dwBuildNumber;
     result.servicePack = info.szCSDVersion;
+    result.windows64 = result.platformId == VER_PLATFORM_WIN32_NT && RunsUnderWow64();
+    result.arm64 = result.windows64 && RunsOnArm64();
+    result.administrator = result.platformId != VER_PLATFORM_WIN32_NT || RunsAsAdministrator();
     return result;
 }
 

@@ -59,9 +59,10 @@ struct GuiWorld {
     std::unique_ptr<Program> program;
     OsKind kind;
 
-    explicit GuiWorld(OsKind osKind) : kind(osKind) {
-        for (const char* folder : {"Temp", "WINDOWS", "WINDOWS/system", "WINDOWS/system32", "ini"})
+    explicit GuiWorld(OsKind osKind, bool windows64 = false) : kind(osKind) {
+        for (const char* folder : {"Temp", "WINDOWS", "WINDOWS/system", "WINDOWS/system32", "WINDOWS/sysnative", "ini"})
             ::mkdir((dir / folder).c_str(), 0755);
+        osVersion.info.windows64 = windows64;
         WriteFile(dir / "ini/in.ini", "[KBD]\r\n1=168\r\n49=192\r\n1001=1\r\n");
         WriteFile(dir / "ini/out.ini", "[Mine]\r\nx=1\r\n");
         registry.Open(RootKey::LocalMachine, kLocaleKey, true)->WriteString("00000402", "Bulgarian");
@@ -154,6 +155,7 @@ struct Action {
     OsKind kind;
     std::function<void(GuiWorld&)> prepare;
     std::function<void(GuiWorld&)> act;
+    bool windows64 = false;  // a library for each system folder of a 64-bit Windows
 };
 
 // Each file as it was before or as the undisturbed action left it; the registry too,
@@ -187,7 +189,7 @@ void CheckAgainst(GuiWorld& w, const State& before, const State& after, const st
 std::size_t Sweep(const Action& action, const std::vector<std::function<void(GuiWorld&)>>& stages = {}) {
     SCOPED_TRACE(action.name);
     auto make = [&] {
-        auto world = std::make_unique<GuiWorld>(action.kind);
+        auto world = std::make_unique<GuiWorld>(action.kind, action.windows64);
         world->plan.FailCall(0);
         action.prepare(*world);
         world->backend.dialogs.Take();
@@ -231,6 +233,25 @@ TEST(GuiFaults, MainWindowActions) {
              w.Main().Button4.Click();
          }},
         {"Load", kOsWinXp, [](GuiWorld& w) { w.Install("Mine"); }, [](GuiWorld& w) { w.Main().Button5.Click(); }},
+        {"Save new on 64-bit Windows", kOsWinXp, [](GuiWorld& w) { w.Main().Button6.Click(); },
+         [](GuiWorld& w) { w.Main().Button4.Click(); }, true},
+        {"Save replace on 64-bit Windows", kOsWinXp,
+         [](GuiWorld& w) {
+             w.Install("Mine");
+             w.Main().KeyButton(2).Click();
+             w.Main().ListView1.UserClick(0);
+         },
+         [](GuiWorld& w) {
+             w.Answer({ui::Answer::Yes, ui::Answer::Ok});
+             w.Main().Button4.Click();
+         },
+         true},
+        {"Delete with the files on 64-bit Windows", kOsWinXp, [](GuiWorld& w) { w.Install("Mine"); },
+         [](GuiWorld& w) {
+             w.Answer({ui::Answer::Yes, ui::Answer::Yes});
+             w.Main().Button9.Click();
+         },
+         true},
         {"Delete with the file", kOsWinXp, [](GuiWorld& w) { w.Install("Mine"); },
          [](GuiWorld& w) {
              w.Answer({ui::Answer::Yes, ui::Answer::Yes});

@@ -164,7 +164,8 @@ TEST_F(Trust, AReadOnlyRegistryShowsWhatIsInstalledAndRefusesChanges) {
 
     Select(main, "New one", "new.kbd");
     EXPECT_EQ(main.SaveLayoutToSystem(true),
-              "2Can't make registry changes! You must have Administrator's rights to make any changes!");
+              "2Can't make registry changes! You must have Administrator's rights to make any changes!\rOnly an "
+              "administrator may install or remove keyboard layouts. Run Tastavia as administrator and try again.");
     EXPECT_FALSE(FileExists(SystemFile(main, "new.kbd")));
     Select(main, "Phonetic", "kbdph.kbd");
     dialogs().answers = {Answer::Yes, Answer::No};

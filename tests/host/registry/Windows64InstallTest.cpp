@@ -1,0 +1,122 @@
+// Installing on a 64-bit Windows: a library for each system folder, written both or
+// neither, replaced, loaded back and deleted together; a standard user is told why.
+#include <gtest/gtest.h>
+
+#include "RegistryFixture.h"
+#include "layout/SystemLibraries.h"
+
+namespace tastavia {
+namespace {
+
+using test::FileExists;
+using ui::Answer;
+
+const char* const kRunAsAdministrator = "Run Tastavia as administrator";
+
+struct Windows64Install : test::RegistryFixture, ::testing::Test {
+    Windows64Install() { osVersion.info.windows64 = true; }
+
+    TForm1& NewLayout() {
+        MakeSystemDirectories();
+        ::mkdir((dir / "WINDOWS/sysnative").c_str(), 0755);
+        TForm1& main = Started(kOsWinXp);
+        main.Button6.Click();
+        return main;
+    }
+    std::string In(SystemFolder folder, const std::string& name = "kbdbunew.dll") {
+        return PosixFiles::Native(files.SystemFolderPath(folder) + name);
+    }
+    // What installing the open working file must put into folder.
+    std::string LibraryFor(TForm1& main, SystemFolder folder) {
+        for (const SystemLibrary& library :
+             SystemLibrariesFor(kOsWinXp, true, test::ReadFile(main.Layout().WorkingPath()), resources))
+            if (library.folder == folder) return library.bytes;
+        return "<none>";
+    }
+    std::string Message() { return dialogs().shown.empty() ? "" : dialogs().shown.back().text; }
+};
+
+TEST_F(Windows64Install, BothLibrariesAreWrittenReplacedLoadedAndDeletedTogether) {
+    TForm1& main = NewLayout();
+    ASSERT_EQ(main.SaveLayoutToSystem(true), "0Layout successful added!");
+    EXPECT_EQ(test::ReadFile(In(SystemFolder::Native64)), LibraryFor(main, SystemFolder::Native64));
+    EXPECT_EQ(test::ReadFile(In(SystemFolder::Wow64)), LibraryFor(main, SystemFolder::Wow64));
+
+    main.KeyButton(2).Click();
+    main.ListView1.UserClick(0);
+    dialogs().answers = {Answer::Yes, Answer::Ok};  // despite the check; replace
+    main.Button4.Click();
+    ASSERT_EQ(Message(), "Layout successful replaced!");
+    EXPECT_EQ(test::ReadFile(In(SystemFolder::Native64)), LibraryFor(main, SystemFolder::Native64));
+    EXPECT_EQ(test::ReadFile(In(SystemFolder::Wow64)), LibraryFor(main, SystemFolder::Wow64));
+
+    main.Button6.Click();
+    main.ListView2.UserClick(0);
+    main.Button5.Click();
+    EXPECT_EQ(main.KeyButton(2).Caption(), " ");  // the edit came back from the system folder
+
+    dialogs().answers = {Answer::Yes, Answer::Yes};
+    main.Button9.Click();
+    EXPECT_EQ(Message(), "Layout successfuly deleted!");
+    EXPECT_FALSE(FileExists(In(SystemFolder::Native64)));
+    EXPECT_FALSE(FileExists(In(SystemFolder::Wow64)));
+    EXPECT_EQ(Value("00050402", "layout file"), "<no key>");
+}
+
+TEST_F(Windows64Install, WhenTheSecondCannotBeWrittenTheFirstIsTakenBack) {
+    TForm1& main = NewLayout();
+    ASSERT_EQ(::rmdir(In(SystemFolder::Wow64, "").c_str()), 0);  // the second folder cannot take the file
+    const std::string status = main.SaveLayoutToSystem(true);
+    EXPECT_EQ(status.substr(0, 35), "2File can't be created (replaced)!\r");
+    EXPECT_NE(status.find("system32"), std::string::npos) << status;  // the file that failed
+    EXPECT_NE(status.find("kbdbunew.dll"), std::string::npos) << status;
+    EXPECT_EQ(status.find(kRunAsAdministrator), std::string::npos);
+    EXPECT_FALSE(FileExists(In(SystemFolder::Native64)));
+    EXPECT_EQ(Value("00050402", "layout file"), "<no key>");
+    ::mkdir(In(SystemFolder::Wow64, "").c_str(), 0755);
+
+    // Replacing: the first file goes back to what it was.
+    ASSERT_EQ(main.SaveLayoutToSystem(true), "0Layout successful added!");
+    const std::string before = test::ReadFile(In(SystemFolder::Native64));
+    test::MakeReadOnly(In(SystemFolder::Wow64));
+    main.KeyButton(2).Click();
+    main.ListView1.UserClick(0);
+    dialogs().answers = {Answer::Ok};
+    EXPECT_EQ(main.SaveLayoutToSystem(true).substr(0, 1), "2");
+    EXPECT_EQ(test::ReadFile(In(SystemFolder::Native64)), before);
+}
+
+TEST_F(Windows64Install, AStandardUserIsToldToRunAsAdministrator) {
+    osVersion.info.administrator = false;
+    TForm1& main = NewLayout();
+    ASSERT_EQ(::rmdir(In(SystemFolder::Native64, "").c_str()), 0);  // the write fails
+    main.Button4.Click();
+    EXPECT_EQ(dialogs().shown.back().kind, ui::MessageKind::Error);
+    EXPECT_NE(Message().find(kRunAsAdministrator), std::string::npos) << Message();
+}
+
+TEST_F(Windows64Install, OnArm64NothingIsInstalledThatWouldNotType) {
+    osVersion.info.arm64 = true;
+    TForm1& main = NewLayout();
+    EXPECT_EQ(main.SaveLayoutToSystem(true).substr(0, 28), "2Windows on ARM64 loads only");
+    EXPECT_FALSE(FileExists(In(SystemFolder::Native64)));
+    EXPECT_FALSE(FileExists(In(SystemFolder::Wow64)));
+    EXPECT_EQ(Value("00050402", "layout file"), "<no key>");
+}
+
+TEST_F(Windows64Install, ALibraryOfAnotherShapeIsRefusedAndTheEditedLayoutStays) {
+    TForm1& main = NewLayout();
+    test::WriteFile(In(SystemFolder::Native64, "kbdbu.dll"), std::string(5632, 'M'));
+    AddLayout("00000402", "Bulgarian", "kbdbu.dll");
+    const std::string working = main.Layout().WorkingPath();
+    const std::string bytes = test::ReadFile(working);
+    main.Button8.Click();
+    main.ListView2.UserClick(0);
+    main.Button5.Click();
+    EXPECT_EQ(dialogs().shown.back().kind, ui::MessageKind::Error);
+    EXPECT_EQ(main.Layout().WorkingPath(), working);
+    EXPECT_EQ(test::ReadFile(working), bytes);
+}
+
+}  // namespace
+}  // namespace tastavia
