@@ -36,7 +36,7 @@ struct Faults {
 } g_faults;
 
 // The real functions, and stand-ins that fail when told.
-#define REAL(name) reinterpret_cast<decltype(&name)>(Real(#name))
+#define REAL(name) reinterpret_cast<decltype(&name)>(reinterpret_cast<void (*)()>(Real(#name)))
 std::map<std::string, FARPROC> g_real;
 FARPROC Real(const char* name) { return g_real[name]; }
 
@@ -74,24 +74,29 @@ UINT WINAPI FakeGetTempFileNameA(LPCSTR a, LPCSTR b, UINT c, LPSTR d) {
     return g_faults.Fail("GetTempFileNameA") ? 0 : REAL(GetTempFileNameA)(a, b, c, d);
 }
 
+template <class Function>
+FARPROC AsProc(Function* f) {
+    return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(f));
+}
+
 // Points this program's imports of kernel32 at the stand-ins, once.
 void InstallFakes() {
     static bool done = false;
     if (done) return;
     done = true;
     const std::map<std::string, FARPROC> fakes = {
-        {"CreateFileA", reinterpret_cast<FARPROC>(&FakeCreateFileA)},
-        {"WriteFile", reinterpret_cast<FARPROC>(&FakeWriteFile)},
-        {"ReadFile", reinterpret_cast<FARPROC>(&FakeReadFile)},
-        {"FlushFileBuffers", reinterpret_cast<FARPROC>(&FakeFlushFileBuffers)},
-        {"CloseHandle", reinterpret_cast<FARPROC>(&FakeCloseHandle)},
-        {"SetFileTime", reinterpret_cast<FARPROC>(&FakeSetFileTime)},
-        {"GetFileTime", reinterpret_cast<FARPROC>(&FakeGetFileTime)},
-        {"GetFileAttributesA", reinterpret_cast<FARPROC>(&FakeGetFileAttributesA)},
-        {"SetFileAttributesA", reinterpret_cast<FARPROC>(&FakeSetFileAttributesA)},
-        {"DeleteFileA", reinterpret_cast<FARPROC>(&FakeDeleteFileA)},
-        {"MoveFileA", reinterpret_cast<FARPROC>(&FakeMoveFileA)},
-        {"GetTempFileNameA", reinterpret_cast<FARPROC>(&FakeGetTempFileNameA)},
+        {"CreateFileA", AsProc(&FakeCreateFileA)},
+        {"WriteFile", AsProc(&FakeWriteFile)},
+        {"ReadFile", AsProc(&FakeReadFile)},
+        {"FlushFileBuffers", AsProc(&FakeFlushFileBuffers)},
+        {"CloseHandle", AsProc(&FakeCloseHandle)},
+        {"SetFileTime", AsProc(&FakeSetFileTime)},
+        {"GetFileTime", AsProc(&FakeGetFileTime)},
+        {"GetFileAttributesA", AsProc(&FakeGetFileAttributesA)},
+        {"SetFileAttributesA", AsProc(&FakeSetFileAttributesA)},
+        {"DeleteFileA", AsProc(&FakeDeleteFileA)},
+        {"MoveFileA", AsProc(&FakeMoveFileA)},
+        {"GetTempFileNameA", AsProc(&FakeGetTempFileNameA)},
     };
     HMODULE kernel = GetModuleHandleA("kernel32.dll");
     for (const auto& fake : fakes) g_real[fake.first] = GetProcAddress(kernel, fake.first.c_str());

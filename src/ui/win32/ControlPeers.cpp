@@ -84,6 +84,7 @@ LRESULT EditPeer::Message(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_DEADCHAR:
         case kUnicodeChar:
             if (modelKeys && !passChar_) return 0;
+            passChar_ = false;  // one character for one key-down
             break;
         case WM_IME_STARTCOMPOSITION:
         case WM_IME_COMPOSITION:
