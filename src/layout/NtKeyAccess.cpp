@@ -38,15 +38,16 @@ void NtKeyAccess::WriteKeyChar(KeyNumber k, ShiftState shift, std::uint8_t c) {
     const std::uint32_t at = CharOffset(k, shift);
     file_.Seek(at);
     const std::uint8_t oldLow = file_.ReadByte();
+    const std::uint8_t oldHigh = file_.ReadByte();
     file_.Seek(at);
-    file_.WriteByte(unit.low);
     try {
-        file_.WriteByte(unit.high);
+        // Half a character is another character: both bytes go in one write.
+        file_.WritePair(unit.low, unit.high);
     } catch (const IoError&) {
-        // Half a character is another character: the first byte goes back before failing.
+        // A write cut short by the system goes back to the old character before failing.
         try {
             file_.Seek(at);
-            file_.WriteByte(oldLow);
+            file_.WritePair(oldLow, oldHigh);
         } catch (const IoError&) {
         }
         throw;

@@ -18,6 +18,8 @@ public:
     virtual void Seek(std::uint32_t offset) = 0;
     virtual std::uint8_t ReadByte() = 0;        // at the position, then advances
     virtual void WriteByte(std::uint8_t value) = 0;
+    // Two bytes in one write, so that a failing disk leaves neither rather than one.
+    virtual void WritePair(std::uint8_t first, std::uint8_t second) = 0;
     virtual std::uint32_t Size() = 0;
     virtual void Close() = 0;                   // idempotent; the destructor closes too
 };

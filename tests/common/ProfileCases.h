@@ -49,11 +49,12 @@ inline std::string Repeat(char c, std::size_t n) { return std::string(n, c); }
 
 // Text as UTF-16 LE with a byte-order mark; \x80 and up stand for U+0400 and up, so
 // that a case can hold Cyrillic without depending on the ANSI code page.
-inline std::string Utf16(const std::string& text) {
-    std::string bytes = "\xFF\xFE";
+inline std::string Utf16(const std::string& text, bool bigEndian = false) {
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
     for (unsigned char c : text) {
-        bytes += static_cast<char>(c < 0x80 ? c : c - 0x80 + 0x10);
-        bytes += static_cast<char>(c < 0x80 ? 0 : 0x04);
+        const char low = static_cast<char>(c < 0x80 ? c : c - 0x80 + 0x10), high = static_cast<char>(c < 0x80 ? 0 : 0x04);
+        bytes += bigEndian ? high : low;
+        bytes += bigEndian ? low : high;
     }
     return bytes;
 }
@@ -158,6 +159,10 @@ inline const std::vector<ProfileCase>& ProfileCases() {
          {ReadStep("A", "k", "-", "1"), ReadStep("b", "J", "-", "q"), ReadStep("A", "x", "-", "-"),
           WriteStep("A", "k", "2"), WriteStep("A", "n", "3"), WriteStep("C", "m", "4"), ReadStep("A", "n", "-", "3")},
          Utf16("[A]\r\nk=2\r\n;\x96\x97\r\nn=3\r\n[B]\r\nj=\"q\"\r\n[C]\r\nm=4\r\n")},
+        {"Utf16BigEndianFileStaysBigEndian", Utf16("[A]\r\nk=1\r\n;\x96\x97\r\n[B]\r\nj=\"q\"\r\n", true),
+         {ReadStep("A", "k", "-", "1"), ReadStep("b", "J", "-", "q"), WriteStep("A", "k", "2"),
+          WriteStep("A", "n", "3"), WriteStep("C", "m", "4"), ReadStep("A", "n", "-", "3")},
+         Utf16("[A]\r\nk=2\r\n;\x96\x97\r\nn=3\r\n[B]\r\nj=\"q\"\r\n[C]\r\nm=4\r\n", true)},
         {"Utf8MarkIsSkippedAndKept", "\xEF\xBB\xBF[A]\r\nk=1\r\n",
          {ReadStep("A", "k", "-", "1"), WriteStep("A", "k", "2")},
          "\xEF\xBB\xBF[A]\r\nk=2\r\n"},

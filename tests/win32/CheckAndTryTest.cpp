@@ -191,6 +191,35 @@ TEST_P(CheckAndTry, TryTypesTheLayoutByScanCodeWithShiftAndCapsLock) {
     EXPECT_FALSE(IsWindowVisible(Window(tryForm)));
 }
 
+// Only the keys the window handled type: a character no key-down made, from a message
+// posted or sent on its own or from an input method, lands nothing.
+TEST_P(CheckAndTry, TryTakesNoCharacterThatNoKeyMade) {
+    TForm7& tryForm = main.Form7();
+    HWND edit = Window(tryForm.Edit1);
+    std::vector<std::string> seen;
+    std::vector<std::function<void()>> steps;
+    auto then = [&](std::function<void()> step) {
+        steps.push_back(std::move(step));
+        steps.push_back([&] { seen.push_back(TextOf(edit)); });
+    };
+    then([&] { PostMessageA(edit, WM_CHAR, 'x', 1); });
+    then([&] { SendMessageA(edit, WM_CHAR, 'x', 1); });
+    then([&] { PostMessageA(edit, WM_IME_CHAR, 'y', 1); });
+    then([&] { PostMessageA(edit, 0x0109 /* WM_UNICHAR */, 'z', 1); });
+    then([&] {
+        SetModifiers(false, false);
+        SendMessageA(edit, WM_KEYDOWN, 'D', KeyData(0x20));
+        PostMessageA(edit, WM_CHAR, 'd', KeyData(0x20));  // the system's own character of it
+    });
+    then([&] { PostMessageA(edit, WM_KEYDOWN, VK_BACK, KeyData(0x0E)); });  // still deletes
+    then([&] { PostMessageA(edit, WM_CHAR, 'x', 1); });
+    steps.push_back([&] { PostMessageA(edit, WM_KEYDOWN, VK_ESCAPE, KeyData(0x01)); });
+    RunSteps(steps);
+    main.Button13.Click();
+    EXPECT_EQ(seen, (std::vector<std::string>{"", "", "", "", "\xE0", "", ""}));
+    EXPECT_EQ(tryForm.Edit1.Text(), "");
+}
+
 INSTANTIATE_TEST_SUITE_P(EveryKind, CheckAndTry, ::testing::Values(kOsWin9x, kOsWin2000, kOsWinXp));
 
 }  // namespace

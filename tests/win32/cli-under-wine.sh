@@ -28,6 +28,14 @@ out=$(cli show plain.dll) || fail "show"
 grep -q "Windows XP layout library" <<<"$out" || fail "show names the kind"
 grep -q $'^  1  `         \xD0\x81  168' <<<"$out" || fail "show prints Ё for 168: $(sed -n 3p <<<"$out")"
 
+# A UTF-16 big-endian file is read, and written back big-endian, as on Linux.
+wide() { printf '\xFE\xFF'; printf "$1" | iconv -f ASCII -t UTF-16BE; }
+wide '[KBD]\r\n1=192\r\n' > be.ini
+cli import plain.dll be.ini || fail "import of a big-endian file"
+cli export plain.dll -o fresh.ini && cli export plain.dll -o be.ini || fail "export into a big-endian file"
+cmp -s be.ini <(printf '\xFE\xFF'; iconv -f ASCII -t UTF-16BE fresh.ini) || fail "big-endian file not kept big-endian"
+grep -q $'^1=192\r$' fresh.ini || fail "big-endian import did not set key 1"
+
 cli show missing.dll 2>err.txt; code=$?
 [ "$code" = 1 ] || fail "missing file exits $code"
 [ "$(wc -l < err.txt)" = 1 ] || fail "missing file message is not one line"

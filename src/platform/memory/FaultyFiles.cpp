@@ -23,6 +23,10 @@ public:
         Check("WriteByte");
         inner_->WriteByte(value);
     }
+    void WritePair(std::uint8_t first, std::uint8_t second) override {
+        Check("WritePair");
+        inner_->WritePair(first, second);
+    }
     std::uint32_t Size() override {
         Check("Size");
         return inner_->Size();

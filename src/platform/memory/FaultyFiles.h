@@ -11,8 +11,11 @@ class FaultyFiles : public Files {
 public:
     FaultyFiles(Files& inner, FaultPlan& plan) : inner_(inner), plan_(plan) {}
 
-    bool Exists(const std::string& path) override { return inner_.Exists(path); }
-    FileStatus Status(const std::string& path) override { return inner_.Status(path); }
+    // In the persistent mode a failing look at a path finds nothing, as the system's does.
+    bool Exists(const std::string& path) override { return !ReadFails("Exists", path) && inner_.Exists(path); }
+    FileStatus Status(const std::string& path) override {
+        return ReadFails("Status", path) ? FileStatus() : inner_.Status(path);
+    }
     bool SameFile(const std::string& a, const std::string& b) override { return inner_.SameFile(a, b); }
     bool IsReadOnly(const std::string& path) override { return inner_.IsReadOnly(path); }
     void ClearReadOnly(const std::string& path) override;
@@ -30,6 +33,9 @@ public:
 
 private:
     bool Fails(const char* operation, const std::string& path) { return plan_.NextCallFails(std::string(operation) + " " + path); }
+    bool ReadFails(const char* operation, const std::string& path) {
+        return plan_.NextReadFails(std::string(operation) + " " + path);
+    }
 
     Files& inner_;
     FaultPlan& plan_;

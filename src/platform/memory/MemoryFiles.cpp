@@ -37,6 +37,10 @@ public:
         content_->bytes[position_++] = static_cast<char>(value);
         content_->version = NextVersion();
     }
+    void WritePair(std::uint8_t first, std::uint8_t second) override {
+        WriteByte(first);
+        WriteByte(second);
+    }
     std::uint32_t Size() override {
         Require();
         return static_cast<std::uint32_t>(content_->bytes.size());

@@ -42,6 +42,10 @@ struct MemoryRegistry::State {
     bool Fails(const char* operation, const std::string& path) {
         return plan && plan->NextCallFails(std::string(operation) + " " + path);
     }
+    // A read that fails gives what the real registry's failing read gives: nothing.
+    bool ReadFails(const char* operation, const std::string& path) {
+        return plan && plan->NextReadFails(std::string(operation) + " " + path);
+    }
 
     bool Denies(RootKey root, const std::string& path, RegistryOperation operation) const {
         return denied.count({root, FoldKeyName(path), operation}) != 0;
@@ -66,12 +70,21 @@ public:
               bool writable)
         : state_(std::move(state)), root_(root), path_(std::move(path)), node_(std::move(node)), writable_(writable) {}
 
-    std::vector<std::string> SubKeyNames() override { return NamesOf(node_->children); }
-    std::vector<std::string> ValueNames() override { return NamesOf(node_->values); }
+    std::vector<std::string> SubKeyNames() override {
+        if (state_->ReadFails("SubKeyNames", path_)) return {};
+        return NamesOf(node_->children);
+    }
+    std::vector<std::string> ValueNames() override {
+        if (state_->ReadFails("ValueNames", path_)) return {};
+        return NamesOf(node_->values);
+    }
 
-    bool HasValue(const std::string& name) override { return node_->values.count(UpToNul(name)) != 0; }
+    bool HasValue(const std::string& name) override {
+        return !state_->ReadFails("HasValue", path_ + "\\" + name) && node_->values.count(UpToNul(name)) != 0;
+    }
 
     std::string ReadString(const std::string& name) override {
+        if (state_->ReadFails("ReadString", path_ + "\\" + name)) return {};
         auto value = node_->values.find(UpToNul(name));
         return value == node_->values.end() ? std::string() : value->second;
     }

@@ -14,6 +14,7 @@ namespace {
 
 constexpr char kUtf8Mark[] = "\xEF\xBB\xBF";
 constexpr char kUtf16Mark[] = "\xFF\xFE";
+constexpr char kUtf16BigMark[] = "\xFE\xFF";
 constexpr std::uint64_t kLargestFile = 0xFFFFFF00u;  // the parsed lines hold 32-bit offsets
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f'; }
@@ -71,34 +72,51 @@ struct PortableProfileFile::Document {
     FileStatus stamp;  // the file as it was read or last written
     bool dirty = false;
 
+    bool BigEndian() const { return mark == kUtf16BigMark; }
+
     static std::unique_ptr<Document> Parse(std::string bytes, const FileStatus& stamp) {
-        if (bytes.compare(0, 2, kUtf16Mark) == 0) {
+        const bool little = bytes.compare(0, 2, kUtf16Mark) == 0;
+        if (little || bytes.compare(0, 2, kUtf16BigMark) == 0) {
+            // The low byte of a unit comes first in one order, second in the other.
+            const std::size_t low = little ? 0 : 1;
             std::u16string wide((bytes.size() - 2) / 2, u'\0');
             for (std::size_t i = 0; i < wide.size(); ++i)
-                wide[i] = static_cast<char16_t>(static_cast<std::uint8_t>(bytes[2 + 2 * i]) |
-                                                static_cast<std::uint8_t>(bytes[3 + 2 * i]) << 8);
+                wide[i] = static_cast<char16_t>(static_cast<std::uint8_t>(bytes[2 + 2 * i + low]) |
+                                                static_cast<std::uint8_t>(bytes[3 + 2 * i - low]) << 8);
             std::string tail = bytes.size() % 2 != 0 ? bytes.substr(bytes.size() - 1) : std::string();
+            std::string mark = bytes.substr(0, 2);
+            std::string().swap(bytes);  // the text is held once
             return std::unique_ptr<Document>(
-                new Document{kUtf16Mark, ProfileText<char16_t>(std::move(wide)), std::move(tail), stamp});
+                new Document{std::move(mark), ProfileText<char16_t>(std::move(wide)), std::move(tail), stamp});
         }
         std::string mark = bytes.compare(0, 3, kUtf8Mark) == 0 ? kUtf8Mark : "";
         bytes.erase(0, mark.size());
         return std::unique_ptr<Document>(new Document{mark, ProfileText<char>(std::move(bytes)), "", stamp});
     }
 
+    // The file's bytes, in one buffer of their exact size: the text is measured, then
+    // encoded piece by piece.
     std::string Bytes() const {
-        std::string bytes = mark;
+        std::string bytes;
+        std::size_t size = mark.size() + tail.size();
+        std::visit([&size](const auto& any) { any.Serialize([&size](auto piece) { size += piece.size() * sizeof piece[0]; }); },
+                   text);
+        bytes.reserve(size);
+        bytes += mark;
         if (auto* ansi = std::get_if<ProfileText<char>>(&text)) {
-            bytes += ansi->Serialize();
+            ansi->Serialize([&bytes](std::string_view piece) { bytes += piece; });
         } else {
-            std::u16string wide = std::get<ProfileText<char16_t>>(text).Serialize();
-            bytes.reserve(bytes.size() + 2 * wide.size() + tail.size());
-            for (char16_t unit : wide) {
-                bytes += static_cast<char>(unit & 0xFF);
-                bytes += static_cast<char>(unit >> 8);
-            }
+            const bool big = BigEndian();
+            std::get<ProfileText<char16_t>>(text).Serialize([&bytes, big](std::u16string_view piece) {
+                for (char16_t unit : piece) {
+                    const char low = static_cast<char>(unit & 0xFF), high = static_cast<char>(unit >> 8);
+                    bytes += big ? high : low;
+                    bytes += big ? low : high;
+                }
+            });
         }
-        return bytes + tail;
+        bytes += tail;
+        return bytes;
     }
 
     std::optional<std::string> Find(const std::string& section, const std::string& key) {

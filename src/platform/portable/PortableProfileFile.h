@@ -4,8 +4,9 @@
 // the disk; writes are kept in memory, as Windows 9x keeps them, until Flush (or the
 // engine's end) writes the whole file at once, whole or not at all. A write keeps every
 // other line byte for byte, as native Windows does (Wine 8 rewrites the whole file in
-// its own format). Files that begin with a UTF-16 LE byte-order mark are read and
-// written as UTF-16, as the real API does; names and values are Windows-1251.
+// its own format). Files that begin with a UTF-16 byte-order mark, little- or big-endian,
+// are read and written back as UTF-16 of the same order, as the real API does; names and
+// values are Windows-1251.
 #include <map>
 #include <memory>
 

@@ -1,21 +1,22 @@
 #pragma once
-// The text of one profile file, parsed once and edited in memory, with the rules of the
+// The text of one profile file, kept as read and edited in memory, with the rules of the
 // Windows profile API: lines end in CR LF, LF or a lone CR; a header is '[' and a last
 // ']' (what follows it is ignored); every other non-blank line is an entry of its
 // section, name and value split at the first '='; lines before the first header form a
 // section without a name; of sections or keys named alike only the first counts; names
 // match with ASCII letters folded. Char is char (ANSI text) or char16_t (UTF-16 text).
 //
-// Edits never move the parsed lines: a changed line is kept beside its original, and
-// added lines wait after the line they follow, so that a file of millions of lines
-// costs one pass to parse and one to write out, whatever the number of edits.
+// Nothing is kept per line of the file: a section is found by one forward pass over the
+// text, and only the section last asked for is indexed by key. Edits are kept by the
+// offset of the line they replace or follow, so a file of millions of lines costs one
+// pass to find a section and one to write out, whatever the number of edits, and the
+// memory of the text plus the one section's index.
 #include <algorithm>
 #include <cstdint>
 #include <map>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -27,7 +28,7 @@ public:
     using Text = std::basic_string<Char>;
     using View = std::basic_string_view<Char>;
 
-    explicit ProfileText(Text text) : text_(std::move(text)) { Parse(); }
+    explicit ProfileText(Text text) : text_(std::move(text)) {}
 
     // The trimmed value of a key, quotes still on; nothing for a missing key or an
     // entry without '='. Names are given trimmed.
@@ -46,7 +47,7 @@ public:
         if (!where.found) {  // where goes with the cache below
             appended_.push_back({Text(section), {}});
             sectionCache_.reset();
-            AddLine(AppendedId(appended_.size() - 1), key, value, kAtEnd);
+            AddLine(AppendedId(appended_.size() - 1), key, value, 0);
             return true;
         }
         if (std::optional<Ref> ref = FindKey(where, key)) {
@@ -63,44 +64,61 @@ public:
         return true;
     }
 
-    // The whole text with every edit.
+    // The whole text with every edit, handed to append(View) piece by piece, so that
+    // the caller can encode it without a second copy of the whole.
+    template <class Append>
+    void Serialize(Append&& append) const {
+        bool lineOpen = false;  // the last unit handed over is no line break
+        auto put = [&](View piece) {
+            if (piece.empty()) return;
+            append(piece);
+            lineOpen = piece.back() != Char('\n') && piece.back() != Char('\r');
+        };
+        auto putLine = [&](const Text& line) {
+            // What is added after a last line without a break must not join it.
+            static const Char kBreak[] = {Char('\r'), Char('\n')};
+            if (lineOpen) put(View(kBreak, 2));
+            put(line);
+            put(View(kBreak, 2));
+        };
+        const View text(text_);
+        std::size_t pos = 0;
+        auto inserted = insertedAt_.begin();
+        auto changed = replaced_.begin();
+        for (;;) {
+            const std::size_t insertAt = inserted != insertedAt_.end() ? inserted->first : View::npos;
+            const std::size_t changeAt = changed != replaced_.end() ? changed->first : View::npos;
+            const std::size_t stop = std::min(insertAt, changeAt);
+            if (stop == View::npos) break;
+            put(text.substr(pos, stop - pos));
+            pos = stop;
+            if (insertAt == stop) {  // lines added after a line come before the next one
+                for (std::uint32_t index : inserted->second) putLine(added_[index]);
+                ++inserted;
+                continue;
+            }
+            put(changed->second);
+            pos = LineEnd(stop);
+            ++changed;
+        }
+        put(text.substr(pos));
+        for (const Appended& section : appended_) {
+            putLine(Text(1, Char('[')) + section.name + Char(']'));
+            for (std::uint32_t index : section.lines) putLine(added_[index]);
+        }
+    }
+
     Text Serialize() const {
         Text out;
         out.reserve(text_.size() + 64);
-        auto emitAdded = [&](std::uint32_t position) {
-            auto at = insertedAt_.find(position);
-            if (at == insertedAt_.end()) return;
-            for (std::uint32_t index : at->second) EmitLine(out, added_[index]);
-        };
-        emitAdded(0);
-        for (std::uint32_t i = 0; i < lines_.size(); ++i) {
-            const Line& line = lines_[i];
-            auto changed = replaced_.find(i);
-            if (changed != replaced_.end())
-                out += changed->second;
-            else
-                out.append(text_, line.begin, line.end - line.begin);
-            out.append(text_, line.end, line.next - line.end);
-            emitAdded(i + 1);
-        }
-        for (const Appended& section : appended_) {
-            EmitLine(out, Text(1, Char('[')) + section.name + Char(']'));
-            for (std::uint32_t index : section.lines) EmitLine(out, added_[index]);
-        }
+        Serialize([&out](View piece) { out += piece; });
         return out;
     }
 
 private:
     enum class Kind : std::uint8_t { Blank, Header, Entry };
 
-    struct Line {
-        std::uint32_t begin;  // first unit of the text
-        std::uint32_t end;    // one past the text, before the line break
-        std::uint32_t next;   // one past the line break
-        Kind kind;
-    };
-
-    // A line of the file (index into lines_) or an added one (index into added_).
+    // A line of the file (by the offset of its first unit) or an added one (index into added_).
     struct Ref {
         bool added;
         std::uint32_t index;
@@ -112,14 +130,12 @@ private:
         View value;
     };
 
-    // Where a section stands: id is its header's line, kNameless, or an appended one.
+    // Where a section stands: id is its header's offset, kNameless, or an appended one.
     struct Section {
         bool found = false;
         std::int64_t id = 0;
-        std::uint32_t first = 0;     // its first line after the header
-        std::uint32_t end = 0;       // one past its last line
-        std::uint32_t insertAt = 0;  // where added keys go: after this many lines
-        std::vector<std::pair<std::uint64_t, std::uint32_t>> keys;  // (folded hash, line), sorted
+        std::uint32_t insertAt = 0;  // where added keys go: before the unit at this offset
+        std::vector<std::pair<std::uint32_t, std::uint32_t>> keys;  // (folded hash, line offset), sorted
     };
 
     struct Appended {
@@ -127,8 +143,59 @@ private:
         std::vector<std::uint32_t> lines;  // into added_
     };
 
+    // One line of the text: [begin, end) its units, next the start of the following line.
+    struct Span {
+        std::size_t begin = 0, end = 0, next = 0;
+    };
+
+    // Walks the lines of the text once, front to back. The breaks of an ANSI text are
+    // found the fast way, each kind of break searched for again only once passed, so
+    // that a text of lone CRs (no LF anywhere) costs one pass as well.
+    class Lines {
+    public:
+        explicit Lines(View text) : text_(text) {
+            if constexpr (sizeof(Char) == 1) {
+                lf_ = Search(0, '\n');
+                cr_ = Search(0, '\r');
+            }
+        }
+        bool Next(Span& line) {
+            if (pos_ >= text_.size()) return false;
+            line.begin = pos_;
+            line.end = FindBreak(pos_);
+            line.next = line.end;
+            if (line.next < text_.size())
+                line.next += text_[line.next] == Char('\r') && line.next + 1 < text_.size() &&
+                                     text_[line.next + 1] == Char('\n')
+                                 ? 2
+                                 : 1;
+            pos_ = line.next;
+            return true;
+        }
+
+    private:
+        std::size_t FindBreak(std::size_t from) {
+            if constexpr (sizeof(Char) == 1) {
+                if (lf_ < from) lf_ = Search(from, '\n');
+                if (cr_ < from) cr_ = Search(from, '\r');
+                return std::min(lf_, cr_);
+            } else {
+                std::size_t end = from;
+                while (end < text_.size() && text_[end] != Char('\r') && text_[end] != Char('\n')) ++end;
+                return end;
+            }
+        }
+        std::size_t Search(std::size_t from, char c) const {
+            const void* at = std::char_traits<char>::find(text_.data() + from, text_.size() - from, c);
+            return at ? static_cast<std::size_t>(static_cast<const char*>(at) - text_.data()) : text_.size();
+        }
+
+        View text_;
+        std::size_t pos_ = 0;
+        std::size_t lf_ = 0, cr_ = 0;  // the first break of each kind not passed yet
+    };
+
     static constexpr std::int64_t kNameless = -1;
-    static constexpr std::uint32_t kAtEnd = 0xFFFFFFFFu;
 
     static std::int64_t AppendedId(std::size_t index) { return -2 - static_cast<std::int64_t>(index); }
 
@@ -149,9 +216,9 @@ private:
         return true;
     }
 
-    static std::uint64_t FoldedHash(View name) {
-        std::uint64_t hash = 14695981039346656037ull;
-        for (Char c : name) hash = (hash ^ static_cast<std::uint64_t>(Fold(c))) * 1099511628211ull;
+    static std::uint32_t FoldedHash(View name) {
+        std::uint32_t hash = 2166136261u;
+        for (Char c : name) hash = (hash ^ static_cast<std::uint32_t>(Fold(c))) * 16777619u;
         return hash;
     }
 
@@ -167,48 +234,6 @@ private:
         return entry;
     }
 
-    // The name of a header line's text.
-    static View HeaderName(View text) {
-        View trimmed = Trim(text);
-        return Trim(trimmed.substr(1, trimmed.rfind(Char(']')) - 1));
-    }
-
-    static void EmitLine(Text& out, const Text& line) {
-        // What is added after a last line without a break must not join it.
-        if (!out.empty() && out.back() != Char('\n') && out.back() != Char('\r')) out += {Char('\r'), Char('\n')};
-        out += line;
-        out += {Char('\r'), Char('\n')};
-    }
-
-    void Parse() {
-        const std::size_t size = text_.size();
-        std::size_t begin = 0;
-        while (begin < size) {
-            std::size_t end = FindBreak(begin);
-            std::size_t next = end;
-            if (next < size) next += text_[next] == Char('\r') && next + 1 < size && text_[next + 1] == Char('\n') ? 2 : 1;
-            lines_.push_back({static_cast<std::uint32_t>(begin), static_cast<std::uint32_t>(end),
-                              static_cast<std::uint32_t>(next), Classify(View(text_).substr(begin, end - begin))});
-            begin = next;
-        }
-    }
-
-    std::size_t FindBreak(std::size_t from) const {
-        const Char* data = text_.data();
-        const std::size_t size = text_.size();
-        if constexpr (sizeof(Char) == 1) {
-            // The breaks found the fast way; a lone CR ends a line too.
-            const void* lf = std::char_traits<char>::find(data + from, size - from, '\n');
-            std::size_t end = lf ? static_cast<std::size_t>(static_cast<const Char*>(lf) - data) : size;
-            const void* cr = std::char_traits<char>::find(data + from, end - from, '\r');
-            return cr ? static_cast<std::size_t>(static_cast<const Char*>(cr) - data) : end;
-        } else {
-            std::size_t end = from;
-            while (end < size && data[end] != Char('\r') && data[end] != Char('\n')) ++end;
-            return end;
-        }
-    }
-
     static Kind Classify(View text) {
         View trimmed = Trim(text);
         if (trimmed.empty()) return Kind::Blank;
@@ -216,12 +241,24 @@ private:
         return Kind::Entry;
     }
 
+    // The name of a header line's text.
+    static View HeaderName(View text) {
+        View trimmed = Trim(text);
+        return Trim(trimmed.substr(1, trimmed.rfind(Char(']')) - 1));
+    }
+
+    // One past the last unit of the line that begins at begin.
+    std::size_t LineEnd(std::size_t begin) const {
+        std::size_t end = begin;
+        while (end < text_.size() && text_[end] != Char('\r') && text_[end] != Char('\n')) ++end;
+        return end;
+    }
+
     View LineText(Ref ref) const {
         if (ref.added) return added_[ref.index];
         auto changed = replaced_.find(ref.index);
         if (changed != replaced_.end()) return changed->second;
-        const Line& line = lines_[ref.index];
-        return View(text_).substr(line.begin, line.end - line.begin);
+        return View(text_).substr(ref.index, LineEnd(ref.index) - ref.index);
     }
 
     // Import asks one section 144 times: the last one found is kept with its key index.
@@ -229,18 +266,21 @@ private:
         Text folded(name);
         for (Char& c : folded) c = Fold(c);
         if (sectionCache_ && sectionCache_->first == folded) return sectionCache_->second;
+        sectionCache_.reset();  // its index goes before the next one is built
         Section where;
-        std::uint32_t first = 0;
-        std::size_t i = 0;
+        const View text(text_);
+        Lines lines(text);
+        Span line;
         if (name.empty()) {
             where.found = true;
             where.id = kNameless;
         } else {
-            for (; i < lines_.size(); ++i) {
-                if (lines_[i].kind == Kind::Header && SameName(HeaderName(LineText({false, static_cast<std::uint32_t>(i)})), name)) {
+            while (lines.Next(line)) {
+                const View lineText = text.substr(line.begin, line.end - line.begin);
+                if (Classify(lineText) == Kind::Header && SameName(HeaderName(lineText), name)) {
                     where.found = true;
-                    where.id = static_cast<std::int64_t>(i);
-                    first = static_cast<std::uint32_t>(++i);
+                    where.id = static_cast<std::int64_t>(line.begin);
+                    where.insertAt = static_cast<std::uint32_t>(line.next);
                     break;
                 }
             }
@@ -252,15 +292,16 @@ private:
             }
         }
         if (where.found && where.id >= kNameless) {
-            where.first = first;
-            where.insertAt = first;
-            for (; i < lines_.size() && lines_[i].kind != Kind::Header; ++i) {
-                if (lines_[i].kind != Kind::Entry) continue;
-                const auto index = static_cast<std::uint32_t>(i);
-                where.insertAt = index + 1;
-                where.keys.emplace_back(FoldedHash(Split(LineText({false, index})).name), index);
+            while (lines.Next(line)) {
+                const View lineText = text.substr(line.begin, line.end - line.begin);
+                const Kind kind = Classify(lineText);
+                if (kind == Kind::Header) break;
+                if (kind != Kind::Entry) continue;
+                const auto at = static_cast<std::uint32_t>(line.begin);
+                where.insertAt = static_cast<std::uint32_t>(line.next);
+                where.keys.emplace_back(FoldedHash(Split(LineText({false, at})).name), at);
             }
-            where.end = static_cast<std::uint32_t>(i);
+            where.keys.shrink_to_fit();
             std::sort(where.keys.begin(), where.keys.end());
         }
         sectionCache_.emplace(std::move(folded), std::move(where));
@@ -269,10 +310,10 @@ private:
 
     std::optional<Ref> FindKey(const Section& where, View key) const {
         if (!where.found) return std::nullopt;
-        const std::uint64_t hash = FoldedHash(key);
+        const std::uint32_t hash = FoldedHash(key);
         auto range = std::equal_range(where.keys.begin(), where.keys.end(), std::make_pair(hash, std::uint32_t{0}),
                                       [](const auto& a, const auto& b) { return a.first < b.first; });
-        for (auto it = range.first; it != range.second; ++it)  // by line: the first alike counts
+        for (auto it = range.first; it != range.second; ++it)  // by offset: the first alike counts
             if (SameName(Split(LineText({false, it->second})).name, key)) return Ref{false, it->second};
         Text folded(key);
         for (Char& c : folded) c = Fold(c);
@@ -294,12 +335,11 @@ private:
     }
 
     Text text_;
-    std::vector<Line> lines_;
-    std::unordered_map<std::uint32_t, Text> replaced_;           // by line
-    std::vector<Text> added_;                                     // lines added, without breaks
-    std::map<std::uint32_t, std::vector<std::uint32_t>> insertedAt_;  // after this many lines
+    std::map<std::uint32_t, Text> replaced_;                          // by the offset of the line
+    std::vector<Text> added_;                                          // lines added, without breaks
+    std::map<std::uint32_t, std::vector<std::uint32_t>> insertedAt_;   // before the unit at this offset
     std::map<std::pair<std::int64_t, Text>, std::uint32_t> addedKeys_;  // (section, folded key)
-    std::vector<Appended> appended_;                              // new sections at the end
+    std::vector<Appended> appended_;                                   // new sections at the end
     std::optional<std::pair<Text, Section>> sectionCache_;
 };
 

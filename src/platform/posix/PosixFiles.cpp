@@ -160,6 +160,17 @@ public:
         ++position_;
     }
 
+    void WritePair(std::uint8_t first, std::uint8_t second) override {
+        Require();
+        const std::uint8_t pair[2] = {first, second};
+        ssize_t n;
+        do {
+            n = ::pwrite(fd_.Get(), pair, 2, static_cast<off_t>(position_));
+        } while (n < 0 && errno == EINTR);
+        if (n != 2) throw IoError("Write error on " + path_);
+        position_ += 2;
+    }
+
     std::uint32_t Size() override {
         Require();
         struct stat st {};
@@ -252,6 +263,9 @@ std::optional<std::string> PosixFiles::ReadAll(const std::string& path) {
     FileDescriptor fd(::open(native.c_str(), O_RDONLY | O_CLOEXEC));
     if (!fd.Valid()) return std::nullopt;
     std::string bytes;
+    // Held once at its size: a large file must not cost twice its size while it grows.
+    struct stat st {};
+    if (::fstat(fd.Get(), &st) == 0 && st.st_size > 0) bytes.reserve(static_cast<std::size_t>(st.st_size));
     char buffer[65536];
     for (;;) {
         ssize_t n = ::read(fd.Get(), buffer, sizeof buffer);

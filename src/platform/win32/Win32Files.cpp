@@ -103,12 +103,26 @@ Moved MoveOnto(const std::string& temp, const std::string& target, ReplaceMethod
     } else if (method == ReplaceMethod::ReplacingMove) {
         return Moved::No;
     }
-    // Windows 9x: no rename replaces a file there.
-    const bool hadTarget = GetFileAttributesA(target.c_str()) != INVALID_FILE_ATTRIBUTES;
-    if (hadTarget && !DeleteFileA(target.c_str())) return Moved::No;
-    if (MoveFileA(temp.c_str(), target.c_str())) return Moved::Yes;
-    // With the old file gone, the new one stays under its temporary name rather than be lost.
-    return hadTarget ? Moved::KeptAside : Moved::No;
+    // Windows 9x: no rename replaces a file there. The old file steps aside under a name
+    // of its own and comes back when the new one cannot take its place, so that no
+    // failure in between loses it.
+    if (GetFileAttributesA(target.c_str()) == INVALID_FILE_ATTRIBUTES)
+        return MoveFileA(temp.c_str(), target.c_str()) ? Moved::Yes : Moved::No;
+    char aside[MAX_PATH + 1] = {};
+    if (GetTempFileNameA(FolderOf(target).c_str(), "tas", 0, aside) == 0) return Moved::No;
+    // The name is taken by an empty file, and no rename replaces it either.
+    if (!DeleteFileA(aside) || !MoveFileA(target.c_str(), aside)) {
+        DeleteFileA(aside);
+        return Moved::No;
+    }
+    if (MoveFileA(temp.c_str(), target.c_str())) {
+        SetFileAttributesA(aside, FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(aside);  // what fails here leaves an old copy behind, and nothing lost
+        return Moved::Yes;
+    }
+    if (MoveFileA(aside, target.c_str())) return Moved::No;
+    // The old file stays under the name it stepped aside to, the new one under its own.
+    return Moved::KeptAside;
 }
 
 struct FileIdentity {
@@ -150,6 +164,14 @@ public:
         Require();
         DWORD written = 0;
         if (!WriteFile(handle_.Get(), &value, 1, &written, nullptr) || written != 1)
+            throw IoError("Write error on " + path_);
+    }
+
+    void WritePair(std::uint8_t first, std::uint8_t second) override {
+        Require();
+        const BYTE pair[2] = {first, second};
+        DWORD written = 0;
+        if (!WriteFile(handle_.Get(), pair, 2, &written, nullptr) || written != 2)
             throw IoError("Write error on " + path_);
     }
 

@@ -45,6 +45,9 @@ HWND EditPeer::CreateNative(HWND parent, DWORD commonStyle) {
 
 namespace {
 
+// WM_UNICHAR, which older headers lack: the system turns it into WM_CHAR.
+constexpr UINT kUnicodeChar = 0x0109;
+
 KeyEvent KeyEventOf(WPARAM wParam, LPARAM lParam) {
     KeyEvent key;
     key.scanCode = static_cast<std::uint8_t>((lParam >> 16) & 0xFF);
@@ -60,14 +63,19 @@ KeyEvent KeyEventOf(WPARAM wParam, LPARAM lParam) {
 }  // namespace
 
 LRESULT EditPeer::Message(UINT msg, WPARAM wParam, LPARAM lParam) {
+    // With the keys taken by the model, a character reaches the edit only as the system's
+    // translation of a key-down the model passed on (Backspace, Ctrl+C); a character
+    // posted or sent on its own, or composed by an input method, is dropped.
+    const bool modelKeys = static_cast<bool>(static_cast<Edit&>(widget_).onKeyDown);
     switch (msg) {
         case WM_KEYDOWN: {
-            swallowChar_ = false;
-            auto& edit = static_cast<Edit&>(widget_);
-            if (!edit.onKeyDown) break;
-            std::optional<std::string> typed = edit.PressKey(KeyEventOf(wParam, lParam));
-            if (!typed) break;
-            swallowChar_ = true;
+            passChar_ = false;
+            if (!modelKeys) break;
+            std::optional<std::string> typed = static_cast<Edit&>(widget_).PressKey(KeyEventOf(wParam, lParam));
+            if (!typed) {
+                passChar_ = true;
+                break;
+            }
             // At the caret, over the selection, as typing does; the change report that
             // follows tells the model.
             if (!typed->empty()) SendMessageA(hwnd_, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(typed->c_str()));
@@ -75,12 +83,17 @@ LRESULT EditPeer::Message(UINT msg, WPARAM wParam, LPARAM lParam) {
         }
         case WM_CHAR:
         case WM_DEADCHAR:
-            if (swallowChar_) {
-                swallowChar_ = false;
-                return 0;
-            }
+        case kUnicodeChar:
+            if (modelKeys && !passChar_) return 0;
+            passChar_ = false;  // one character for one key-down
             break;
-        case WM_KEYUP: swallowChar_ = false; break;
+        case WM_IME_STARTCOMPOSITION:
+        case WM_IME_COMPOSITION:
+        case WM_IME_ENDCOMPOSITION:
+        case WM_IME_CHAR:
+            if (modelKeys) return 0;
+            break;
+        case WM_KEYUP: passChar_ = false; break;
         default: break;
     }
     return WidgetPeer::Message(msg, wParam, lParam);

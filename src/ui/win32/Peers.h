@@ -33,8 +33,9 @@ protected:
 private:
     std::string NativeText() const;
     void ShowModelText();
-    // The model took the key: the character the system makes of it must not arrive.
-    bool swallowChar_ = false;
+    // The model passed the last key-down on: the character the system makes of it may
+    // arrive; every other character is dropped while the model takes the keys.
+    bool passChar_ = false;
 };
 
 class LabelPeer : public WidgetPeer {

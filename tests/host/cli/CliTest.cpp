@@ -210,16 +210,28 @@ TEST_F(Cli, BadInputsGetAClearMessageAndChangeNothing) {
     EXPECT_EQ(Leftovers({"k.dll", "in.ini", "fake.dll", "mz.dll", "moved.dll", "sub"}), 0u);
 }
 
-TEST_F(Cli, ReadsUtf16IniFilesAndShowsControlBytesVisibly) {
-    ASSERT_EQ(Run("new --os 98 -o k.kbd").code, 0);
-    std::string ini = "\xFF\xFE";
-    for (char c : std::string("[KBD]\r\n1=152\r\n2=65\r\n")) ini += std::string{c, '\0'};
-    WriteFile(dir / "wide.ini", ini);
-    ASSERT_EQ(Run("import k.kbd wide.ini").code, 0);
-    Result shown = Run("show k.kbd");
-    std::string table = Squeezed(shown.out);
-    EXPECT_NE(table.find("\n 1 ` M-^X 152 "), std::string::npos) << shown.out;
-    EXPECT_NE(table.find("\n 2 1 A 65 "), std::string::npos) << shown.out;
+// ASCII text as UTF-16 of either byte order, with its byte-order mark.
+std::string Wide(const std::string& text, bool bigEndian) {
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (char c : text) bytes += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
+    return bytes;
+}
+
+TEST_F(Cli, ReadsAndWritesUtf16IniFilesOfEitherByteOrderAndShowsControlBytesVisibly) {
+    for (bool bigEndian : {false, true}) {
+        ASSERT_EQ(Run("new --os 98 -o k.kbd").code, 0);
+        WriteFile(dir / "wide.ini", Wide("[KBD]\r\n1=152\r\n2=65\r\n", bigEndian));
+        ASSERT_EQ(Run("import k.kbd wide.ini").code, 0);
+        Result shown = Run("show k.kbd");
+        std::string table = Squeezed(shown.out);
+        EXPECT_NE(table.find("\n 1 ` M-^X 152 "), std::string::npos) << shown.out;
+        EXPECT_NE(table.find("\n 2 1 A 65 "), std::string::npos) << shown.out;
+        // An export into the file keeps its byte order: the same text as a new file's.
+        ASSERT_EQ(Run("export k.kbd -o fresh.ini").code, 0);
+        ASSERT_EQ(Run("export k.kbd -o wide.ini").code, 0);
+        EXPECT_EQ(ReadFile(dir / "wide.ini"), Wide(ReadFile(dir / "fresh.ini"), bigEndian)) << bigEndian;
+        for (const char* name : {"k.kbd", "wide.ini", "fresh.ini"}) std::remove((dir / name).c_str());
+    }
 }
 
 TEST_F(Cli, BadUsageExitsWithTwo) {

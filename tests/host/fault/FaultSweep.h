@@ -17,19 +17,26 @@
 
 namespace tastavia::test {
 
+// Once: the Nth call alone fails. Persistent: the Nth and every later call fail, the
+// rollback's own calls and reads included.
+enum class FaultMode { Once, Persistent };
+
 // Runs make, then act with the Nth failable call failing, then check, for N = 1, 2, ...
 // until a run makes fewer than N calls; that last run, undisturbed, is checked too. A
 // World holds a FaultPlan named plan that its fake services share. Gives the number of
 // runs in which a fault was injected.
 template <class World>
 std::size_t SweepFaults(const std::function<std::unique_ptr<World>()>& make, const std::function<void(World&)>& act,
-                        const std::function<void(World&)>& check) {
+                        const std::function<void(World&)>& check, FaultMode mode = FaultMode::Once) {
     constexpr std::size_t kLimit = 20000;  // far above any action's calls: a loop, not an action
     const ::testing::TestResult& result = *::testing::UnitTest::GetInstance()->current_test_info()->result();
     std::size_t defects = 0;
     for (std::size_t n = 1; n < kLimit; ++n) {
         std::unique_ptr<World> world = make();
-        world->plan.FailCall(n);
+        if (mode == FaultMode::Persistent)
+            world->plan.FailFrom(n);
+        else
+            world->plan.FailCall(n);
         act(*world);
         world->plan.Stop();
         SCOPED_TRACE(world->plan.Fired() ? "call " + std::to_string(n) + " failed: " + world->plan.FailedCall()
@@ -38,7 +45,8 @@ std::size_t SweepFaults(const std::function<std::unique_ptr<World>()>& make, con
         check(*world);
         if (result.total_part_count() != partsBefore) ++defects;
         if (!world->plan.Fired()) {
-            std::printf("[   SWEEP  ] %zu injected faults, %zu runs found a defect\n", n - 1, defects);
+            std::printf("[   SWEEP  ] %zu %s faults, %zu runs found a defect\n", n - 1,
+                        mode == FaultMode::Persistent ? "persistent" : "injected", defects);
             return n - 1;
         }
     }
@@ -76,12 +84,14 @@ inline std::string NewFiles(const std::map<std::string, std::string>& before,
     return names;
 }
 
-// Whether the failed call was deleting a file of that name: a scratch file that could
+// Whether a failed call was deleting a file of that name: a scratch file that could
 // not be deleted is rightly left behind.
 inline bool FailedToDelete(const FaultPlan& plan, const std::string& name) {
-    const std::string& call = plan.FailedCall();
-    return call.rfind("Delete ", 0) == 0 && call.size() >= name.size() &&
-           call.compare(call.size() - name.size(), name.size(), name) == 0;
+    for (const std::string& call : plan.FailedCalls())
+        if (call.rfind("Delete ", 0) == 0 && call.size() >= name.size() &&
+            call.compare(call.size() - name.size(), name.size(), name) == 0)
+            return true;
+    return false;
 }
 
 }  // namespace tastavia::test

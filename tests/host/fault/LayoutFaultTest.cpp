@@ -14,6 +14,7 @@ namespace tastavia::test {
 namespace {
 
 constexpr OsKind kKinds[] = {kOsWin9x, kOsWinXp};
+constexpr FaultMode kModes[] = {FaultMode::Once, FaultMode::Persistent};
 
 struct LayoutWorld {
     TempDir dir{SweepBase()};
@@ -64,18 +65,26 @@ std::string Leftovers(LayoutWorld& w, std::initializer_list<std::string> expecte
     return names;
 }
 
+// New with no layout open, and New over an open one, whose file goes either way.
 TEST(LayoutFaults, NewOpensAWholeTemplateCopyOrNothing) {
-    for (OsKind kind : kKinds) {
-        SweepFaults<LayoutWorld>([&] { return std::make_unique<LayoutWorld>(kind, false); },
-                                 [](LayoutWorld& w) { w.Try([&] { w.layout.OpenWorkingFile(kTemplateMarker); }); },
-                                 [](LayoutWorld& w) {
-                                     w.ExpectWholeWorkingFile();
-                                     EXPECT_EQ(Leftovers(w, {"in.ini", "o.ini"}), "");
-                                 });
-    }
+    for (FaultMode mode : kModes)
+        for (OsKind kind : kKinds)
+            for (bool open : {false, true})
+                SweepFaults<LayoutWorld>(
+                    [&] { return std::make_unique<LayoutWorld>(kind, open); },
+                    [](LayoutWorld& w) {
+                        w.clock.time = TimeOfDay{12, 0, 1, 0};  // a new name for the new copy
+                        w.Try([&] { w.layout.OpenWorkingFile(kTemplateMarker); });
+                    },
+                    [](LayoutWorld& w) {
+                        w.ExpectWholeWorkingFile();
+                        EXPECT_EQ(Leftovers(w, {"in.ini", "o.ini"}), "");
+                    },
+                    mode);
 }
 
 TEST(LayoutFaults, ImportAppliesTheFileOrFailsWithAWholeWorkingFile) {
+    for (FaultMode mode : kModes)
     for (OsKind kind : kKinds) {
         SweepFaults<LayoutWorld>(
             [&] { return std::make_unique<LayoutWorld>(kind, true); },
@@ -97,11 +106,13 @@ TEST(LayoutFaults, ImportAppliesTheFileOrFailsWithAWholeWorkingFile) {
                         EXPECT_EQ(now, k.after) << "key " << int(k.key);
                 }
                 EXPECT_EQ(Leftovers(w, {"in.ini", "o.ini"}), "");
-            });
+            },
+            mode);
     }
 }
 
 TEST(LayoutFaults, ExportWritesTheWholeFileOrLeavesItAlone) {
+    for (FaultMode mode : kModes)
     for (OsKind kind : kKinds) {
         LayoutWorld reference(kind, true);
         ExportLayout(reference.layout, reference.profile, reference.files, reference.dir / "o.ini");
@@ -112,7 +123,8 @@ TEST(LayoutFaults, ExportWritesTheWholeFileOrLeavesItAlone) {
             [&](LayoutWorld& w) {
                 EXPECT_EQ(ReadFile(w.dir / "o.ini"), w.failed ? "[Mine]\r\nx=1\r\n[KBD]\r\n2=0\r\n" : exported);
                 EXPECT_EQ(Leftovers(w, {"in.ini", "o.ini"}), "");
-            });
+            },
+            mode);
     }
 }
 

@@ -66,6 +66,17 @@ TEST(PortableProfileFile, WindowsSeparatorsAndEmbeddedNulsAreHandledAsTheApiDoes
     EXPECT_EQ(host.profile.GetString(host.dir / "layout.ini", "KBD", std::string("1\0q", 3), "-"), "a");
 }
 
+// A last line without a break that ends in a NUL byte still gets its break before what
+// is added after it.
+TEST(PortableProfileFile, AddedLinesNeverJoinALastLineEndingInANul) {
+    HostProfile host;
+    const std::string path = host.dir / "layout.ini";
+    WriteFile(path, std::string("[A]\r\nk=1\r\nx\0", 12));
+    ASSERT_TRUE(host.profile.WriteString(path, "B", "m", "2"));
+    ASSERT_TRUE(host.profile.Flush(path));
+    EXPECT_EQ(ReadFile(path), std::string("[A]\r\nk=1\r\nx\0\r\n[B]\r\nm=2\r\n", 24));
+}
+
 TEST(PortableProfileFile, KeepsWritesUntilFlushAndRereadsAFileThatChanged) {
     HostProfile host;
     const std::string path = host.dir / "layout.ini";
