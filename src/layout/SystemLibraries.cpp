@@ -17,6 +17,11 @@ public:
     void Seek(std::uint32_t offset) override { at_ = offset; }
     std::uint8_t ReadByte() override { return static_cast<std::uint8_t>(bytes_.at(At())); }
     void WriteByte(std::uint8_t value) override { bytes_.at(At()) = static_cast<char>(value); }
+    void WritePair(std::uint8_t first, std::uint8_t second) override {
+        if (at_ + 1 >= bytes_.size()) throw IoError("A layout library ends too early.");
+        WriteByte(first);
+        WriteByte(second);
+    }
     std::uint32_t Size() override { return static_cast<std::uint32_t>(bytes_.size()); }
     void Close() override {}
 
