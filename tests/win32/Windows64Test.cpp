@@ -10,12 +10,8 @@
 #include <cstring>
 
 #include "LongPointerTables.h"
+#include "WineMainWindow.h"
 #include "layout/Charset.h"
-#include "program/Program.h"
-#include "platform/win32/Win32Files.h"
-#include "platform/win32/Win32Registry.h"
-#include "platform/win32/Win32Services.h"
-#include "ui/headless/HeadlessBackend.h"
 
 namespace tastavia {
 namespace {
@@ -68,18 +64,7 @@ std::vector<std::string> WalkWow64(const std::string& path, const std::vector<lo
     return findings;
 }
 
-struct Windows64 : ::testing::Test {
-    Win32Files files;
-    Win32ProfileFile profile;
-    Win32Clock clock;
-    Win32Resources resources;
-    Win32OsVersion osVersion;
-    Win32Registry registry;
-    Platform platform{files, profile, clock, resources, osVersion, registry};
-    ui::HeadlessBackend backend;
-    ui::Application app{backend};
-    Program program{app, platform};
-    TForm1& main = program.Form1();
+struct Windows64 : test::WineMainWindowWith<Win32OsVersion>, ::testing::Test {
     std::string checker;
     std::string native, wow64, expected;
 
@@ -115,9 +100,7 @@ struct Windows64 : ::testing::Test {
         native = files.SystemFolderPath(SystemFolder::Native64) + kFileName;
         wow64 = files.SystemFolderPath(SystemFolder::Wow64) + kFileName;
         expected = files.TempPath() + "tastavia-x64-keys.txt";
-        program.GetSession().osKind = kOsWinXp;
-        main.EditorStartup();
-        app.Run(main);
+        Start();
         RemoveTraces();  // of a run that was cut short
         main.Button8.Click();
     }

@@ -16,12 +16,14 @@ public:
     OsVersionInfo Get() override { return {2, 5, 1, 2600, ""}; }
 };
 
-struct WineMainWindow {
+// Version: what the program is told of Windows (the real answer: Win32OsVersion).
+template <class Version>
+struct WineMainWindowWith {
     Win32Files files;
     Win32ProfileFile profile;
     Win32Clock clock;
     Win32Resources resources;
-    XpVersion osVersion;
+    Version osVersion;
     Win32Registry registry;
     Platform platform{files, profile, clock, resources, osVersion, registry};
     ui::HeadlessBackend backend;
@@ -42,5 +44,7 @@ struct WineMainWindow {
         files.Delete(main.SystemDirectory() + fileName);
     }
 };
+
+using WineMainWindow = WineMainWindowWith<XpVersion>;
 
 }  // namespace tastavia::test
