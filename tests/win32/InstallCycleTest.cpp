@@ -50,12 +50,7 @@ TEST_F(Cycle, InstallLoadAndRemoveALayout) {
     EXPECT_EQ(files.ReadAll(installed), files.ReadAll(main.Layout().WorkingPath()));
 
     // Back into the editor from the system directory.
-    main.Button6.Click();
-    main.Edit1.TypeText(kLayoutName);
-    main.Edit2.TypeText(kFileName);
-    ASSERT_TRUE(main.Button5.Enabled());
-    main.Button5.Click();
-    EXPECT_NE(main.Layout().WorkingPath().find("KBD"), std::string::npos);
+    LoadInstalled(kLayoutName, kFileName);
     EXPECT_EQ(main.KeyButton(16).Caption(), "A");
 
     backend.dialogs.answers = {ui::Answer::Yes, ui::Answer::Yes};

@@ -145,12 +145,7 @@ TEST_F(Windows64, InstallReplaceLoadAndDeleteALayout) {
     const std::vector<longptr::ExpectedKey> installed = WorkingKeys();
 
     // Loaded back from System32 into a working file of the XP kind.
-    main.Button6.Click();
-    main.Edit1.TypeText(kLayoutName);
-    main.Edit2.TypeText(kFileName);
-    ASSERT_TRUE(main.Button5.Enabled());
-    main.Button5.Click();
-    EXPECT_NE(main.Layout().WorkingPath().find("KBD"), std::string::npos);
+    LoadInstalled(kLayoutName, kFileName);
     EXPECT_EQ(main.KeyButton(16).Caption(), "A");
     EXPECT_EQ(longptr::FormatKeys(WorkingKeys()), longptr::FormatKeys(installed));
 

@@ -1,6 +1,7 @@
 #pragma once
 // The whole program with Windows XP layout files on the real registry, files and profile
 // functions of the Wine prefix, its boxes and file dialogs scripted; the main window runs.
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include "program/Program.h"
@@ -35,6 +36,15 @@ struct WineMainWindowWith {
         program.GetSession().osKind = kOsWinXp;
         main.EditorStartup();
         app.Run(main);
+    }
+    // New, then Load of the installed layout of that name and file into the editor.
+    void LoadInstalled(const std::string& name, const std::string& fileName) {
+        main.Button6.Click();
+        main.Edit1.TypeText(name);
+        main.Edit2.TypeText(fileName);
+        ASSERT_TRUE(main.Button5.Enabled());
+        main.Button5.Click();
+        EXPECT_NE(main.Layout().WorkingPath().find("KBD"), std::string::npos);
     }
     // Removes the layout a test installed under this file name, key and file.
     void Uninstall(const std::string& fileName) {
