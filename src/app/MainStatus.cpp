@@ -36,7 +36,7 @@ void TForm1::ShowFailure(const std::string& action, const AppError& error) {
 
 bool TForm1::MayDiscardChanges() {
     if (!HasUnsavedChanges()) return true;
-    return GetApplication().GetDialogs().ShowMessage(ui::MessageKind::Confirmation, ui::MessageButtons::YesNo,
+    return GetApplication().GetDialogs().ShowMessage(ui::MessageKind::Confirmation, ui::MessageButtons::YesNoKeep,
                                                      kDiscardQuestion) == ui::Answer::Yes;
 }
 

@@ -81,6 +81,9 @@ public:
     // Whether the last write, copy or delete that failed was refused for want of rights
     // (only an administrator may change the system folder).
     virtual bool LastFailureDenied() { return false; }
+    // Whether another program holds the file open so that it can be neither replaced nor
+    // deleted now: told apart from a refusal for want of rights and from a read-only file.
+    virtual bool InUse(const std::string& /*path*/) { return false; }
 };
 
 }  // namespace tastavia

@@ -11,7 +11,9 @@ class MainWindowWizardHost : public WizardHost {
 public:
     explicit MainWindowWizardHost(TForm1& main) : main_(main) {}
 
-    // The wizard asks nothing: it drives the operations, not the buttons' questions.
+    // The operations ask nothing; the wizard asks the one question itself, before its
+    // first change to the edited layout.
+    bool MayDiscardChanges() override { return main_.MayDiscardChanges(); }
     void NewLayout() override { main_.NewLayout(); }
     void ApplyBdsLayout() override { main_.ImportLayoutFile(main_.BdsPath()); }
     void ApplyPhoneticLayout() override { main_.ImportLayoutFile(main_.PhoneticPath()); }

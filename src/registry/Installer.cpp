@@ -19,6 +19,8 @@ const char* const kNoArm64 =
 const char* const kCannotCreate = "File can't be created (replaced)!";
 const char* const kRunAsAdministrator =
     "Only an administrator may install or remove keyboard layouts. Run Tastavia as administrator and try again.";
+const char* const kInUse = "The file is in use by another program. Close that program and try again.";
+const char* const kReadOnly = "The file is read-only.";
 const char* const kBaseQuestion =
     "This is a BASE layout! You can't delete the file that belongs it, you can only delete the registry entries and "
     "disable this layout!\rAre you sure you want to delete this layout?";
@@ -35,15 +37,26 @@ std::string InvalidFileNameText(const std::string& fileName) {
 
 std::string Quoted(const std::string& fileName) { return "\"" + VisibleText(fileName) + "\""; }
 
+// A layout as the user knows it: by its text, and its key beside it.
+std::string LayoutShownName(Registry& registry, const std::string& keyName) {
+    auto key = registry.Open(RootKey::LocalMachine, LayoutKeyPath(keyName), false);
+    const std::string text = key && key->HasValue("layout text") ? StripSpaces(key->ReadString("layout text")) : "";
+    return text.empty() ? VisibleText(keyName) : Quoted(text) + " (" + VisibleText(keyName) + ")";
+}
+
+std::string InUseText(const std::string& fileName) { return Quoted(fileName) + " is in use by another program!"; }
+
 // Why the installed files of fileName (path and kind, one per system folder) are not this
 // layout's to replace or delete; empty when they are.
 std::string NotOursText(Registry& registry, Files& files, const std::string& systemDirectory,
                         const std::string& fileName, const std::string& keyName,
                         const std::vector<std::pair<std::string, OsKind>>& installed) {
     const std::vector<std::string> owners = LayoutsNamingFile(registry, files, systemDirectory, fileName, keyName);
-    if (!owners.empty()) return Quoted(fileName) + " belongs to the installed layout " + VisibleText(owners[0]) + "!";
+    if (!owners.empty())
+        return Quoted(fileName) + " belongs to the installed layout " + LayoutShownName(registry, owners[0]) + "!";
     for (const auto& [path, kind] : installed)
-        if (files.Status(path).kind != FileKind::Missing && !IsLayoutFileAt(files, path, kind))
+        // A file held open cannot be read: what it is stays unknown, and it is said so.
+        if (files.Status(path).kind != FileKind::Missing && !files.InUse(path) && !IsLayoutFileAt(files, path, kind))
             return Quoted(fileName) + " is not a " + LayoutFileKindName(kind) + "!";
     return "";
 }
@@ -71,12 +84,26 @@ std::vector<std::pair<std::string, OsKind>> Installer::InstalledFiles(const std:
     return installed;
 }
 
-std::string Installer::Explained(const std::string& message, const std::string& failedPath, bool severalFiles,
-                                 bool denied) const {
+std::string Installer::Explained(const std::string& message, const Placed* failed, bool denied) const {
     std::string text = message;
-    if (severalFiles) text += "\r" + failedPath;
-    if (denied || !system_.administrator) text += std::string("\r") + kRunAsAdministrator;
+    if (failed) text += "\r" + ShownPath(*failed);
+    // The cause where it can be told: another program's open file is none of the rights.
+    if (failed && files_.InUse(failed->path))
+        text += std::string("\r") + kInUse;
+    else if (failed && files_.IsReadOnly(failed->path))
+        text += std::string("\r") + kReadOnly;
+    else if (denied || !system_.administrator)
+        text += std::string("\r") + kRunAsAdministrator;
     return text;
+}
+
+std::string Installer::ShownPath(const Placed& file) const {
+    // WOW64 shows this program SysWOW64 as System32, and the real System32 as Sysnative:
+    // the user finds each under its own name.
+    const std::string fileName = file.path.substr(file.path.find_last_of("\\/") + 1);
+    if (file.folder == SystemFolder::Wow64) return files_.WindowsDirectory() + "\\SysWOW64\\" + fileName;
+    if (file.folder == SystemFolder::Native64) return files_.WindowsDirectory() + "\\System32\\" + fileName;
+    return file.path;
 }
 
 std::optional<std::string> Installer::PlaceLibraries(const InstallRequest& request, const std::string& fileName,
@@ -90,17 +117,17 @@ std::optional<std::string> Installer::PlaceLibraries(const InstallRequest& reque
         return std::string(error.what());
     }
     for (SystemLibrary& library : libraries)
-        placed.push_back({FolderPath(library.folder, request.systemDirectory) + fileName, std::move(library.bytes)});
+        placed.push_back({FolderPath(library.folder, request.systemDirectory) + fileName, std::move(library.bytes),
+                          library.folder});
     return std::nullopt;
 }
 
 std::optional<std::string> Installer::WriteAllOrNothing(const std::vector<Placed>& placed) {
-    const bool several = placed.size() > 1;
     std::vector<std::optional<std::string>> before;
     for (const Placed& file : placed) {
         before.push_back(files_.Exists(file.path) ? files_.ReadAll(file.path) : std::nullopt);
         // A file that cannot be read back could not be put back either.
-        if (files_.Exists(file.path) && !before.back()) return Explained(kCannotCreate, file.path, several, false);
+        if (files_.Exists(file.path) && !before.back()) return Explained(kCannotCreate, &file, false);
     }
     for (std::size_t i = 0; i < placed.size(); ++i) {
         if (files_.WriteAll(placed[i].path, placed[i].bytes)) continue;
@@ -109,7 +136,7 @@ std::optional<std::string> Installer::WriteAllOrNothing(const std::vector<Placed
             if (before[j]) files_.WriteAll(placed[j].path, *before[j]);
             else files_.Delete(placed[j].path);
         }
-        return Explained(kCannotCreate, placed[i].path, several, denied);
+        return Explained(kCannotCreate, &placed[i], denied);
     }
     return std::nullopt;
 }
@@ -122,9 +149,12 @@ InstallStatus Installer::Install(const InstallRequest& request, const Confirm& c
     if (!IsPlainFileName(fileName)) return Status('2', "The File Name is invalid! " + FileNameFault(fileName));
     if (system_.arm64) return Status('2', kNoArm64);
     // Never over another layout's file, nor over a file that is no layout file of ours.
-    const std::string notOurs = NotOursText(registry_, files_, request.systemDirectory, fileName, request.keyName,
-                                            InstalledFiles(request.systemDirectory, fileName));
+    const auto installed = InstalledFiles(request.systemDirectory, fileName);
+    const std::string notOurs =
+        NotOursText(registry_, files_, request.systemDirectory, fileName, request.keyName, installed);
     if (!notOurs.empty()) return Status('2', notOurs + " It was not replaced.");
+    for (const auto& [path, kind] : installed)
+        if (files_.InUse(path)) return Status('2', InUseText(fileName) + " It was not replaced.\r" + kInUse);
     std::vector<Placed> placed;
     if (auto failed = PlaceLibraries(request, fileName, placed)) return Status('2', *failed);
 
@@ -135,7 +165,7 @@ InstallStatus Installer::Install(const InstallRequest& request, const Confirm& c
         // Without administrator rights the keys open only for reading: nothing is copied.
         if (registry_.KeyExists(RootKey::LocalMachine, kKeyboardLayoutsKey) &&
             !registry_.Open(RootKey::LocalMachine, kKeyboardLayoutsKey, false))
-            return Status('2', Explained(kNoRights, "", false, true));
+            return Status('2', Explained(kNoRights, nullptr, true));
     }
 
     auto confirmed = [&confirm](const char* question) { return confirm(Ask::OkCancel, question) == Reply::Yes; };
@@ -156,7 +186,7 @@ InstallStatus Installer::Install(const InstallRequest& request, const Confirm& c
     if (request.replace) return Status('4', "Layout successful replaced!");
 
     auto key = registry_.Open(RootKey::LocalMachine, LayoutKeyPath(*keyName), true);
-    if (!key) return Status('2', Explained("Can't make registry changes! File was created (replaced)!", "", false, false));
+    if (!key) return Status('2', Explained("Can't make registry changes! File was created (replaced)!", nullptr, false));
     try {
         key->WriteString("layout file", fileName);
         key->WriteString("layout id", keyName->substr(4, 4));
@@ -216,25 +246,39 @@ RemoveResult Installer::Remove(const RemoveRequest& request, const Confirm& conf
     }
     // Checked before the key goes, so that a refusal leaves everything as it was.
     if (deleteFile && !IsPlainFileName(request.fileName)) return {false, Error(InvalidFileNameText(request.fileName))};
+    if (deleteFile)
+        for (const auto& [installed, kind] : InstalledFiles(request.systemDirectory, request.fileName))
+            if (files_.InUse(installed))
+                return {false, Error(InUseText(request.fileName) + " Nothing was deleted.\r" + kInUse)};
 
     if (!registry_.DeleteKey(RootKey::LocalMachine, LayoutKeyPath(request.record.KeyName())))
-        return {false, Error(Explained("Can't modify registry settings! File will not be deleted!", "", false, false))};
+        return {false, Error(Explained("Can't modify registry settings! File will not be deleted!", nullptr, false))};
     if (!keep.empty()) return {true, Notice{Notice::Kind::Information, keep + " The file was kept."}};
     if (!deleteFile) return {true, Notice{}};
 
     // Every file installing wrote: one already gone is passed over, none at all is a failure.
-    bool deleted = false, failed = false;
-    for (const auto& [installed, kind] : InstalledFiles(request.systemDirectory, request.fileName)) {
-        if (!files_.Exists(installed)) continue;
-        try {
-            if (files_.IsReadOnly(installed)) files_.ClearReadOnly(installed);
-            (files_.Delete(installed) ? deleted : failed) = true;
-        } catch (const IoError&) {
-            failed = true;
+    bool deleted = false;
+    std::optional<Placed> failed, missing;
+    for (SystemFolder folder : SystemFoldersFor(system_.kind, system_.windows64)) {
+        const Placed file{FolderPath(folder, request.systemDirectory) + request.fileName, "", folder};
+        if (!files_.Exists(file.path)) {
+            if (!missing) missing = file;
+            continue;
         }
+        bool gone = false;
+        try {
+            if (files_.IsReadOnly(file.path)) files_.ClearReadOnly(file.path);
+            gone = files_.Delete(file.path);
+        } catch (const IoError&) {
+        }
+        if (gone) deleted = true;
+        else if (!failed) failed = file;
     }
     if (deleted && !failed) return {true, Notice{Notice::Kind::Information, "Layout successfuly deleted!"}};
-    return {true, Notice{Notice::Kind::Warning, "There is an error while deleting file! The Registry settings was modified!"}};
+    // The layout is gone from the registry; the user learns which file stayed and why.
+    const char* const lost = "There is an error while deleting file! The Registry settings was modified!";
+    if (failed) return {true, Error(Explained(lost, &*failed, files_.LastFailureDenied()))};
+    return {true, Error(std::string(lost) + "\r" + (missing ? ShownPath(*missing) + "\r" : "") + "File is Missing!")};
 }
 
 }  // namespace tastavia

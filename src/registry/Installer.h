@@ -88,6 +88,7 @@ private:
     struct Placed {
         std::string path;
         std::string bytes;
+        SystemFolder folder = SystemFolder::System;
     };
     // The installed files of fileName, path and kind, one per system folder of the target system.
     std::vector<std::pair<std::string, OsKind>> InstalledFiles(const std::string& systemDirectory,
@@ -99,10 +100,11 @@ private:
     // Writes every library or, when one fails, puts back what the others replaced; the
     // reason on failure.
     std::optional<std::string> WriteAllOrNothing(const std::vector<Placed>& placed);
-    // A failure message, with the file that failed where there are several and the
-    // rights that were missing where they were.
-    std::string Explained(const std::string& message, const std::string& failedPath, bool severalFiles,
-                          bool denied) const;
+    // A failure message, with the file that failed, if any, and the cause where it can
+    // be told: another program holds it open, it is read-only, or rights were missing.
+    std::string Explained(const std::string& message, const Placed* failed, bool denied) const;
+    // The file as the user finds it in the system folders.
+    std::string ShownPath(const Placed& file) const;
 
     Registry& registry_;
     Files& files_;

@@ -6,7 +6,9 @@
 namespace tastavia::ui {
 
 enum class MessageKind { Information, Warning, Error, Confirmation };
-enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel };
+// YesNoKeep: a question whose "Yes" lets something go (unsaved work, a file's contents):
+// "No" is the default button and Escape answers it, so that no reflexive key loses work.
+enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel, YesNoKeep };
 enum class Answer { Ok, Cancel, Yes, No };
 
 // "Information", "Warning", "Error" or "Confirm".

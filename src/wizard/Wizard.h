@@ -196,6 +196,7 @@ private:
     bool isWin9x_ = false;
     bool layoutDone_ = false;
     bool languageDone_ = false;
+    bool ownLayout_ = false;  // this run replaced the edited layout with one of its own
 };
 
 }  // namespace tastavia

@@ -22,6 +22,7 @@ void TForm5::ResetWizard(bool show) {
     isWin9x_ = session_.IsWin9x();
     layoutDone_ = false;
     languageDone_ = false;
+    ownLayout_ = false;
 
     RadioButton1.SetChecked(true);
     for (const ChoiceControls& choice : {QuickChoice(), AskMeChoice()}) {
@@ -112,7 +113,8 @@ void TForm5::Button2Click() {
 }
 
 void TForm5::NextOnWelcome() {
-    host_.NewLayout();
+    // The edited layout stays until a layout is chosen: closing the wizard before that
+    // leaves it as it was.
     ShowPage(RadioButton1.Checked() ? kQuickPage : kChoicePage);
 }
 

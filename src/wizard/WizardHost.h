@@ -10,7 +10,10 @@ class WizardHost {
 public:
     virtual ~WizardHost() = default;
 
-    // A fresh working layout from the template, as "New" makes it.
+    // The question "New" asks before the edited layout's unsaved changes go: true when
+    // there are none or the user lets them go.
+    virtual bool MayDiscardChanges() = 0;
+    // A fresh working layout from the template, as "New" makes it, asking nothing.
     virtual void NewLayout() = 0;
     virtual void ApplyBdsLayout() = 0;
     virtual void ApplyPhoneticLayout() = 0;

@@ -50,15 +50,9 @@ std::string ProposeLanguageName(const std::string& layoutName) {
 }
 
 std::optional<LayoutNames> TForm5::ApplyChosenLayout(const ChoiceControls& choice) {
-    std::string baseName;
-    if (choice.phonetic.Checked()) {
-        host_.ApplyPhoneticLayout();
-        baseName = "Phonetic";
-    } else if (choice.bds.Checked()) {
-        host_.ApplyBdsLayout();
-        baseName = "BDS";
-    } else {
-        const std::string path = choice.path.Text();
+    const bool fromFile = !choice.phonetic.Checked() && !choice.bds.Checked();
+    const std::string path = choice.path.Text();
+    if (fromFile) {
         if (IsBlank(path) || !files_.Exists(path)) {
             ShowError(kInvalidFile);
             choice.path.SelectAll();
@@ -69,6 +63,20 @@ std::optional<LayoutNames> TForm5::ApplyChosenLayout(const ChoiceControls& choic
             ShowError("The file holds no keyboard layout: it has no [KBD] section with the layout's keys!");
             return std::nullopt;
         }
+    }
+    // A new layout takes the edited one's place: "No" keeps it, and the page stays. Once
+    // the run has its own layout, trying again replaces only what the wizard made.
+    if (!ownLayout_ && !host_.MayDiscardChanges()) return std::nullopt;
+    ownLayout_ = true;
+    host_.NewLayout();
+    std::string baseName;
+    if (choice.phonetic.Checked()) {
+        host_.ApplyPhoneticLayout();
+        baseName = "Phonetic";
+    } else if (choice.bds.Checked()) {
+        host_.ApplyBdsLayout();
+        baseName = "BDS";
+    } else {
         host_.ImportLayoutFile(path);
         baseName = BaseNameOfPath(path);
     }

@@ -30,6 +30,7 @@ public:
     std::string TempPath() override { return inner_.TempPath(); }
     std::string SystemFolderPath(SystemFolder folder) override { return inner_.SystemFolderPath(folder); }
     bool LastFailureDenied() override { return inner_.LastFailureDenied(); }
+    bool InUse(const std::string& path) override { return inner_.InUse(path); }
 
 private:
     bool Fails(const char* operation, const std::string& path) { return plan_.NextCallFails(std::string(operation) + " " + path); }

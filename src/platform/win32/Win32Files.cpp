@@ -280,6 +280,17 @@ bool Win32Files::ReplaceWith(const std::string& target, const std::string& bytes
     return moved == Moved::Yes;
 }
 
+bool Win32Files::InUse(const std::string& path) {
+    if (!Exists(path)) return false;
+    // Opening for writing changes nothing; the system refuses it for rights before it
+    // looks at the other openers, so a sharing violation means the file is held open.
+    Handle h(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (h.Valid()) return false;
+    const DWORD error = GetLastError();
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+}
+
 bool Win32Files::IsReadOnly(const std::string& path) {
     DWORD attributes = GetFileAttributesA(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;

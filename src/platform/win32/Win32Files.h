@@ -31,6 +31,7 @@ public:
     std::string TempPath() override;
     std::string SystemFolderPath(SystemFolder folder) override;
     bool LastFailureDenied() override { return lastFailureDenied_; }
+    bool InUse(const std::string& path) override;
 
 private:
     // Writes bytes into a new sibling of target and puts it in target's place.

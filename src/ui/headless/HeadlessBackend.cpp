@@ -12,7 +12,8 @@ Answer ScriptedDialogs::ShowMessage(MessageKind kind, MessageButtons buttons, co
         if (!answers.empty() && answers.front() == Answer::Ok) answers.pop_front();
         return Answer::Ok;
     }
-    if (answers.empty()) return buttons == MessageButtons::YesNo ? Answer::No : Answer::Cancel;
+    if (answers.empty())
+        return buttons == MessageButtons::YesNo || buttons == MessageButtons::YesNoKeep ? Answer::No : Answer::Cancel;
     Answer answer = answers.front();
     answers.pop_front();
     return answer;

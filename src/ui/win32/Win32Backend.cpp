@@ -190,7 +190,19 @@ bool Win32Backend::PreTranslate(MSG& msg) {
     if (msg.message == WM_SYSKEYDOWN) altKey_ = static_cast<UINT>(msg.wParam);
     if (msg.message == WM_SYSCHAR || msg.message == WM_CHAR) return PressMnemonic(*form, msg);
     // Tab and the arrow keys in radio groups.
-    return IsDialogMessageA(root, &msg) != FALSE;
+    const HWND before = GetFocus();
+    if (IsDialogMessageA(root, &msg) == FALSE) return false;
+    if (msg.message == WM_KEYDOWN && msg.wParam >= VK_LEFT && msg.wParam <= VK_DOWN) SelectFocusedRadio(before);
+    return true;
+}
+
+void Win32Backend::SelectFocusedRadio(HWND before) {
+    // The arrow keys select within a group of option buttons, as in any dialog: the
+    // dialog manager only moves the focus to a button that is no automatic one.
+    const HWND focus = GetFocus();
+    if (focus == before) return;
+    if (WidgetPeer* peer = WidgetPeer::Of(focus))
+        if (auto* radio = dynamic_cast<RadioButton*>(&peer->Model())) radio->Click();
 }
 
 bool Win32Backend::PressMnemonic(FormPeer& peer, const MSG& msg) {

@@ -47,6 +47,7 @@ private:
     bool PreTranslate(MSG& msg);
     bool PressKey(win32::FormPeer& form, const MSG& msg);
     bool PressMnemonic(win32::FormPeer& form, const MSG& msg);
+    void SelectFocusedRadio(HWND before);
     void SyncFocus();
     void OpenMenu(PopupMenu& menu, Widget& anchor, POINT screen);
 

@@ -24,9 +24,43 @@ UINT ButtonsFor(MessageButtons buttons) {
         case MessageButtons::OkCancel: return MB_OKCANCEL;
         case MessageButtons::YesNo: return MB_YESNO;
         case MessageButtons::YesNoCancel: return MB_YESNOCANCEL;
+        case MessageButtons::YesNoKeep: return MB_YESNO | MB_DEFBUTTON2;
     }
     return MB_OK;
 }
+
+// A Yes/No box takes no Escape of its own: while one that keeps on "No" is up, Escape
+// in it answers "No", as Cancel would in a box that has one.
+HHOOK g_escapeHook = nullptr;
+
+LRESULT CALLBACK EscapeMeansNo(int code, WPARAM wParam, LPARAM lParam) {
+    const MSG* msg = reinterpret_cast<const MSG*>(lParam);
+    if (code == MSGF_DIALOGBOX && msg && msg->message == WM_KEYDOWN && msg->wParam == VK_ESCAPE) {
+        HWND box = msg->hwnd;
+        while (box && (GetWindowLongA(box, GWL_STYLE) & WS_CHILD)) box = GetParent(box);
+        if (box) {
+            PostMessageA(box, WM_COMMAND, IDNO, 0);
+            return 1;
+        }
+    }
+    return CallNextHookEx(g_escapeHook, code, wParam, lParam);
+}
+
+struct EscapeHook {
+    explicit EscapeHook(bool wanted) {
+        if (wanted && !g_escapeHook)
+            g_escapeHook = SetWindowsHookExA(WH_MSGFILTER, EscapeMeansNo, nullptr, GetCurrentThreadId());
+        installed = wanted && g_escapeHook;
+    }
+    ~EscapeHook() {
+        if (!installed) return;
+        UnhookWindowsHookEx(g_escapeHook);
+        g_escapeHook = nullptr;
+    }
+    EscapeHook(const EscapeHook&) = delete;
+    EscapeHook& operator=(const EscapeHook&) = delete;
+    bool installed = false;
+};
 
 // The size of the structure before Windows 2000 added to it: Windows 98 refuses more.
 const DWORD kOpenFileNameSize = OPENFILENAME_SIZE_VERSION_400A;
@@ -36,6 +70,7 @@ const DWORD kOpenFileNameSize = OPENFILENAME_SIZE_VERSION_400A;
 Answer Win32Dialogs::ShowMessage(MessageKind kind, MessageButtons buttons, const std::string& text) {
     HWND owner = owner_ ? owner_() : nullptr;
     UINT type = IconFor(kind) | ButtonsFor(buttons) | (owner ? MB_APPLMODAL : MB_TASKMODAL);
+    EscapeHook escape(buttons == MessageButtons::YesNoKeep);
     switch (MessageBoxA(owner, text.c_str(), MessageTitle(kind), type)) {
         case IDOK: return Answer::Ok;
         case IDYES: return Answer::Yes;
@@ -43,7 +78,8 @@ Answer Win32Dialogs::ShowMessage(MessageKind kind, MessageButtons buttons, const
         default:
             // Closed without a button, or the box could not be shown.
             if (buttons == MessageButtons::Ok) return Answer::Ok;
-            return buttons == MessageButtons::YesNo ? Answer::No : Answer::Cancel;
+            return buttons == MessageButtons::YesNo || buttons == MessageButtons::YesNoKeep ? Answer::No
+                                                                                            : Answer::Cancel;
     }
 }
 

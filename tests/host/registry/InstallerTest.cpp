@@ -84,7 +84,9 @@ TEST_F(Install, ReplacingAsksOnceAndLeavesTheRegistryAlone) {
     test::MakeReadOnly(SystemFile(main, "kbdbunew.dll"));  // not made writable when replacing
     dialogs().answers = {Answer::Yes, Answer::Ok};  // the check's warning, then the replacing
     main.Button4.Click();
-    EXPECT_EQ(LastMessage(), "File can't be created (replaced)!");
+    // The described words, then the file and the cause.
+    EXPECT_EQ(LastMessage(), "File can't be created (replaced)!\r" + main.SystemDirectory() + "kbdbunew.dll\r" +
+                                 "The file is read-only.");
     EXPECT_EQ(dialogs().shown.back().kind, MessageKind::Error);
 }
 
@@ -95,7 +97,7 @@ TEST_F(Install, SpacesAreStrippedAndAnExistingFileIsConfirmed) {
     main.Edit2.TypeText(" kbdbunew.dll ");  // as typed it matches no entry: a new layout
     // ... but the file is the installed layout's: never replaced, never named twice.
     EXPECT_EQ(main.SaveLayoutToSystem(true),
-              "2\"kbdbunew.dll\" belongs to the installed layout 00050402! It was not replaced.");
+              "2\"kbdbunew.dll\" belongs to the installed layout \"Bulgarian (New)\" (00050402)! It was not replaced.");
     EXPECT_EQ(Value("00060402", "layout file"), "<no key>");
 
     registry.DeleteKey(RootKey::LocalMachine, test::kLayouts + "00050402");  // the file is nobody's now
@@ -277,8 +279,9 @@ TEST_F(Remove, FailuresKeepOrReportTheFile) {
     std::remove(SystemFile(main, "kbdbunew.dll").c_str());
     dialogs().answers = {Answer::Yes, Answer::Yes};
     main.Button9.Click();
-    EXPECT_EQ(LastMessage(), "There is an error while deleting file! The Registry settings was modified!");
-    EXPECT_EQ(dialogs().shown.back().kind, MessageKind::Warning);
+    EXPECT_EQ(LastMessage(), "There is an error while deleting file! The Registry settings was modified!\r" +
+                                 main.SystemDirectory() + "kbdbunew.dll\rFile is Missing!");
+    EXPECT_EQ(dialogs().shown.back().kind, MessageKind::Error);  // a failure, not a notice
     EXPECT_EQ(main.ListView2.Count(), 0);
 }
 

@@ -93,9 +93,9 @@ TEST_F(Trust, SaveNeverReplacesAFileThatIsNotThisLayoutsAlone) {
         std::string message;
     } cases[] = {
         {"user32.dll", "\"user32.dll\" is not a Windows XP layout library! It was not replaced."},
-        {"kbdus.kbd", "\"kbdus.kbd\" belongs to the installed layout 00000409! It was not replaced."},
-        {"KBDUS.KBD", "\"KBDUS.KBD\" belongs to the installed layout 00000409! It was not replaced."},
-        {"\xCA\xC1\xC4.dll", "\"\xCA\xC1\xC4.dll\" belongs to the installed layout 00070402! It was not replaced."},
+        {"kbdus.kbd", "\"kbdus.kbd\" belongs to the installed layout \"US\" (00000409)! It was not replaced."},
+        {"KBDUS.KBD", "\"KBDUS.KBD\" belongs to the installed layout \"US\" (00000409)! It was not replaced."},
+        {"\xCA\xC1\xC4.dll", "\"\xCA\xC1\xC4.dll\" belongs to the installed layout \"Cyrillic\" (00070402)! It was not replaced."},
     };
     const std::string snapshot = Snapshot();
     for (const auto& c : cases) {
@@ -121,7 +121,7 @@ TEST_F(Trust, DeleteKeepsAFileThatAnotherLayoutNames) {
         main.Button9.Click();
         EXPECT_EQ(dialogs().shown.size(), 2u) << name;
         EXPECT_EQ(LastMessage(), name == std::string("First")
-                                     ? "\"shared.dll\" belongs to the installed layout 00080402! The file was kept."
+                                     ? "\"shared.dll\" belongs to the installed layout \"Second\" (00080402)! The file was kept."
                                      : "\"foreign.dll\" is not a Windows XP layout library! The file was kept.");
         dialogs().shown.clear();
     }

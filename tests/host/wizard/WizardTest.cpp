@@ -154,6 +154,39 @@ TEST_F(Wizard, QuickPathOnXpInstallsTheBuiltInLayout) {
     EXPECT_NE(installed, test::ResourceFile("WINXP.dll"));  // the Phonetic keys were applied
 }
 
+TEST_F(Wizard, UnsavedEditsAreAskedForOnceAndNoOrAnEarlyCloseKeepsThem) {
+    TForm5& w = Open(kOsWinXp);
+    TForm1& main = Main();
+    main.Button6.Click();
+    main.KeyButton(2).Click();
+    main.ListView1.UserClick('#' - 32);
+    const std::string edited = test::ReadFile(main.Layout().WorkingPath());
+    Next();
+    w.Button3.Click();  // closed before a layout was chosen
+    EXPECT_EQ(test::ReadFile(main.Layout().WorkingPath()), edited);
+    EXPECT_TRUE(dialogs().Take().empty());
+
+    w.ResetWizard(false);
+    w.SetShowing(true);
+    w.SetVisible(true);
+    Next();
+    dialogs().answers = {Answer::No};
+    Next();
+    const auto asked = dialogs().Take();
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].text, kDiscardQuestion);
+    EXPECT_EQ(asked[0].buttons, ui::MessageButtons::YesNoKeep);  // Enter and Escape keep
+    EXPECT_EQ(w.CurrentPage(), kQuickPage);
+    EXPECT_EQ(test::ReadFile(main.Layout().WorkingPath()), edited);
+    EXPECT_EQ(main.Edit2.Text(), "kbdbunew.dll");
+
+    dialogs().answers = {Answer::Yes};
+    Next();
+    EXPECT_EQ(w.CurrentPage(), kFinishedPage);
+    EXPECT_EQ(dialogs().Take().size(), 1u);  // once: the wizard's own layout is not asked for
+    EXPECT_EQ(main.Layout().ReadKeyChar(2, ShiftState::Unshifted), '1');
+}
+
 TEST_F(Wizard, AskMePathImportsAFileUnderItsOwnName) {
     ::mkdir((dir / "ini").c_str(), 0755);
     test::WriteFile(dir / "ini/Layouts.new.ini", "[KBD]\r\n16=65\r\n");
@@ -182,7 +215,7 @@ TEST_F(Wizard, ErrorBoxesKeepThePage) {
     TForm5& w = Open(kOsWin9x);
     w.RadioButton2.Click();
     Next();
-    const std::string before = test::ReadFile(Main().Layout().WorkingPath());
+    EXPECT_FALSE(Main().Layout().IsOpen());  // nothing is made before a layout is chosen
     w.RadioButton8.Click();
     w.Edit2.TypeText("   ");
     Next();
@@ -192,7 +225,7 @@ TEST_F(Wizard, ErrorBoxesKeepThePage) {
     w.Edit2.TypeText(dir / "other.ini");
     Next();
     EXPECT_EQ(w.CurrentPage(), kChoicePage);
-    EXPECT_EQ(test::ReadFile(Main().Layout().WorkingPath()), before);
+    EXPECT_FALSE(Main().Layout().IsOpen());
 
     w.RadioButton7.Click();
     Next();
