@@ -135,9 +135,13 @@ OsKind ResolveKind(Files& files, const std::string& path, std::optional<OsKind> 
     return RequireSoundShape(path, bytes, *kind);
 }
 
-void ImportIni(Session& session, Platform& platform, const std::string& iniPath) {
+void ImportIni(Session& session, Platform& platform, const std::string& iniPath, std::ostream& err) {
     RequireFile(platform.files, iniPath);
-    ImportLayout(session.layout(), platform.profile, platform.files.FullPath(iniPath));
+    const std::vector<IniValueNote> notes = ImportLayout(session.layout(), platform.profile, platform.files.FullPath(iniPath));
+    // Told once, on the error stream; the command goes on and its exit code stays.
+    if (!notes.empty())
+        err << "tastavia-cli: warning: values of " << iniPath << " not taken as they stand:\n"
+            << DescribeIniNotes(notes, notes.size()) << "\n";
 }
 
 void ImportBuiltin(Session& session, Platform& platform, const char* resource) {
@@ -196,7 +200,7 @@ OsKind ResolveExport(Files& files, const std::string& file, std::optional<OsKind
 
 }  // namespace
 
-void RunNew(Platform& platform, const NewOptions& options) {
+void RunNew(Platform& platform, const NewOptions& options, std::ostream& err) {
     Files& files = platform.files;
     RequireWritableTarget(files, options.output);
     if (!options.iniPath.empty()) {
@@ -207,7 +211,7 @@ void RunNew(Platform& platform, const NewOptions& options) {
     session.OpenTemplate();
     if (options.builtin == Builtin::Bds) ImportBuiltin(session, platform, "BDS");
     if (options.builtin == Builtin::Phonetic) ImportBuiltin(session, platform, "PHONETIC");
-    if (!options.iniPath.empty()) ImportIni(session, platform, options.iniPath);
+    if (!options.iniPath.empty()) ImportIni(session, platform, options.iniPath, err);
     session.SaveTo(options.output);
 }
 
@@ -219,7 +223,8 @@ void RunExport(Platform& platform, const std::string& file, std::optional<OsKind
     ExportLayout(session.layout(), platform.profile, files, files.FullPath(output));
 }
 
-void RunImport(Platform& platform, const std::string& file, std::optional<OsKind> kind, const std::string& ini) {
+void RunImport(Platform& platform, const std::string& file, std::optional<OsKind> kind, const std::string& ini,
+               std::ostream& err) {
     Files& files = platform.files;
     OsKind resolved = ResolveKind(files, file, kind);
     RequireWritableTarget(files, file);
@@ -227,7 +232,7 @@ void RunImport(Platform& platform, const std::string& file, std::optional<OsKind
     RequireDistinct(files, ini, file);
     Session session(platform, resolved);
     session.OpenCopyOf(file);
-    ImportIni(session, platform, ini);
+    ImportIni(session, platform, ini, err);
     session.SaveTo(file);
 }
 
@@ -363,7 +368,7 @@ int RunCommandLine(Platform& platform, const std::vector<std::string>& args, std
             if (!p.output) throw UsageError("new needs -o OUT");
             if (p.layoutSources > 1) throw UsageError("choose one of --bds, --phonetic and --ini");
             CheckPaths(p, rules);
-            RunNew(platform, NewOptions{*p.kind, p.builtin, p.ini.value_or(""), *p.output});
+            RunNew(platform, NewOptions{*p.kind, p.builtin, p.ini.value_or(""), *p.output}, err);
         } else if (command == "export") {
             Parsed p = Parse(args, false);
             ExpectPositional(p, 1);
@@ -379,7 +384,7 @@ int RunCommandLine(Platform& platform, const std::vector<std::string>& args, std
             if (p.output) throw UsageError("import patches FILE in place and takes no -o");
             if (p.format) throw UsageError("import takes no --format");
             CheckPaths(p, rules);
-            RunImport(platform, p.positional[0], p.kind, p.positional[1]);
+            RunImport(platform, p.positional[0], p.kind, p.positional[1], err);
         } else if (command == "show") {
             Parsed p = Parse(args, false);
             ExpectPositional(p, 1);

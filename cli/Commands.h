@@ -31,9 +31,11 @@ struct NewOptions {
     std::string output;
 };
 
-void RunNew(Platform& platform, const NewOptions& options);
+// Values of an INI file that are not taken as they stand are told on err.
+void RunNew(Platform& platform, const NewOptions& options, std::ostream& err);
 void RunExport(Platform& platform, const std::string& file, std::optional<OsKind> kind, const std::string& output);
-void RunImport(Platform& platform, const std::string& file, std::optional<OsKind> kind, const std::string& ini);
+void RunImport(Platform& platform, const std::string& file, std::optional<OsKind> kind, const std::string& ini,
+               std::ostream& err);
 void RunShow(Platform& platform, const std::string& file, std::optional<OsKind> kind, std::ostream& out);
 
 // How the system spells paths. Where '\\' is no folder separator a path with one is

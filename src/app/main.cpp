@@ -324,7 +324,15 @@ std::optional<std::string> TForm1::ChooseIniToSave() {
 
 bool TForm1::HoldsLayout(const std::string& path) { return HasLayoutKeys(platform_.profile, path); }
 
-void TForm1::ImportLayoutFile(const std::string& path) { ImportLayout(layout_, platform_.profile, path); }
+void TForm1::ImportLayoutFile(const std::string& path) {
+    const std::vector<IniValueNote> notes = ImportLayout(layout_, platform_.profile, path);
+    if (notes.empty()) return;
+    std::string text = DescribeIniNotes(notes);
+    for (char& c : text)
+        if (c == '\n') c = '\r';
+    GetApplication().GetDialogs().Warning("Some values in \"" + path +
+                                          "\" are no character of a key and were not taken as they stand:\r" + text);
+}
 
 void TForm1::LoadFrom1Click() {
     const std::optional<std::string> path = ChooseIniToLoad();

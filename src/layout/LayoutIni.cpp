@@ -3,6 +3,7 @@
 #include <limits>
 
 #include "platform/Errors.h"
+#include "text/Text.h"
 
 namespace tastavia {
 
@@ -37,11 +38,21 @@ std::optional<std::int32_t> ParseDigits(const std::string& text, std::size_t sta
 }
 
 // The INI value of one key, or fallback when the file lacks the key or the value is
-// no integer.
-std::int32_t ReadInteger(ProfileFile& profile, const std::string& path, int keyName, std::int32_t fallback) {
+// no integer; a value that is not taken as it stands is noted.
+std::int32_t ReadInteger(ProfileFile& profile, const std::string& path, int keyName, std::int32_t fallback,
+                         std::int32_t low, std::int32_t high, std::vector<IniValueNote>& notes) {
     if (path.empty()) return fallback;
-    std::string text = profile.GetString(path, kLayoutSection, std::to_string(keyName), std::to_string(fallback));
-    return ParseIniInteger(text).value_or(fallback);
+    const std::string key = std::to_string(keyName);
+    const std::string text = profile.GetString(path, kLayoutSection, key, "");
+    if (text.empty()) return fallback;
+    const std::optional<std::int32_t> value = ParseIniInteger(text);
+    // A value of any length may stand there: the note shows its beginning.
+    constexpr std::size_t kShownLength = 24;
+    const std::string shown = VisibleText(text.substr(0, kShownLength)) + (text.size() > kShownLength ? "..." : "");
+    if (!value) notes.push_back({key, shown, "not a number, the key kept its value " + std::to_string(fallback)});
+    else if (*value < low || *value > high)
+        notes.push_back({key, shown, "out of range " + std::to_string(low) + "-" + std::to_string(high)});
+    return value.value_or(fallback);
 }
 
 void WriteValue(ProfileFile& profile, const std::string& path, int keyName, const std::string& value,
@@ -70,20 +81,39 @@ bool HasLayoutKeys(ProfileFile& profile, const std::string& path) {
     return false;
 }
 
-void ImportLayout(WorkingLayout& layout, ProfileFile& profile, const std::string& path) {
+std::vector<IniValueNote> ImportLayout(WorkingLayout& layout, ProfileFile& profile, const std::string& path) {
+    std::vector<IniValueNote> notes;
     for (int pass = 0; pass < 2; ++pass) {
         ShiftState shift = pass == 0 ? ShiftState::Unshifted : ShiftState::Shifted;
         for (KeyNumber k = 1; k <= kKeyCount; ++k) {
             std::int32_t current = layout.ReadKeyChar(k, shift);
-            std::int32_t value = ReadInteger(profile, path, k + pass * kShiftedKeyBase, current);
-            layout.WriteKeyChar(k, shift, static_cast<std::uint8_t>(value & 0xFF));
+            std::size_t noted = notes.size();
+            std::int32_t value = ReadInteger(profile, path, k + pass * kShiftedKeyBase, current, 0, 255, notes);
+            const auto c = static_cast<std::uint8_t>(value & 0xFF);
+            if (notes.size() > noted && value != current) {
+                notes.back().outcome += ", taken as " + std::to_string(c);
+                if (c > ' ') notes.back().outcome += std::string(" (") + static_cast<char>(c) + ")";
+            }
+            layout.WriteKeyChar(k, shift, c);
         }
     }
     for (KeyNumber k = 1; k <= kKeyCount; ++k) {
         std::int32_t current = layout.ReadCapsFlag(k) ? 1 : 0;
-        layout.WriteCapsFlag(k, ReadInteger(profile, path, k + kCapsKeyBase, current) != 0);
+        std::size_t noted = notes.size();
+        const bool on = ReadInteger(profile, path, k + kCapsKeyBase, current, 0, 1, notes) != 0;
+        if (notes.size() > noted && notes.back().outcome.rfind("out", 0) == 0) notes.back().outcome += ", taken as 1";
+        layout.WriteCapsFlag(k, on);
     }
     if (layout.onImported) layout.onImported();
+    return notes;
+}
+
+std::string DescribeIniNotes(const std::vector<IniValueNote>& notes, std::size_t maxLines) {
+    std::string text;
+    for (std::size_t i = 0; i < notes.size() && i < maxLines; ++i)
+        text += (i ? "\n" : "") + notes[i].key + "=" + notes[i].value + ": " + notes[i].outcome;
+    if (notes.size() > maxLines) text += "\n... and " + std::to_string(notes.size() - maxLines) + " more";
+    return text;
 }
 
 void ExportLayout(WorkingLayout& layout, ProfileFile& profile, Files& files, const std::string& path) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "layout/WorkingLayout.h"
 #include "platform/Files.h"
@@ -19,9 +20,22 @@ extern const char* const kLayoutSection;  // "KBD"
 // for anything else or for a number outside the signed 32-bit range.
 std::optional<std::int32_t> ParseIniInteger(const std::string& text);
 
+// A value of the KBD section that the import could not take as it stands.
+struct IniValueNote {
+    std::string key;      // "1".."96", "1001".."1048"
+    std::string value;    // as the file holds it
+    std::string outcome;  // what the import did with it
+};
+
 // Sets every key of the working file from the INI file; keys the file lacks, or whose
-// values are no integer, keep their values. An empty path reads nothing.
-void ImportLayout(WorkingLayout& layout, ProfileFile& profile, const std::string& path);
+// values are no integer, keep their values; a character outside 0..255 is taken modulo
+// 256, a Caps-Lock flag other than 0 as 1. An empty path reads nothing. Returns the
+// values that were not taken as they stand, so that the user can be told.
+std::vector<IniValueNote> ImportLayout(WorkingLayout& layout, ProfileFile& profile, const std::string& path);
+
+// The notes, one line each ("1=300: out of range 0-255, taken as 44 (,)"), at most
+// maxLines of them and a line that counts the rest.
+std::string DescribeIniNotes(const std::vector<IniValueNote>& notes, std::size_t maxLines = 20);
 
 // Whether the file holds any of the 144 keys in its KBD section: an import of a file
 // without one would change nothing, and the user is told so instead.

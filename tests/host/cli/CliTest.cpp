@@ -113,6 +113,18 @@ TEST_F(Cli, ImportPatchesInPlaceAndShowPrintsTheKeys) {
     EXPECT_EQ(Leftovers({"k.dll", "in.ini"}), 0u);
 }
 
+TEST_F(Cli, ValuesOutOfRangeAreToldOnStderrAndTheExitCodeStays) {
+    ASSERT_EQ(Run("new --os xp -o k.dll").code, 0);
+    WriteFile(dir / "in.ini", "[KBD]\r\n1=300\r\n2=abc\r\n");
+    for (const std::string args : {"import k.dll in.ini", "new --os 98 --ini in.ini -o n.kbd"}) {
+        const Result r = Run(args);
+        EXPECT_EQ(r.code, 0) << args;
+        EXPECT_EQ(r.err, "tastavia-cli: warning: values of in.ini not taken as they stand:\n"
+                         "1=300: out of range 0-255, taken as 44 (,)\n"
+                         "2=abc: not a number, the key kept its value 49\n") << args;
+    }
+}
+
 TEST_F(Cli, ExportKeepsOtherSectionsOfTheTarget) {
     ASSERT_EQ(Run("new --os 98 -o k.kbd").code, 0);
     WriteFile(dir / "out.ini", "[Mine]\r\nx=1\r\n");

@@ -25,9 +25,9 @@ struct IniFixture : test::LayoutFixture {
         layout.onExported = [this] { ++exported; };
         New();
     }
-    void Import(const std::string& iniText) {
+    std::vector<IniValueNote> Import(const std::string& iniText) {
         WriteFile(dir / "in.ini", iniText);
-        ImportLayout(layout, profile, dir / "in.ini");
+        return ImportLayout(layout, profile, dir / "in.ini");
     }
 };
 
@@ -110,6 +110,24 @@ TEST(LayoutImport, OtherSectionsAndMissingFilesChangeNothing) {
     ImportLayout(f.layout, f.profile, "");
     EXPECT_EQ(f.WorkingBytes(), before);
     EXPECT_EQ(f.imported, 3);
+}
+
+TEST(LayoutImport, ValuesNotTakenAsTheyStandAreNotedOnceEach) {
+    IniFixture f(kOsWinXp);
+    const std::vector<IniValueNote> notes =
+        f.Import("[KBD]\r\n1=300\r\n2=abc\r\n3=65\r\n4=\r\n50=-1\r\n1001=1\r\n1002=7\r\n1003=x\r\n");
+    EXPECT_EQ(f.layout.ReadKeyChar(1, kUp), 44);  // applied as before: modulo 256
+    EXPECT_EQ(f.layout.ReadKeyChar(2, kUp), '1');  // kept
+    EXPECT_TRUE(f.layout.ReadCapsFlag(2));
+    EXPECT_EQ(DescribeIniNotes(notes),
+              "1=300: out of range 0-255, taken as 44 (,)\n"
+              "2=abc: not a number, the key kept its value 49\n"
+              "50=-1: out of range 0-255, taken as 255 (\xFF)\n"
+              "1002=7: out of range 0-1, taken as 1\n"
+              "1003=x: not a number, the key kept its value 0");
+    EXPECT_EQ(DescribeIniNotes(notes, 2), "1=300: out of range 0-255, taken as 44 (,)\n"
+                                          "2=abc: not a number, the key kept its value 49\n... and 3 more");
+    EXPECT_TRUE(f.Import("[KBD]\r\n1=65\r\n").empty());
 }
 
 TEST(LayoutImport, TheSpaceBarIsIgnoredOnlyOnWindows9x) {
