@@ -66,13 +66,13 @@ void TForm4::CreateControls() {
     RadioButton3.onClick = [this] { RadioButton2Click(); };
 
     Setup(GroupBox2, " This OS: ", 136, 208, 161, 105);
-    int y = 19;
-    for (ui::Label* label : {&Label1, &Label2, &Label3, &Label4, &Label5}) {
-        Setup(*label, "", 8, y, 145, 13);
-        y += 16;
-    }
-    Label2.autoSize = false;  // a longer version text is cut off
-    Label2.SetBounds(8, 35, 150, 13);
+    // The version text wraps onto a second line ("Service Pack 3)" does not fit one);
+    // the lines are closer than the labels' own height so that all fit the box.
+    const int tops[] = {17, 31, 58, 72, 86};
+    int line = 0;
+    for (ui::Label* label : {&Label1, &Label2, &Label3, &Label4, &Label5}) Setup(*label, "", 8, tops[line++], 145, 13);
+    Label2.autoSize = false;
+    Label2.SetBounds(8, 31, 150, 26);
 
     Setup(CheckBox1, "Start &Wizard", 8, 324, 97, 17);
     CheckBox1.SetFont(ui::Font{"", 0, true, ui::kDefaultCharset});
@@ -97,7 +97,6 @@ void TForm4::Detect(const OsVersionInfo& version) {
     preselect->SetChecked(true);
     Label1.SetCaption(detected.name);
     Label2.SetCaption(VersionText(version));
-    Label2.SetHint(Label2.Caption());  // the label is cut at its fixed width
     Label3.SetCaption(detected.tested ? "" : "This OS is not tested!");
 }
 
@@ -116,7 +115,8 @@ void TForm4::Button1Click() {
     session_.osKind = kind;
     if (CheckBox1.Checked()) GetApplication().Post(mainForm_, kRequestMessage, kRequestWizard, 0);
     mainForm_.EditorStartup();
-    // From now on the dialog only tells what was chosen.
+    // From now on the dialog only tells what was chosen, as the program's information box.
+    SetCaption("About Tastavia");
     RadioButton1.SetEnabled(false);
     RadioButton2.SetEnabled(false);
     RadioButton3.SetEnabled(false);

@@ -101,7 +101,10 @@ void TForm1::Show(const Notice& notice) {
 std::string TForm1::SaveLayoutToSystem(bool silent) {
     Button8Click();
     if (!Button4.Enabled()) return "1";
-    if (!silent && !SaveDespiteFindings()) return "1";
+    // A File Name that cannot be taken is refused first: no question about the keys
+    // comes before a refusal that makes it moot.
+    const bool plainName = IsPlainFileName(StripSpaces(Edit2.Text()));
+    if (!silent && plainName && !SaveDespiteFindings()) return "1";
     const CatalogueRecord* selected = SelectedRecord();
     const InstallRequest request{Edit1.Text(), Edit2.Text(), systemDirectory_, layout_.WorkingPath(),
                                  selected != nullptr, selected ? selected->KeyName() : ""};
@@ -110,7 +113,7 @@ std::string TForm1::SaveLayoutToSystem(bool silent) {
     if (status.digit == '0' || status.digit == '4') editState_.MarkSaved(layout_);
     if (!silent) Show(status.ToNotice());
     // After the message the keyboard is back in the field at fault.
-    if (!silent && !IsPlainFileName(StripSpaces(Edit2.Text()))) {
+    if (!silent && !plainName) {
         Edit2.SelectAll();
         Edit2.SetFocus();
     }

@@ -124,10 +124,11 @@ void TForm1::CreateControls() {
           "another Bulgarian language! Win9x only!");
     Setup(Button6, "&New", 384, 280, 49, 25, "Creates new layout");
     Setup(Button1, "&INI File...", 518, 216, 49, 25, "Loads/Saves configuration from/to INI File");
-    Setup(Button7, "...", 566, 216, 19, 25, "Loads base configuration");
+    // Alt with the one sign of their captions reaches these two as well.
+    Setup(Button7, "&...", 566, 216, 19, 25, "Loads base configuration");
     Setup(Button3, "&Wizard", 518, 248, 67, 25, "Starts The Wizard with which help you can add layout faster and easer");
     Setup(Button2, "Cl&ose", 518, 280, 49, 25, "Closes this program");
-    Setup(Button11, "?", 566, 280, 19, 25, "About");
+    Setup(Button11, "&?", 566, 280, 19, 25, "About");
     // The two places the on-screen keyboard leaves free, where Tab and Enter would be.
     Setup(Button12, "&Check", 8, 48, 47, 33, "Checks the layout: letters, cases, Caps Lock, characters on two keys");
     Setup(Button13, "&Try", 416, 88, 41, 33, "Type with this layout without installing it");
@@ -162,9 +163,9 @@ void TForm1::CreateControls() {
     Button13.onClick = [this] { Button13Click(); };
 
     PopupMenu1.alignment = ui::MenuAlignment::Right;
-    PopupMenu1.items = {{"Load From...", [this] { LoadFrom1Click(); }}, {"Save To...", [this] { SaveTo1Click(); }}};
+    PopupMenu1.items = {{"&Load From...", [this] { LoadFrom1Click(); }}, {"&Save To...", [this] { SaveTo1Click(); }}};
     PopupMenu2.alignment = ui::MenuAlignment::Right;
-    PopupMenu2.items = {{"BDS", [this] { BDS1Click(); }}, {"Phonetic", [this] { Phonetic1Click(); }}};
+    PopupMenu2.items = {{"&BDS", [this] { BDS1Click(); }}, {"&Phonetic", [this] { Phonetic1Click(); }}};
     Button7.contextMenu = &PopupMenu2;
 }
 
@@ -352,7 +353,15 @@ void TForm1::LoadFrom1Click() {
 }
 
 void TForm1::SaveTo1Click() {
-    if (std::optional<std::string> path = ChooseIniToSave()) ExportLayout(layout_, platform_.profile, platform_.files, *path);
+    const std::optional<std::string> path = ChooseIniToSave();
+    if (!path) return;
+    // The usual question of a save dialog: the file's layout would be replaced.
+    if (platform_.files.Exists(*path) &&
+        GetApplication().GetDialogs().ShowMessage(ui::MessageKind::Confirmation, ui::MessageButtons::YesNoKeep,
+                                                  *path + " already exists.\rDo you want to replace it?") !=
+            ui::Answer::Yes)
+        return;
+    ExportLayout(layout_, platform_.profile, platform_.files, *path);
 }
 
 void TForm1::BDS1Click() {

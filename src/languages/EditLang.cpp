@@ -57,7 +57,7 @@ void TForm3::CreateControls() {
     Setup(Label1, "&Language:", 8, 12, 51, 13);
     Setup(Edit1, "", 72, 8, 250, 21);
     Edit1.SetTabStop(true);
-    Setup(Label2, "La&yout:", 8, 40, 36, 13);
+    Setup(Label2, "Lay&out:", 8, 40, 36, 13);
     Setup(Edit2, "", 72, 36, 250, 21);
     Edit2.SetReadOnly(true);  // read-only edits are drawn grey
     Label1.focusControl = &Edit1;

@@ -118,7 +118,7 @@ std::string DescribeIniNotes(const std::vector<IniValueNote>& notes, std::size_t
 
 void ExportLayout(WorkingLayout& layout, ProfileFile& profile, Files& files, const std::string& path) {
     const IoError failure("Unable to write to " + path);
-    if (files.Exists(path) && files.IsReadOnly(path)) throw failure;
+    if (files.Exists(path) && files.IsReadOnly(path)) throw IoError(failure.what() + std::string("\rThe file is read-only."));
     // The keys go into a copy beside the file, which then takes the file's place whole:
     // a failure on the way leaves the file as it was, other sections included.
     std::size_t slash = path.find_last_of("/\\");

@@ -35,6 +35,20 @@ void SpeedButton::Click() {
     Fire(onClick);
 }
 
+void SpeedButton::PressKey() {
+    if (!Usable()) return;
+    bool several = false;
+    if (groupIndex_ != 0 && Parent())
+        for (Widget* sibling : Parent()->Children()) {
+            auto* other = dynamic_cast<SpeedButton*>(sibling);
+            if (other && other != this && other->groupIndex_ == groupIndex_) several = true;
+        }
+    if (down_ && several)
+        Fire(onClick);
+    else
+        Click();
+}
+
 void SpeedButton::TakeGroupTabStop() {
     if (groupIndex_ == 0 || !Parent()) return;
     bool roving = false;

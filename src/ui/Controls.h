@@ -39,6 +39,10 @@ public:
     void SetCaptionColor(Color color);
 
     void Click();  // the user pressed it: toggles by the group rules, then onClick
+    // The user pressed Space or Enter on it. In a group of several buttons that chooses
+    // this one, and choosing the chosen one again keeps it down; a toggle of its own
+    // toggles as a click does.
+    void PressKey();
     // A group of speed buttons is one stop for Tab: the member that takes the focus takes
     // the group's tab stop from the others, so that Tab comes back to it.
     void TakeGroupTabStop();

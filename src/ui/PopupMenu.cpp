@@ -30,9 +30,12 @@ void PopupMenu::PopupBelow(Widget& anchor) {
 void PopupMenu::ChooseItem(std::size_t index) {
     if (index >= items.size() || !items[index].onClick) return;
     Application* app = lastAnchor_ ? lastAnchor_->App() : nullptr;
-    if (app)
+    if (app) {
+        // A command of its own, also when the menu opened within another command.
+        const int outer = app->SuspendCommands();
         app->Guard(items[index].onClick, ActionName(items[index].caption));
-    else
+        app->ResumeCommands(outer);
+    } else
         items[index].onClick();
 }
 

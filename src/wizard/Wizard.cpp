@@ -106,7 +106,7 @@ void TForm5::CreatePages() {
     Text(Label9, "Type a N&ame for the new layout:", 48, 16);
     Field(Edit3, 8, 68, kTextWidth);
     Label9.focusControl = &Edit3;
-    Text(Label10, "Type a F&ile Name for the new layout:", 104, 16);
+    Text(Label10, "Type a &File Name for the new layout:", 104, 16);
     Field(Edit4, 8, 124, kTextWidth);
     Label10.focusControl = &Edit4;
 
@@ -143,7 +143,7 @@ void TForm5::CreateChoicePage(ui::Label& heading, ui::Label& text, const ChoiceC
     Option(choice.bds, "B&DS", 100);
     Option(choice.fromFile, "&From file:", 124, 80);
     Field(choice.path, 32, 148, kPageWidth - 72);
-    Setup(choice.browse, "...", kPageWidth - 36, 148, 21, 21);
+    Setup(choice.browse, "&...", kPageWidth - 36, 148, 21, 21);
     choice.browse.SetTabStop(true);
 }
 

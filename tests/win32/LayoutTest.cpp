@@ -46,7 +46,7 @@ LayoutKeys LongestFindingsLayout() {
 }
 const char* const kIndent = "\r    ";
 // A label that is cut on purpose and shows its whole text as its hint instead.
-const std::set<std::string> kCutOnPurpose = {"Form4.GroupBox2.Label2"};
+const std::set<std::string> kCutOnPurpose = {};
 // Buttons that share an edge, as the main window pairs "INI File..." with "...", and
 // "Close" with "?".
 const std::set<std::pair<std::string, std::string>> kSharedEdges = {{"Form1.Button7", "Button1"},

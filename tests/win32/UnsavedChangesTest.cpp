@@ -66,11 +66,14 @@ TEST_F(UnsavedUnderWine, SaveToOntoAReadOnlyIniSaysSoAndLoadFromAFileWithoutALay
     ASSERT_TRUE(SetFileAttributesA(ini.c_str(), FILE_ATTRIBUTE_READONLY));
     main.Button1.Click();
     backend.dialogs.files.push_back(ini);
+    backend.dialogs.answers = {ui::Answer::Yes};  // replace it
     main.PopupMenu1.ChooseItem(1);  // Save To...
     auto shown = Shown();
-    ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].kind, ui::MessageKind::Error);
-    EXPECT_EQ(shown[0].text, "\"Save To\" could not be finished.\r\rReason: Unable to write to " + ini);
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0].text, ini + " already exists.\rDo you want to replace it?");
+    EXPECT_EQ(shown[1].kind, ui::MessageKind::Error);
+    EXPECT_EQ(shown[1].text, "\"Save To\" could not be finished.\r\rReason: Unable to write to " + ini +
+                                 "\rThe file is read-only.");
     EXPECT_EQ(files.ReadAll(ini), std::optional<std::string>("[Other]\r\nkeep=1\r\n"));
 
     ChangeKey2();

@@ -55,6 +55,7 @@ void HeadlessBackend::Post(Form& form, std::uint32_t message, std::intptr_t wPar
 
 void HeadlessBackend::Popup(PopupMenu& menu, Widget& anchor, int x, int y) {
     lastPopup = PopupShown{&menu, &anchor, Point{x, y}};
+    if (std::optional<std::size_t> item = std::exchange(chooseOnPopup, std::nullopt)) menu.ChooseItem(*item);
 }
 
 int HeadlessBackend::ProcessMessages() {

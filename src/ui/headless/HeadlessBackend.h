@@ -51,6 +51,9 @@ public:
         Point at;
     };
     std::optional<PopupShown> lastPopup;
+    // The item the user chooses while the next menu is open, as a real menu does it:
+    // within the command that opened it.
+    std::optional<std::size_t> chooseOnPopup;
 
     void FormCreated(Form&) override {}
     void FormDestroyed(Form&) override {}

@@ -153,6 +153,18 @@ void ListViewPeer::ShowSelection() {
     }
 }
 
+void ListViewPeer::MarkFocusedItem() {
+    // A list that takes the focus with no focused item shows no focus mark anywhere: the
+    // mark goes to the selected item, or the first one shown, without selecting it.
+    if (nativeCount_ == 0 || Send(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED) >= 0) return;
+    const int selected = NativeSelected();
+    const int item = selected >= 0 ? selected : NativeTop();
+    EchoScope echo(*this);
+    LVITEMA state{};
+    state.stateMask = state.state = LVIS_FOCUSED;
+    Send(LVM_SETITEMSTATE, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&state));
+}
+
 void ListViewPeer::ShowTopIndex() {
     if (readingTop_ || nativeCount_ == 0) return;
     int top = NativeTop();
@@ -224,6 +236,11 @@ LRESULT ListViewPeer::Message(UINT msg, WPARAM wParam, LPARAM lParam) {
                 List().UserHover(item >= 0 && (hit.flags & LVHT_ONITEM) ? item : -1);
             }
             return WidgetPeer::Message(msg, wParam, lParam);
+        case WM_SETFOCUS: {
+            LRESULT result = WidgetPeer::Message(msg, wParam, lParam);
+            MarkFocusedItem();
+            return result;
+        }
         case WM_ERASEBKGND: {
             RECT client;
             GetClientRect(hwnd_, &client);

@@ -27,6 +27,7 @@ private:
     void AppendItems();
     void ShowSelection();
     void ShowTopIndex();
+    void MarkFocusedItem();
     // What the user did to the window that the model keeps too.
     void ReadTopIndex();
     void ReportGeometry();

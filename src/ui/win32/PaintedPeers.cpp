@@ -119,7 +119,7 @@ bool SpeedButtonPeer::KeyDown(WPARAM key) {
     auto& button = static_cast<SpeedButton&>(widget_);
     switch (key) {
         case VK_SPACE:
-        case VK_RETURN: Press(); return true;
+        case VK_RETURN: button.PressKey(); return true;
         case VK_LEFT:
         case VK_RIGHT:
         case VK_UP:

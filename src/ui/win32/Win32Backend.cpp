@@ -127,10 +127,15 @@ void Win32Backend::OpenMenu(PopupMenu& menu, Widget& anchor, POINT screen) {
     int chosen = TrackPopupMenu(native.Get(), flags, screen.x, screen.y, 0, owner, nullptr);
     if (chosen <= 0) return;
     auto choose = [&menu, chosen] { menu.ChooseItem(static_cast<std::size_t>(chosen - 1)); };
-    if (Application* app = anchor.App())
+    if (Application* app = anchor.App()) {
+        // The item is a command of its own, not part of the button's that opened the
+        // menu: a failure names the item.
+        const int outer = app->SuspendCommands();
         app->Guard(choose, ActionName(menu.items[static_cast<std::size_t>(chosen - 1)].caption));
-    else
+        app->ResumeCommands(outer);
+    } else {
         choose();
+    }
 }
 
 void Win32Backend::Focus(Widget& widget) {

@@ -256,5 +256,76 @@ TEST_F(Editor, FailuresEndTheCommandWithOneMessageThatSaysWhy) {
     EXPECT_EQ(main.Edit1.Text(), "Mine");
 }
 
+TEST_F(Editor, EnterOnTheChosenKeyGoesOnToTheList) {
+    TForm1& main = New(kOsWinXp);
+    main.KeyButton(15).PressKey();
+    main.KeyButton(15).SetFocus();  // Shift+Tab back to it
+    main.KeyButton(15).PressKey();
+    EXPECT_EQ(main.CurrentKey(), 15);
+    EXPECT_TRUE(main.KeyButton(15).Down());
+    EXPECT_TRUE(main.ListView1.Focused());
+    main.SpeedButton49.PressKey();  // a toggle of its own still toggles
+    main.SpeedButton49.PressKey();
+    EXPECT_FALSE(main.SpeedButton49.Down());
+    main.KeyButton(15).Click();  // the mouse still releases the key
+    EXPECT_EQ(main.CurrentKey(), 0);
+}
+
+TEST_F(Editor, SaveRefusesAnInvalidFileNameBeforeAskingAboutTheKeys) {
+    TForm1& main = New(kOsWinXp);  // the bare template: the check finds letters on no key
+    main.Edit1.TypeText("Mine");
+    main.Edit2.TypeText("my:lay?.dll");
+    main.Button4.Click();
+    const auto shown = dialogs().Take();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].kind, ui::MessageKind::Error);
+    EXPECT_EQ(shown[0].text.rfind("The File Name is invalid!", 0), 0u) << shown[0].text;
+}
+
+TEST_F(Editor, SaveToAsksBeforeReplacingAnIniAndAFailureNamesTheCommandAndTheCause) {
+    TForm1& main = New(kOsWinXp);
+    const std::string ini = dir / "my.ini";
+    test::WriteFile(ini, "[KBD]\r\n1=65\r\n");
+    dialogs().files.push_back(ini);
+    main.PopupMenu1.ChooseItem(1);  // no answer: No
+    auto shown = dialogs().Take();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, ini + " already exists.\rDo you want to replace it?");
+    EXPECT_EQ(shown[0].buttons, ui::MessageButtons::YesNoKeep);
+    EXPECT_EQ(test::ReadFile(ini), "[KBD]\r\n1=65\r\n");
+
+    test::MakeReadOnly(ini);
+    dialogs().files.push_back(ini);
+    dialogs().answers = {ui::Answer::Yes};
+    backend.chooseOnPopup = 1;  // chosen while the menu of "INI File..." is open
+    main.Button1.Click();
+    shown = dialogs().Take();
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[1].text, "\"Save To\" could not be finished.\r\rReason: Unable to write to " + ini +
+                                 "\rThe file is read-only.");
+}
+
+TEST_F(Editor, IniValuesNotTakenAsTheyStandAreToldInOneMessage) {
+    TForm1& main = New(kOsWinXp);
+    test::WriteFile(dir / "odd.ini", "[KBD]\r\n1=300\r\n2=abc\r\n");
+    dialogs().files.push_back(dir / "odd.ini");
+    main.PopupMenu1.ChooseItem(0);
+    const auto shown = dialogs().Take();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].kind, ui::MessageKind::Warning);
+    EXPECT_NE(shown[0].text.find("\r1=300: out of range 0-255, taken as 44 (,)\r2=abc: not a number"),
+              std::string::npos)
+        << shown[0].text;
+    EXPECT_EQ(main.KeyButton(1).Caption(), ",");
+}
+
+TEST_F(Editor, TheStatusLineSaysWhyBgLangIsOff) {
+    TForm1& nt = New(kOsWinXp);
+    EXPECT_FALSE(nt.Button10.Enabled());
+    EXPECT_EQ(nt.Label4.Caption(), "\"BG Lang\" is for Windows 9x only");
+    nt.Edit2.TypeText("");
+    EXPECT_EQ(nt.Label4.Caption(), "Type a file name");  // Save's reason comes first
+}
+
 }  // namespace
 }  // namespace tastavia

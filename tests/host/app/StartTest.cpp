@@ -132,6 +132,7 @@ TEST_F(Start, TheInformationRoleShowsTheChoiceAndOnlyCloses) {
     EXPECT_TRUE(about.RadioButton3.Checked());
     EXPECT_FALSE(about.CheckBox1.Visible());
     EXPECT_EQ(about.Button2.Caption(), "Close");
+    EXPECT_EQ(about.Caption(), "About Tastavia");  // no longer a choice of system
 
     backend.modalScripts["Form4"] = [&](ui::Form&) { about.Button2.Click(); };
     program.Form1().Button11.Click();

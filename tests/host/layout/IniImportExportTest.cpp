@@ -189,7 +189,7 @@ TEST(LayoutExport, AnUnwritableFileStopsWithTheProfileError) {
         ExportLayout(f.layout, f.profile, f.files, path);
         FAIL() << "no error";
     } catch (const IoError& e) {
-        EXPECT_EQ(std::string(e.what()), "Unable to write to " + path);
+        EXPECT_EQ(std::string(e.what()), "Unable to write to " + path + "\rThe file is read-only.");
     }
     EXPECT_EQ(ReadFile(path), "[KBD]\r\n");
     EXPECT_EQ(f.exported, 0);
