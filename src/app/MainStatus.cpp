@@ -41,12 +41,12 @@ bool TForm1::MayDiscardChanges() {
 }
 
 void TForm1::UpdateStatusLine() {
-    Label3.SetCaption(HasUnsavedChanges() ? kUnsavedChangesText : "");
-    std::string reason =
-        LayoutButtonReason(Edit1.Text(), Edit2.Text(), SelectedRecord(), !layout_.WorkingPath().empty());
-    // The one other button that can be off for good says why when nothing else needs saying.
-    if (reason.empty() && !Button10.Enabled()) reason = "\"BG Lang\" is for Windows 9x only";
-    Label4.SetCaption(reason);
+    // The one other button that is off for good says why while no change needs saying.
+    Label3.SetCaption(HasUnsavedChanges()    ? kUnsavedChangesText
+                      : !Button10.Enabled() ? "\"BG Lang\": for Windows 9x only"
+                                             : "");
+    Label4.SetCaption(
+        LayoutButtonReason(Edit1.Text(), Edit2.Text(), SelectedRecord(), !layout_.WorkingPath().empty()));
 }
 
 std::string TForm1::LayoutListHint(int entry) const {

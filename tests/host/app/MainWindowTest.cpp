@@ -322,9 +322,11 @@ TEST_F(Editor, IniValuesNotTakenAsTheyStandAreToldInOneMessage) {
 TEST_F(Editor, TheStatusLineSaysWhyBgLangIsOff) {
     TForm1& nt = New(kOsWinXp);
     EXPECT_FALSE(nt.Button10.Enabled());
-    EXPECT_EQ(nt.Label4.Caption(), "\"BG Lang\" is for Windows 9x only");
-    nt.Edit2.TypeText("");
-    EXPECT_EQ(nt.Label4.Caption(), "Type a file name");  // Save's reason comes first
+    EXPECT_EQ(nt.Label3.Caption(), "\"BG Lang\": for Windows 9x only");
+    nt.KeyButton(2).Click();
+    nt.ListView1.UserClick('#' - 32);
+    EXPECT_EQ(nt.Label3.Caption(), kUnsavedChangesText);  // what could be lost comes first
+    EXPECT_EQ(New(kOsWin9x).Label3.Caption(), "");
 }
 
 }  // namespace
