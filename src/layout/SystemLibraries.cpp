@@ -53,11 +53,13 @@ struct Row {
 // The library for the machine's own processor goes into the real System32 and the WOW64
 // one into SysWOW64, where the x86 programs of that Windows read layouts.
 const std::vector<Row>& Rows() {
+    static const std::vector<Placement> x64 = {{kOsX64, SystemFolder::Native64}, {kOsWow64, SystemFolder::Wow64}};
+    static const std::vector<Placement> arm64 = {{kOsArm64, SystemFolder::Native64}, {kOsWow64, SystemFolder::Wow64}};
     static const std::vector<Row> rows = {
-        {kOsWinXp, Machine::X64, {{kOsX64, SystemFolder::Native64}, {kOsWow64, SystemFolder::Wow64}}, SystemFolder::Native64},
-        {kOsWin2000, Machine::X64, {{kOsX64, SystemFolder::Native64}, {kOsWow64, SystemFolder::Wow64}}, SystemFolder::Native64},
-        {kOsWinXp, Machine::Arm64, {{kOsArm64, SystemFolder::Native64}, {kOsWow64, SystemFolder::Wow64}}, SystemFolder::Native64},
-        {kOsWin2000, Machine::Arm64, {{kOsArm64, SystemFolder::Native64}, {kOsWow64, SystemFolder::Wow64}}, SystemFolder::Native64},
+        {kOsWinXp, Machine::X64, x64, SystemFolder::Native64},
+        {kOsWin2000, Machine::X64, x64, SystemFolder::Native64},
+        {kOsWinXp, Machine::Arm64, arm64, SystemFolder::Native64},
+        {kOsWin2000, Machine::Arm64, arm64, SystemFolder::Native64},
     };
     return rows;
 }

@@ -51,37 +51,37 @@ TEST_P(WideLibraries, HoldEveryKeyOfTheXpWorkingFileAndReadBackIntoIt) {
     const XpFile xp = MakeXpFile(GetParam());
     const test::LibraryWalk want = WalkLibrary(xp.bytes, 4);
     for (Machine machine : {Machine::X64, Machine::Arm64}) {
-    const std::vector<SystemLibrary> libraries = SystemLibrariesFor(kOsWinXp, machine, xp.bytes, resources);
-    ASSERT_EQ(libraries.size(), 2u);
-    for (const SystemLibrary& library : libraries) {
-        const bool native = library.folder == SystemFolder::Native64;
-        SCOPED_TRACE(!native ? "WOW64" : machine == Machine::Arm64 ? "ARM64" : "x64");
-        const test::LibraryWalk got = WalkLibrary(library.bytes, 8);
-        EXPECT_EQ(got.machine, !native ? 0x014C : machine == Machine::Arm64 ? 0xAA64 : 0x8664);
-        EXPECT_EQ(got.pe32Plus, native);
-        EXPECT_EQ(got.relocationType, native ? 10 : 3);  // DIR64, HIGHLOW
-        EXPECT_EQ(got.relocatedRvas, got.pointerRvas);
-        // Every entry in every state, the Caps flags, names, scan codes and version.
-        EXPECT_EQ(got.entries, want.entries);
-        EXPECT_EQ(got.attributes, want.attributes);
-        EXPECT_EQ(got.names, want.names);
-        EXPECT_EQ(got.extendedNames, want.extendedNames);
-        EXPECT_EQ(got.scanToVk, want.scanToVk);
-        EXPECT_EQ(got.resources, want.resources);
-        for (const KeyInfo& key : KeyTable()) {
-            const std::uint8_t vk = static_cast<std::uint8_t>(got.scanToVk.at(key.scanCode));
-            const std::vector<std::uint16_t>& units = got.entries.at(vk);
-            const KeyChars& chars = At(xp.keys, key.number);
-            EXPECT_EQ(CharFromUnicode(units.at(0) & 0xFF, units.at(0) >> 8), chars.unshifted) << int(key.number);
-            EXPECT_EQ(CharFromUnicode(units.at(1) & 0xFF, units.at(1) >> 8), chars.shifted) << int(key.number);
-            EXPECT_EQ(got.attributes.at(vk), chars.caps ? 1 : 0) << int(key.number);
+        const std::vector<SystemLibrary> libraries = SystemLibrariesFor(kOsWinXp, machine, xp.bytes, resources);
+        ASSERT_EQ(libraries.size(), 2u);
+        for (const SystemLibrary& library : libraries) {
+            const bool native = library.folder == SystemFolder::Native64;
+            SCOPED_TRACE(!native ? "WOW64" : machine == Machine::Arm64 ? "ARM64" : "x64");
+            const test::LibraryWalk got = WalkLibrary(library.bytes, 8);
+            EXPECT_EQ(got.machine, !native ? 0x014C : machine == Machine::Arm64 ? 0xAA64 : 0x8664);
+            EXPECT_EQ(got.pe32Plus, native);
+            EXPECT_EQ(got.relocationType, native ? 10 : 3);  // DIR64, HIGHLOW
+            EXPECT_EQ(got.relocatedRvas, got.pointerRvas);
+            // Every entry in every state, the Caps flags, names, scan codes and version.
+            EXPECT_EQ(got.entries, want.entries);
+            EXPECT_EQ(got.attributes, want.attributes);
+            EXPECT_EQ(got.names, want.names);
+            EXPECT_EQ(got.extendedNames, want.extendedNames);
+            EXPECT_EQ(got.scanToVk, want.scanToVk);
+            EXPECT_EQ(got.resources, want.resources);
+            for (const KeyInfo& key : KeyTable()) {
+                const std::uint8_t vk = static_cast<std::uint8_t>(got.scanToVk.at(key.scanCode));
+                const std::vector<std::uint16_t>& units = got.entries.at(vk);
+                const KeyChars& chars = At(xp.keys, key.number);
+                EXPECT_EQ(CharFromUnicode(units.at(0) & 0xFF, units.at(0) >> 8), chars.unshifted) << int(key.number);
+                EXPECT_EQ(CharFromUnicode(units.at(1) & 0xFF, units.at(1) >> 8), chars.shifted) << int(key.number);
+                EXPECT_EQ(got.attributes.at(vk), chars.caps ? 1 : 0) << int(key.number);
+            }
+            EXPECT_EQ(got.entries.at(static_cast<std::uint8_t>(got.scanToVk.at(Key(kEmptied).scanCode))).at(1), kNoCharacter);
+            std::string why;
+            EXPECT_EQ(WorkingFileFromSystemLibrary(kOsWinXp, machine, library.folder, library.bytes, resources, &why),
+                      xp.bytes)
+                << why;
         }
-        EXPECT_EQ(got.entries.at(static_cast<std::uint8_t>(got.scanToVk.at(Key(kEmptied).scanCode))).at(1), kNoCharacter);
-        std::string why;
-        EXPECT_EQ(WorkingFileFromSystemLibrary(kOsWinXp, machine, library.folder, library.bytes, resources, &why),
-                  xp.bytes)
-            << why;
-    }
     }
 }
 
