@@ -131,7 +131,7 @@ OsKind ResolveKind(Files& files, const std::string& path, std::optional<OsKind> 
                       std::to_string(LayoutFileSize(*requested)) + " bytes expected, " + std::to_string(size) +
                       " found: " + why + ")");
     }
-    if (!kind) throw Failure(path + ": not a layout file of a known kind; name it with --os 98|2000|xp|x64|wow64");
+    if (!kind) throw Failure(path + ": not a layout file of a known kind; name it with --os 98|2000|xp|x64|wow64|arm64");
     return RequireSoundShape(path, bytes, *kind);
 }
 
@@ -187,6 +187,7 @@ std::optional<OsKind> ParseKind(const std::string& text) {
     if (text == "xp" || text == "XP" || text == "3") return kOsWinXp;
     if (text == "x64" || text == "X64" || text == "4") return kOsX64;
     if (text == "wow64" || text == "WOW64" || text == "5") return kOsWow64;
+    if (text == "arm64" || text == "ARM64" || text == "6") return kOsArm64;
     return std::nullopt;
 }
 
@@ -275,7 +276,7 @@ int RunCheck(Platform& platform, const std::string& file, std::optional<OsKind> 
 namespace {
 
 const char* const kUsage =
-    "usage: tastavia-cli new --os 98|2000|xp|x64|wow64 [--bds | --phonetic | --ini FILE] -o OUT\n"
+    "usage: tastavia-cli new --os 98|2000|xp|x64|wow64|arm64 [--bds | --phonetic | --ini FILE] -o OUT\n"
     "       tastavia-cli export FILE [--os K] [--format ini|klc|xkb] -o OUT\n"
     "       tastavia-cli import FILE [--os K] IN.ini\n"
     "       tastavia-cli show FILE [--os K]\n"
@@ -308,7 +309,7 @@ Parsed Parse(const std::vector<std::string>& args, bool forNew) {
         };
         if (a == "--os") {
             p.kind = ParseKind(value("--os"));
-            if (!p.kind) throw UsageError("--os takes 98, 2000, xp, x64 or wow64");
+            if (!p.kind) throw UsageError("--os takes 98, 2000, xp, x64, wow64 or arm64");
         } else if (a == "-o" || a == "--output") {
             p.output = value("-o");
         } else if (!forNew && a == "--format") {
@@ -364,7 +365,7 @@ int RunCommandLine(Platform& platform, const std::vector<std::string>& args, std
         if (command == "new") {
             Parsed p = Parse(args, true);
             ExpectPositional(p, 0);
-            if (!p.kind) throw UsageError("new needs --os 98|2000|xp|x64|wow64");
+            if (!p.kind) throw UsageError("new needs --os 98|2000|xp|x64|wow64|arm64");
             if (!p.output) throw UsageError("new needs -o OUT");
             if (p.layoutSources > 1) throw UsageError("choose one of --bds, --phonetic and --ini");
             CheckPaths(p, rules);

@@ -230,7 +230,7 @@ void TForm1::EditorStartup() {
     const bool win9x = session_.IsWin9x();
     layout_.SetOsKind(session_.osKind);
     const OsVersionInfo os = platform_.osVersion.Get();
-    installer_.SetTargetSystem({session_.osKind, os.windows64, os.administrator, os.arm64});
+    installer_.SetTargetSystem({session_.osKind, os.machine, os.administrator});
     Button10.SetEnabled(win9x);
     systemDirectory_ = platform_.files.WindowsDirectory() + (win9x ? "\\system\\" : "\\system32\\");
     layout_.SetTempDirectory(platform_.files.TempPath());

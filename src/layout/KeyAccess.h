@@ -31,8 +31,8 @@ private:
     RandomAccessFile& file_;
 };
 
-// NT keyboard layout library of Windows 2000 (OS kind 2), XP (3), 64-bit Windows (4)
-// or its WOW64 folder (5).
+// NT keyboard layout library of Windows 2000 (OS kind 2), XP (3), 64-bit Windows (4),
+// its WOW64 folder (5) or Windows on ARM (6).
 class NtKeyAccess : public KeyAccess {
 public:
     NtKeyAccess(RandomAccessFile& file, OsKind kind);

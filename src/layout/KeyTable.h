@@ -17,10 +17,12 @@ using OsKind = std::uint8_t;
 constexpr OsKind kOsWin9x = 1;
 constexpr OsKind kOsWin2000 = 2;
 constexpr OsKind kOsWinXp = 3;
-// The libraries 64-bit Windows needs: made from an XP working file when installing, and
-// kinds of their own only for the command line. The start dialog offers 1..3.
+// The libraries 64-bit Windows needs (x64 or ARM64, and WOW64 beside either): made from
+// an XP working file when installing, and kinds of their own only for the command line.
+// The start dialog offers 1..3.
 constexpr OsKind kOsX64 = 4;
 constexpr OsKind kOsWow64 = 5;
+constexpr OsKind kOsArm64 = 6;
 constexpr OsKind kOsUnchosen = 100;
 
 struct KeyInfo {

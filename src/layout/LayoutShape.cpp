@@ -218,7 +218,8 @@ bool HasLayoutShape(const std::string& bytes, OsKind kind) {
         case kOsWin2000:
         case kOsWinXp: return HasNtLayoutShape(bytes, kind);
         case kOsX64:
-        case kOsWow64: return !WideLibraryShapeFault(bytes, kind);
+        case kOsWow64:
+        case kOsArm64: return !WideLibraryShapeFault(bytes, kind);
         default: return false;
     }
 }

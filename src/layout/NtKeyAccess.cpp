@@ -9,13 +9,16 @@ namespace {
 
 // How much the per-key data lie lower than in the Windows 2000 library.
 constexpr std::int32_t kXpShift = -520;
-constexpr std::int32_t kWideShift = -200;  // both libraries with 8-byte pointers
+constexpr std::int32_t kWideShift = -200;  // every library with 8-byte pointers
 constexpr std::uint8_t kCapLok = 0x01;   // attribute: Caps Lock acts as Shift
 
 }  // namespace
 
 NtKeyAccess::NtKeyAccess(RandomAccessFile& file, OsKind kind)
-    : file_(file), base_(kind == kOsWinXp ? kXpShift : kind == kOsX64 || kind == kOsWow64 ? kWideShift : 0) {}
+    : file_(file),
+      base_(kind == kOsWinXp                                          ? kXpShift
+            : kind == kOsX64 || kind == kOsWow64 || kind == kOsArm64 ? kWideShift
+                                                                      : 0) {}
 
 std::uint32_t NtKeyAccess::CharOffset(KeyNumber k, ShiftState shift) const {
     return static_cast<std::uint32_t>(Key(k).ntOffset + base_ + (shift == ShiftState::Shifted ? 2 : 0));

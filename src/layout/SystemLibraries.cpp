@@ -1,5 +1,7 @@
 #include "layout/SystemLibraries.h"
 
+#include <algorithm>
+
 #include "layout/KeyAccess.h"
 #include "layout/LayoutFileKind.h"
 #include "layout/WideLibraryShape.h"
@@ -34,7 +36,39 @@ private:
     std::size_t at_ = 0;
 };
 
-bool IsNt(OsKind kind) { return kind == kOsWin2000 || kind == kOsWinXp; }
+// One row of what a layout of a kind becomes on a machine: the files installing writes,
+// each of a kind and into a folder, and the folder Load reads back. Kinds and machines
+// without a row install the working file itself into the system folder.
+struct Placement {
+    OsKind fileKind;
+    SystemFolder folder;
+};
+struct Row {
+    OsKind kind;
+    Machine machine;
+    std::vector<Placement> files;
+    SystemFolder load;
+};
+
+// The library for the machine's own processor goes into the real System32 and the WOW64
+// one into SysWOW64, where the x86 programs of that Windows read layouts.
+const std::vector<Row>& Rows() {
+    static const std::vector<Placement> x64 = {{kOsX64, SystemFolder::Native64}, {kOsWow64, SystemFolder::Wow64}};
+    static const std::vector<Placement> arm64 = {{kOsArm64, SystemFolder::Native64}, {kOsWow64, SystemFolder::Wow64}};
+    static const std::vector<Row> rows = {
+        {kOsWinXp, Machine::X64, x64, SystemFolder::Native64},
+        {kOsWin2000, Machine::X64, x64, SystemFolder::Native64},
+        {kOsWinXp, Machine::Arm64, arm64, SystemFolder::Native64},
+        {kOsWin2000, Machine::Arm64, arm64, SystemFolder::Native64},
+    };
+    return rows;
+}
+
+Row RowFor(OsKind kind, Machine machine) {
+    for (const Row& row : Rows())
+        if (row.kind == kind && row.machine == machine) return row;
+    return {kind, machine, {{kind, SystemFolder::System}}, SystemFolder::System};
+}
 
 std::string TemplateOf(OsKind kind, Resources& resources) {
     const char* name = TemplateResource(kind);
@@ -62,43 +96,44 @@ std::string CopyKeys(std::string from, OsKind fromKind, OsKind to, Resources& re
 
 }  // namespace
 
-std::vector<SystemLibrary> SystemLibrariesFor(OsKind kind, bool windows64, const std::string& workingFileBytes,
+std::vector<SystemLibrary> SystemLibrariesFor(OsKind kind, Machine machine, const std::string& workingFileBytes,
                                               Resources& resources) {
     if (!IsLayoutFileOfKind(workingFileBytes, kind))
         throw AppError(std::string("The working layout file is not a ") + LayoutFileKindName(kind) + ".");
     std::vector<SystemLibrary> libraries;
-    for (SystemFolder folder : SystemFoldersFor(kind, windows64)) {
-        if (folder == SystemFolder::System) libraries.push_back({folder, workingFileBytes});
-        else libraries.push_back({folder, CopyKeys(workingFileBytes, kind, SystemFileKind(kind, folder), resources)});
+    for (const Placement& file : RowFor(kind, machine).files) {
+        if (file.fileKind == kind) libraries.push_back({file.folder, workingFileBytes});
+        else libraries.push_back({file.folder, CopyKeys(workingFileBytes, kind, file.fileKind, resources)});
     }
     return libraries;
 }
 
-std::vector<SystemFolder> SystemFoldersFor(OsKind kind, bool windows64) {
-    if (!windows64 || !IsNt(kind)) return {SystemFolder::System};
-    return {SystemFolder::Native64, SystemFolder::Wow64};
+std::vector<SystemFolder> SystemFoldersFor(OsKind kind, Machine machine) {
+    std::vector<SystemFolder> folders;
+    for (const Placement& file : RowFor(kind, machine).files) folders.push_back(file.folder);
+    return folders;
 }
 
-OsKind SystemFileKind(OsKind kind, SystemFolder folder) {
-    if (!IsNt(kind) || folder == SystemFolder::System) return kind;
-    return folder == SystemFolder::Native64 ? kOsX64 : kOsWow64;
+OsKind SystemFileKind(OsKind kind, Machine machine, SystemFolder folder) {
+    for (const Placement& file : RowFor(kind, machine).files)
+        if (file.folder == folder) return file.fileKind;
+    return kind;
 }
 
-SystemFolder LoadFolderFor(OsKind kind, bool windows64) {
-    return windows64 && IsNt(kind) ? SystemFolder::Native64 : SystemFolder::System;
-}
+SystemFolder LoadFolderFor(OsKind kind, Machine machine) { return RowFor(kind, machine).load; }
 
-std::optional<std::string> WorkingFileFromSystemLibrary(OsKind kind, SystemFolder folder,
+std::optional<std::string> WorkingFileFromSystemLibrary(OsKind kind, Machine machine, SystemFolder folder,
                                                        const std::string& libraryBytes, Resources& resources,
                                                        std::string* why) {
+    const std::vector<SystemFolder> folders = SystemFoldersFor(kind, machine);
+    const OsKind shape = SystemFileKind(kind, machine, folder);
     std::optional<std::string> fault;
-    if (folder == SystemFolder::System) {
+    if (std::find(folders.begin(), folders.end(), folder) == folders.end()) {
+        fault = std::string("not installed there for a ") + LayoutFileKindName(kind);
+    } else if (shape == kind) {
         if (IsLayoutFileOfKind(libraryBytes, kind)) return libraryBytes;
         fault = std::string("not a ") + LayoutFileKindName(kind) + " made by Tastavia";
-    } else if (!IsNt(kind)) {
-        fault = std::string("a ") + LayoutFileKindName(kind) + " is not installed for 64-bit Windows";
     } else {
-        const OsKind shape = folder == SystemFolder::Native64 ? kOsX64 : kOsWow64;
         fault = WideLibraryShapeFault(libraryBytes, shape);
         if (!fault) return CopyKeys(libraryBytes, shape, kind, resources);
     }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "layout/KeyTable.h"
+#include "platform/Machine.h"
 #include "platform/Resources.h"
 #include "platform/SystemFolder.h"
 
@@ -17,29 +18,29 @@ struct SystemLibrary {
     std::string bytes;
 };
 
-// The library files that installing the working file (bytes of a file of `kind`) writes,
-// on 32-bit (windows64 false) or 64-bit Windows: on 64-bit with kind XP (or 2000), the x64
-// library for Native64 and the WOW64 library for Wow64; otherwise the working file itself
-// for System. Throws AppError with a clear message on bad input.
-std::vector<SystemLibrary> SystemLibrariesFor(OsKind kind, bool windows64,
-                                              const std::string& workingFileBytes,
+// The library files that installing the working file (bytes of a file of `kind`) writes
+// on Windows for `machine`, in the order they are written: on x64 and ARM64 with kind XP
+// (or 2000) the library for that processor into Native64 and the WOW64 library into
+// Wow64; otherwise the working file itself into System. Throws AppError with a clear
+// message on bad input.
+std::vector<SystemLibrary> SystemLibrariesFor(OsKind kind, Machine machine, const std::string& workingFileBytes,
                                               Resources& resources);
 
 // The folders installing a layout of `kind` writes a library into (the folders of
 // SystemLibrariesFor's result, in the same order), for Delete and the "file exists" question.
-std::vector<SystemFolder> SystemFoldersFor(OsKind kind, bool windows64);
+std::vector<SystemFolder> SystemFoldersFor(OsKind kind, Machine machine);
 
 // The kind of the file that installing a layout of `kind` puts into `folder`.
-OsKind SystemFileKind(OsKind kind, SystemFolder folder);
+OsKind SystemFileKind(OsKind kind, Machine machine, SystemFolder folder);
 
-// The folder Load reads an installed library from, on 32-bit or 64-bit Windows.
-SystemFolder LoadFolderFor(OsKind kind, bool windows64);
+// The folder Load reads an installed library from.
+SystemFolder LoadFolderFor(OsKind kind, Machine machine);
 
 // Working-file bytes of `kind` made from an installed library read from `folder`;
 // std::nullopt, with `why` set to a user-facing reason, when the bytes are not one of
 // our own shapes.
-std::optional<std::string> WorkingFileFromSystemLibrary(OsKind kind, SystemFolder folder,
-                                                       const std::string& libraryBytes,
-                                                       Resources& resources, std::string* why);
+std::optional<std::string> WorkingFileFromSystemLibrary(OsKind kind, Machine machine, SystemFolder folder,
+                                                       const std::string& libraryBytes, Resources& resources,
+                                                       std::string* why);
 
 }  // namespace tastavia

@@ -12,6 +12,7 @@ namespace {
 
 constexpr std::uint16_t kMachineI386 = 0x014C;
 constexpr std::uint16_t kMachineAmd64 = 0x8664;
+constexpr std::uint16_t kMachineArm64 = 0xAA64;
 constexpr std::uint32_t kWideShift = 200;  // the keys lie this much lower than in the Windows 2000 library
 constexpr std::size_t kMaxTables = 16;
 
@@ -97,14 +98,30 @@ private:
     std::vector<Section> sections_;
 };
 
+const char* const kNotOurCode = "KbdLayerDescriptor is not the code our libraries have";
+
+// adrp x0, page; add x0, x0, #offset; ret: the record's RVA from the code's own.
+std::uint32_t Arm64RecordRva(const Image& image, std::uint32_t code) {
+    const std::uint32_t adrp = image.R32(code), add = image.R32(code + 4);
+    if ((adrp & 0x9F00001F) != 0x90000000 || (add & 0xFFC003FF) != 0x91000000 || image.R32(code + 8) != 0xD65F03C0)
+        throw Fault{kNotOurCode};
+    std::uint32_t pages = (adrp >> 29 & 3) | (adrp >> 5 & 0x7FFFF) << 2;
+    if (pages & 0x100000) pages |= 0xFFE00000;  // a 21-bit signed count of pages
+    return ((code & ~0xFFFu) + (pages << 12)) + (add >> 10 & 0xFFF);
+}
+
 // The record KbdLayerDescriptor's code gives.
-std::uint32_t RecordRva(const Image& image, std::uint32_t code, bool x64) {
-    if (x64) {
+std::uint32_t RecordRva(const Image& image, std::uint32_t code, OsKind kind) {
+    if (kind == kOsArm64) return Arm64RecordRva(image, code);
+    if (kind == kOsX64) {
         if (image.R8(code) != 0x48 || image.R8(code + 1) != 0x8D || image.R8(code + 2) != 0x05 || image.R8(code + 7) != 0xC3)
-            throw Fault{"KbdLayerDescriptor is not the code our libraries have"};
+            throw Fault{kNotOurCode};
         return code + 7 + image.R32(code + 3);  // rip-relative, wrapping as the processor does
     }
-    if (image.R8(code) != 0xB8 || image.R8(code + 5) != 0xC3) throw Fault{"KbdLayerDescriptor is not the code our libraries have"};
+    // mov eax, record; then ret, or xor edx, edx; ret (the upper half of the 64-bit
+    // result), as this program has written it since.
+    const bool clearsEdx = image.R8(code + 5) == 0x31 && image.R8(code + 6) == 0xD2 && image.R8(code + 7) == 0xC3;
+    if (image.R8(code) != 0xB8 || (image.R8(code + 5) != 0xC3 && !clearsEdx)) throw Fault{kNotOurCode};
     const std::uint32_t va = image.R32(code + 1);
     if (va < image.Base()) throw Fault{"KbdLayerDescriptor returns an address outside the image"};
     return va - image.Base();
@@ -149,14 +166,14 @@ void CheckKeys(const Image& image, std::uint32_t record) {
 }
 
 std::optional<std::string> ShapeFault(const std::string& bytes, OsKind kind) {
-    const bool x64 = kind == kOsX64;
+    const bool pe32Plus = kind != kOsWow64;
     const std::string what = std::string("not a ") + LayoutFileKindName(kind) + " made by Tastavia: ";
     if (bytes.size() != LayoutFileSize(kind))
         return what + std::to_string(bytes.size()) + " bytes, not " + std::to_string(LayoutFileSize(kind));
     try {
-        Image image(bytes, x64);
-        image.ReadHeaders(x64 ? kMachineAmd64 : kMachineI386);
-        CheckKeys(image, RecordRva(image, image.ExportRva("KbdLayerDescriptor"), x64));
+        Image image(bytes, pe32Plus);
+        image.ReadHeaders(kind == kOsX64 ? kMachineAmd64 : kind == kOsArm64 ? kMachineArm64 : kMachineI386);
+        CheckKeys(image, RecordRva(image, image.ExportRva("KbdLayerDescriptor"), kind));
         return std::nullopt;
     } catch (const Fault& fault) {
         return what + fault.why;
@@ -169,8 +186,10 @@ std::optional<std::string> X64LibraryShapeFault(const std::string& bytes) { retu
 
 std::optional<std::string> Wow64LibraryShapeFault(const std::string& bytes) { return ShapeFault(bytes, kOsWow64); }
 
+std::optional<std::string> Arm64LibraryShapeFault(const std::string& bytes) { return ShapeFault(bytes, kOsArm64); }
+
 std::optional<std::string> WideLibraryShapeFault(const std::string& bytes, OsKind kind) {
-    if (kind != kOsX64 && kind != kOsWow64) return std::nullopt;
+    if (kind != kOsX64 && kind != kOsWow64 && kind != kOsArm64) return std::nullopt;
     return ShapeFault(bytes, kind);
 }
 

@@ -49,7 +49,8 @@ std::unique_ptr<KeyAccess> MakeKeyAccess(OsKind kind, RandomAccessFile& file) {
         case kOsWin2000:
         case kOsWinXp:
         case kOsX64:
-        case kOsWow64: return std::make_unique<NtKeyAccess>(file, kind);
+        case kOsWow64:
+        case kOsArm64: return std::make_unique<NtKeyAccess>(file, kind);
         default: return nullptr;
     }
 }

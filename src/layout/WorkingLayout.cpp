@@ -13,6 +13,7 @@ const char* TemplateResource(OsKind kind) {
         case kOsWinXp: return "WINXP";
         case kOsX64: return "WINX64";
         case kOsWow64: return "WOW64";
+        case kOsArm64: return "WINARM64";
         default: return nullptr;
     }
 }
@@ -24,6 +25,7 @@ const char* TemplatePrefix(OsKind kind) {
         case kOsWinXp: return "WXP";
         case kOsX64: return "W64";
         case kOsWow64: return "WOW";
+        case kOsArm64: return "ARM";
         default: return nullptr;
     }
 }

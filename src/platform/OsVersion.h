@@ -2,6 +2,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/Machine.h"
+
 namespace tastavia {
 
 // What GetVersionEx reports: platform 1 is the Windows 9x family, 2 the NT family.
@@ -11,12 +13,10 @@ struct OsVersionInfo {
     std::uint32_t minor = 0;
     std::uint32_t build = 0;
     std::string servicePack;
-    // A 64-bit Windows running this 32-bit program under WOW64: its system folder is then
-    // redirected, and layouts are 64-bit libraries in the real System32.
-    bool windows64 = false;
-    // An ARM64 Windows, which runs this program through its x86 emulation but loads only
-    // ARM64 keyboard layout libraries.
-    bool arm64 = false;
+    // The processor of the Windows: on x64 and ARM64 this 32-bit program runs under WOW64,
+    // its system folder is redirected, and layouts are libraries for that processor in
+    // the real System32.
+    Machine machine = Machine::X86;
     // Whether the program may change the system folder and the machine's registry: always
     // on Windows 9x; on NT a member of the Administrators group, elevated where UAC is on.
     bool administrator = true;

@@ -14,8 +14,6 @@ namespace {
 
 const char* const kNoFreeNumber = "There is no free layout number left!";
 const char* const kNoRights = "Can't make registry changes! You must have Administrator's rights to make any changes!";
-const char* const kNoArm64 =
-    "Windows on ARM64 loads only ARM64 keyboard layouts, which Tastavia cannot make: nothing was installed.";
 const char* const kCannotCreate = "File can't be created (replaced)!";
 const char* const kRunAsAdministrator =
     "Only an administrator may install or remove keyboard layouts. Run Tastavia as administrator and try again.";
@@ -79,8 +77,9 @@ std::string Installer::FolderPath(SystemFolder folder, const std::string& system
 std::vector<std::pair<std::string, OsKind>> Installer::InstalledFiles(const std::string& systemDirectory,
                                                                      const std::string& fileName) {
     std::vector<std::pair<std::string, OsKind>> installed;
-    for (SystemFolder folder : SystemFoldersFor(system_.kind, system_.windows64))
-        installed.emplace_back(FolderPath(folder, systemDirectory) + fileName, SystemFileKind(system_.kind, folder));
+    for (SystemFolder folder : SystemFoldersFor(system_.kind, system_.machine))
+        installed.emplace_back(FolderPath(folder, systemDirectory) + fileName,
+                               SystemFileKind(system_.kind, system_.machine, folder));
     return installed;
 }
 
@@ -112,7 +111,7 @@ std::optional<std::string> Installer::PlaceLibraries(const InstallRequest& reque
     if (!working) return std::string(kCannotCreate);
     std::vector<SystemLibrary> libraries;
     try {
-        libraries = SystemLibrariesFor(system_.kind, system_.windows64, *working, resources_);
+        libraries = SystemLibrariesFor(system_.kind, system_.machine, *working, resources_);
     } catch (const AppError& error) {
         return std::string(error.what());
     }
@@ -147,7 +146,6 @@ InstallStatus Installer::Install(const InstallRequest& request, const Confirm& c
     // The File Name goes straight into a path: refuse one that would leave the system
     // directory or that Windows could not load, before anything is written.
     if (!IsPlainFileName(fileName)) return Status('2', "The File Name is invalid! " + FileNameFault(fileName));
-    if (system_.arm64) return Status('2', kNoArm64);
     // Never over another layout's file, nor over a file that is no layout file of ours.
     const auto installed = InstalledFiles(request.systemDirectory, fileName);
     const std::string notOurs =
@@ -204,13 +202,13 @@ Notice Installer::CopyForEditing(const std::string& systemDirectory, const std::
                                  const std::string& copyPath) {
     const OsKind kind = system_.kind;
     if (!IsPlainFileName(fileName)) return Error(InvalidFileNameText(fileName));
-    const SystemFolder folder = LoadFolderFor(kind, system_.windows64);
+    const SystemFolder folder = LoadFolderFor(kind, system_.machine);
     const std::string installed = FolderPath(folder, systemDirectory) + fileName;
     const FileStatus status = files_.Status(installed);
     if (status.kind == FileKind::Missing) return Error("File is Missing!");
     // Only a regular file of the installed kind's size is read: never a device, a folder
     // or a file of any size.
-    const OsKind installedKind = SystemFileKind(kind, folder);
+    const OsKind installedKind = SystemFileKind(kind, system_.machine, folder);
     if (status.kind != FileKind::File || status.size != LayoutFileSize(installedKind))
         return Error(Quoted(fileName) + " is not a " + LayoutFileKindName(installedKind) + "! It was not loaded.");
     const std::optional<std::string> library = files_.ReadAll(installed);
@@ -218,7 +216,7 @@ Notice Installer::CopyForEditing(const std::string& systemDirectory, const std::
     // Only a library of our own making has its keys where the editor looks for them.
     std::string why;
     const std::optional<std::string> working =
-        WorkingFileFromSystemLibrary(kind, folder, *library, resources_, &why);
+        WorkingFileFromSystemLibrary(kind, system_.machine, folder, *library, resources_, &why);
     // Our own library of the kind in use is named as such; for the libraries made for
     // 64-bit Windows the walk of their tables says where they differ from ours.
     if (!working)

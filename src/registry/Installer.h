@@ -9,6 +9,7 @@
 
 #include "layout/KeyTable.h"
 #include "platform/Files.h"
+#include "platform/Machine.h"
 #include "platform/Registry.h"
 #include "platform/Resources.h"
 #include "registry/Catalogue.h"
@@ -60,9 +61,8 @@ struct RemoveResult {
 // system folders; a standard user's failures are explained by the missing rights.
 struct TargetSystem {
     OsKind kind = kOsWinXp;
-    bool windows64 = false;
+    Machine machine = Machine::X86;
     bool administrator = true;
-    bool arm64 = false;  // nothing installed there would type
 };
 
 class Installer {

@@ -311,6 +311,24 @@ TEST_P(LayoutTemplate, CarriesAKeyboardDriverVersionResource) {
     EXPECT_NE(text.find(L"Tastavia"), std::wstring::npos);
 }
 
+// KbdLayerDescriptor as a 64-bit Windows calls it for its 32-bit programs: the result
+// is a 64-bit pointer in EDX:EAX, so EDX must come back zero whatever it held before.
+std::uint64_t CallWithEdx(FARPROC proc, DWORD edx) {
+    DWORD eax = 0;
+    asm volatile("call *%[proc]" : "=a"(eax), "+d"(edx) : [proc] "S"(proc) : "ecx", "memory", "cc");
+    return static_cast<std::uint64_t>(edx) << 32 | eax;
+}
+
+TEST(Wow64Template, KbdLayerDescriptorReturnsItsPointerZeroExtended) {
+    LoadedTemplate loaded(TemplateBytes("WOW64"));
+    ASSERT_NE(loaded.Module(), nullptr);
+    FARPROC proc = GetProcAddress(loaded.Module(), "KbdLayerDescriptor");
+    ASSERT_NE(proc, nullptr);
+    const auto tables = reinterpret_cast<std::uintptr_t>(loaded.Call());
+    ASSERT_NE(tables, 0u);
+    for (DWORD edx : {0xDEADBEEFu, 0xFFFFFFFFu, 1u}) EXPECT_EQ(CallWithEdx(proc, edx), tables) << std::hex << edx;
+}
+
 INSTANTIATE_TEST_SUITE_P(Templates, LayoutTemplate, ::testing::Values("WIN2K", "WINXP", "WOW64"),
                          [](const auto& info) { return std::string(info.param); });
 

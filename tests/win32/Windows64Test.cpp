@@ -96,7 +96,7 @@ struct Windows64 : test::WineMainWindowWith<Win32OsVersion>, ::testing::Test {
         const char* path = std::getenv("TASTAVIA_CHECKER64");
         if (!path) GTEST_SKIP() << "for the 64-bit prefix only";
         checker = path;
-        ASSERT_TRUE(osVersion.Get().windows64) << "Wine runs no 64-bit prefix here";
+        ASSERT_EQ(osVersion.Get().machine, Machine::X64) << "Wine runs no 64-bit prefix here";
         native = files.SystemFolderPath(SystemFolder::Native64) + kFileName;
         wow64 = files.SystemFolderPath(SystemFolder::Wow64) + kFileName;
         expected = files.TempPath() + "tastavia-x64-keys.txt";

@@ -11,7 +11,7 @@ failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 cli() { "$runner" "$prefix" "$cli" "$@"; }
 
-for kind in 98 2000 xp x64 wow64; do
+for kind in 98 2000 xp x64 wow64 arm64; do
   for layout in bds phonetic; do
     name=$(echo "$layout" | tr a-z A-Z)
     cli new --os "$kind" --"$layout" -o "$layout$kind.bin" || fail "new --os $kind --$layout"
@@ -21,6 +21,7 @@ for kind in 98 2000 xp x64 wow64; do
 done
 cli new --os xp -o plain.dll && cmp -s plain.dll "$resources/WINXP.dll" || fail "new --os xp is not the template"
 cli new --os x64 -o plain64.dll && cmp -s plain64.dll "$resources/WINX64.dll" || fail "new --os x64 is not the template"
+cli new --os arm64 -o plainarm.dll && cmp -s plainarm.dll "$resources/WINARM64.dll" || fail "new --os arm64 is not the template"
 
 printf '[kbd]\r\n1=168\r\n1001=1\r\n' > in.ini
 cli import plain.dll in.ini || fail "import"

@@ -2,8 +2,8 @@
 // directory and the code of KbdLayerDescriptor; .rsrc with the version resource;
 // .reloc. The Windows 2000 and XP variants hold the same image; they differ in the size
 // of the headers, where the tables start, and the file size the program expects. The
-// 64-bit variants hold the same tables with 8-byte pointers: an x64 image, and an x86
-// one whose tables a 64-bit Windows reads for its 32-bit programs (WOW64).
+// 64-bit variants hold the same tables with 8-byte pointers: an x64 image, an ARM64 one,
+// and an x86 one whose tables a 64-bit Windows reads for its 32-bit programs (WOW64).
 #include <utility>
 
 #include "NtLayoutTables.h"
@@ -32,17 +32,35 @@ VariantShape ShapeOf(NtVariant variant) {
         case NtVariant::WindowsXp: return {0x200, 5632, 520, Machine::X86};
         case NtVariant::WindowsX64: return {0x200, 5120, 200, Machine::X64};
         case NtVariant::Wow64: return {0x200, 5376, 200, Machine::X86WidePointers};
+        case NtVariant::Arm64: return {0x200, 5120, 200, Machine::Arm64};
         default: return {0x400, 6416, 0, Machine::X86};
     }
 }
 
-// x86: mov eax, record; ret. x64: lea rax, [rip + record]; ret, which needs no
+// ARM64: adrp x0, record; add x0, x0, #lo12(record); ret. Position independent like
+// the x64 code: only the tables' pointers are relocated.
+std::size_t WriteArm64Code(SectionWriter& d, std::size_t record) {
+    const std::uint32_t recordRva = d.RvaOf(record), codeRva = d.RvaOf(d.Size());
+    const std::uint32_t pages = (recordRva >> 12) - (codeRva >> 12);  // two's complement when negative
+    const std::size_t code = d.Put32(0x90000000 | (pages & 3) << 29 | ((pages >> 2) & 0x7FFFF) << 5);
+    d.Put32(0x91000000 | (recordRva & 0xFFF) << 10);
+    d.Put32(0xD65F03C0);
+    return code;
+}
+
+// x86: mov eax, record; ret. WOW64: the function returns a 64-bit pointer, in EDX:EAX,
+// so EDX is cleared before ret. x64: lea rax, [rip + record]; ret, which needs no
 // relocation. Returns the code's section offset.
 std::size_t WriteCode(SectionWriter& d, std::size_t record, Machine machine) {
     d.Align(16);
+    if (machine == Machine::Arm64) return WriteArm64Code(d, record);
     if (machine != Machine::X64) {
         std::size_t code = d.Put8(0xB8);
         d.PutPointer32(record);
+        if (machine == Machine::X86WidePointers) {
+            d.Put8(0x31);  // xor edx, edx
+            d.Put8(0xD2);
+        }
         d.Put8(0xC3);
         return code;
     }

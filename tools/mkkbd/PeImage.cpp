@@ -16,13 +16,23 @@ constexpr std::uint32_t kSectionHeaderSize = 40;
 
 constexpr std::uint16_t kMachineI386 = 0x014C;
 constexpr std::uint16_t kMachineAmd64 = 0x8664;
+constexpr std::uint16_t kMachineArm64 = 0xAA64;
 constexpr std::uint16_t kCharacteristics32 = 0x2102;  // executable image, 32-bit machine, DLL
 constexpr std::uint16_t kCharacteristics64 = 0x2022;  // executable image, large addresses, DLL
 constexpr std::uint16_t kSubsystemNative = 1;
+constexpr std::uint16_t kArm64DllCharacteristics = 0x0160;
 constexpr std::uint16_t kRelocationHighLow = 3;
 constexpr std::uint16_t kRelocationDir64 = 10;
 
-bool Is64(Machine machine) { return machine == Machine::X64; }
+bool Is64(Machine machine) { return machine == Machine::X64 || machine == Machine::Arm64; }
+
+std::uint16_t MachineField(Machine machine) {
+    switch (machine) {
+        case Machine::X64: return kMachineAmd64;
+        case Machine::Arm64: return kMachineArm64;
+        default: return kMachineI386;
+    }
+}
 std::uint16_t OptionalHeaderSize(Machine machine) { return Is64(machine) ? 240 : 224; }
 std::uint32_t SectionTableAt(Machine machine) { return kOptionalHeaderAt + OptionalHeaderSize(machine); }
 
@@ -152,7 +162,7 @@ std::string PeBuilder::Write(std::size_t fileSize) const {
     WriteDosHeader(f);
 
     f.replace(kPeHeaderAt, 4, std::string("PE\0\0", 4));
-    StoreLe16(f, kPeHeaderAt + 4, Is64(machine_) ? kMachineAmd64 : kMachineI386);
+    StoreLe16(f, kPeHeaderAt + 4, MachineField(machine_));
     StoreLe16(f, kPeHeaderAt + 6, static_cast<std::uint32_t>(sections_.size()));
     // Time stamp, symbol table and symbol count stay zero: the output must not vary.
     StoreLe16(f, kPeHeaderAt + 20, OptionalHeaderSize(machine_));
@@ -195,16 +205,21 @@ void PeBuilder::WriteOptionalHeader(std::string& f) const {
     }
     StoreLe32(f, o + 32, kSectionAlignment);
     StoreLe32(f, o + 36, kFileAlignment);
-    const std::uint16_t minor = wide ? 2 : 0;  // x64 Windows begins at 5.2
-    StoreLe16(f, o + 40, 5);  // operating system
+    // x64 Windows begins at 5.2; for ARM64 the version its linker writes.
+    const bool arm64 = machine_ == Machine::Arm64;
+    const std::uint16_t major = arm64 ? 6 : 5, minor = arm64 ? 0 : wide ? 2 : 0;
+    StoreLe16(f, o + 40, major);  // operating system
     StoreLe16(f, o + 42, minor);
     StoreLe16(f, o + 44, 1);  // image version 1.1
     StoreLe16(f, o + 46, 1);
-    StoreLe16(f, o + 48, 5);  // subsystem
+    StoreLe16(f, o + 48, major);  // subsystem
     StoreLe16(f, o + 50, minor);
     StoreLe32(f, o + 56, SizeOfImage());
     StoreLe32(f, o + 60, headersSize_);
     StoreLe16(f, o + 68, kSubsystemNative);
+    // ARM64 Windows loads no image that cannot move: dynamic base, high-entropy addresses
+    // and NX compatibility, as its linker marks every DLL.
+    if (arm64) StoreLe16(f, o + 70, kArm64DllCharacteristics);
     const std::size_t sizes = o + 72;  // stack reserve and commit, heap reserve and commit
     const std::size_t step = wide ? 8 : 4;
     StoreLe32(f, sizes, 0x40000);

@@ -23,8 +23,8 @@ constexpr std::uint32_t AlignUp(std::uint32_t value, std::uint32_t alignment) {
 
 // The machines of the images: an x86 image stores 4-byte pointers, unless its tables are
 // read by a 64-bit system (WOW64), which takes them with 8-byte pointers whose upper half
-// is zero; an x64 image stores 8-byte pointers.
-enum class Machine { X86, X86WidePointers, X64 };
+// is zero; x64 and ARM64 images store 8-byte pointers.
+enum class Machine { X86, X86WidePointers, X64, Arm64 };
 
 // The contents of one section while it is being written. Pointers are stored as VAs
 // from the preferred image base; each one is remembered for the relocation table.
@@ -104,7 +104,7 @@ private:
 };
 
 // The contents of a .reloc section: one block per 4 KB page, an entry per pointer:
-// DIR64 for an x64 image, HIGHLOW (the low half of a wide pointer) for an x86 one.
+// DIR64 for an x64 or ARM64 image, HIGHLOW (the low half of a wide pointer) for an x86 one.
 std::string BaseRelocations(std::vector<std::uint32_t> pointerRvas, Machine machine = Machine::X86);
 
 // The standard PE checksum of a file whose checksum field lies at checksumOffset.

@@ -28,6 +28,7 @@ int main(int argc, char** argv) {
     ok = Write(dir + "WINXP.dll", mkkbd::BuildNtTemplate(mkkbd::NtVariant::WindowsXp)) && ok;
     ok = Write(dir + "WINX64.dll", mkkbd::BuildNtTemplate(mkkbd::NtVariant::WindowsX64)) && ok;
     ok = Write(dir + "WOW64.dll", mkkbd::BuildNtTemplate(mkkbd::NtVariant::Wow64)) && ok;
+    ok = Write(dir + "WINARM64.dll", mkkbd::BuildNtTemplate(mkkbd::NtVariant::Arm64)) && ok;
     ok = Write(dir + "BDS.ini", mkkbd::BuildLayoutIni(mkkbd::BdsLayout())) && ok;
     ok = Write(dir + "PHONETIC.ini", mkkbd::BuildLayoutIni(mkkbd::PhoneticLayout())) && ok;
     return ok ? 0 : 1;

@@ -103,8 +103,8 @@ OsVersionInfo Win32OsVersion::Get() {
     result.minor = info.dwMinorVersion;
     result.build = info.dwBuildNumber;
     result.servicePack = info.szCSDVersion;
-    result.windows64 = result.platformId == VER_PLATFORM_WIN32_NT && RunsUnderWow64();
-    result.arm64 = result.windows64 && RunsOnArm64();
+    if (result.platformId == VER_PLATFORM_WIN32_NT && RunsUnderWow64())
+        result.machine = RunsOnArm64() ? Machine::Arm64 : Machine::X64;
     result.administrator = result.platformId != VER_PLATFORM_WIN32_NT || RunsAsAdministrator();
     return result;
 }

@@ -83,15 +83,17 @@ TEST_F(Cli, NewMakesEachKindFromItsTemplate) {
     EXPECT_EQ(ReadFile(dir / "x64.dll"), ResourceFile("WINX64.dll"));
     EXPECT_EQ(Run("new --os wow64 -o wow64.dll").code, 0);
     EXPECT_EQ(ReadFile(dir / "wow64.dll"), ResourceFile("WOW64.dll"));
+    EXPECT_EQ(Run("new --os arm64 --bds -o arm64.dll").code, 0);
+    EXPECT_EQ(ReadFile(dir / "arm64.dll"), ResourceFile("WINARM64.dll"));
     EXPECT_EQ(Run("new --os 98 --bds -o bds.kbd").code, 0);
     std::string w98 = ReadFile(dir / "bds.kbd");
     EXPECT_EQ(w98.size(), 403u);
     EXPECT_EQ(w98[316], 73);  // BDS has the Latin I where the template has І
-    EXPECT_EQ(Leftovers({"bds.dll", "plain.dll", "x64.dll", "wow64.dll", "bds.kbd"}), 0u);
+    EXPECT_EQ(Leftovers({"bds.dll", "plain.dll", "x64.dll", "wow64.dll", "arm64.dll", "bds.kbd"}), 0u);
 }
 
 TEST_F(Cli, BuiltinLayoutsSurviveNewAndExport) {
-    for (const char* kind : {"98", "2000", "xp", "x64", "wow64"}) {
+    for (const char* kind : {"98", "2000", "xp", "x64", "wow64", "arm64"}) {
         ASSERT_EQ(Run(std::string("new --os ") + kind + " --phonetic -o p.bin").code, 0) << kind;
         ASSERT_EQ(Run("export p.bin -o p.ini").code, 0) << kind;
         EXPECT_EQ(ReadFile(dir / "p.ini"), ResourceFile("PHONETIC.ini")) << kind;
@@ -259,7 +261,7 @@ TEST_F(Cli, BadUsageExitsWithTwo) {
 }
 
 TEST_F(Cli, CheckPassesTheBuiltinsAndNamesEachFault) {
-    for (const char* kind : {"98", "2000", "xp", "x64", "wow64"})
+    for (const char* kind : {"98", "2000", "xp", "x64", "wow64", "arm64"})
         for (const char* builtin : {"--bds", "--phonetic"}) {
             ASSERT_EQ(Run(std::string("new --os ") + kind + " " + builtin + " -o k.bin").code, 0);
             Result clean = Run("check k.bin");

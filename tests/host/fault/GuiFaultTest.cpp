@@ -62,7 +62,7 @@ struct GuiWorld {
     explicit GuiWorld(OsKind osKind, bool windows64 = false) : kind(osKind) {
         for (const char* folder : {"Temp", "WINDOWS", "WINDOWS/system", "WINDOWS/system32", "WINDOWS/sysnative", "ini"})
             ::mkdir((dir / folder).c_str(), 0755);
-        osVersion.info.windows64 = windows64;
+        osVersion.info.machine = windows64 ? Machine::X64 : Machine::X86;
         WriteFile(dir / "ini/in.ini", "[KBD]\r\n1=168\r\n49=192\r\n1001=1\r\n");
         WriteFile(dir / "ini/out.ini", "[Mine]\r\nx=1\r\n");
         registry.Open(RootKey::LocalMachine, kLocaleKey, true)->WriteString("00000402", "Bulgarian");

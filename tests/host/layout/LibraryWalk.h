@@ -2,7 +2,7 @@
 // An NT layout library read the way the system reads it, by a reader of the tests' own:
 // the PE32 or PE32+ headers, the export KbdLayerDescriptor, the record its code returns,
 // and the tables that record leads to, with 4-byte (Windows 2000 and XP) or 8-byte
-// pointers (the x64 and WOW64 libraries). Any read outside the file throws.
+// pointers (the x64, WOW64 and ARM64 libraries). Any read outside the file throws.
 #include <cstdint>
 #include <map>
 #include <set>
@@ -95,14 +95,21 @@ private:
         throw std::runtime_error("no KbdLayerDescriptor");
     }
 
-    // mov eax, imm32; ret (the code's operand is relocated too) or lea rax, [rip+n]; ret.
+    // mov eax, imm32; ret, or with xor edx, edx before the ret (the code's operand is
+    // relocated too); lea rax, [rip+n]; ret; adrp x0; add x0, x0, #lo12; ret.
     std::uint32_t RecordOf(std::uint32_t code) {
-        if (R8(code) == 0xB8 && R8(code + 5) == 0xC3) {
+        if (R8(code) == 0xB8 && (R8(code + 5) == 0xC3 || (R16(code + 5) == 0xD231 && R8(code + 7) == 0xC3))) {
             w_.pointerRvas.insert(code + 1);
             return R32(code + 1) - base_;
         }
         if (R8(code) == 0x48 && R8(code + 1) == 0x8D && R8(code + 2) == 0x05 && R8(code + 7) == 0xC3)
             return code + 7 + R32(code + 3);
+        const std::uint32_t adrp = R32(code), add = R32(code + 4);
+        if ((adrp & 0x9F00001F) == 0x90000000 && (add & 0xFFC003FF) == 0x91000000 && R32(code + 8) == 0xD65F03C0) {
+            std::uint32_t pages = (adrp >> 29 & 3) | (adrp >> 5 & 0x7FFFF) << 2;
+            if (pages & 0x100000) pages |= 0xFFE00000;
+            return (code & ~0xFFFu) + (pages << 12) + (add >> 10 & 0xFFF);
+        }
         throw std::runtime_error("KbdLayerDescriptor is other code");
     }
 

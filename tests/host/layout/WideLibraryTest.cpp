@@ -50,48 +50,56 @@ protected:
 TEST_P(WideLibraries, HoldEveryKeyOfTheXpWorkingFileAndReadBackIntoIt) {
     const XpFile xp = MakeXpFile(GetParam());
     const test::LibraryWalk want = WalkLibrary(xp.bytes, 4);
-    const std::vector<SystemLibrary> libraries = SystemLibrariesFor(kOsWinXp, true, xp.bytes, resources);
-    ASSERT_EQ(libraries.size(), 2u);
-    for (const SystemLibrary& library : libraries) {
-        const bool x64 = library.folder == SystemFolder::Native64;
-        SCOPED_TRACE(x64 ? "x64" : "WOW64");
-        const test::LibraryWalk got = WalkLibrary(library.bytes, 8);
-        EXPECT_EQ(got.machine, x64 ? 0x8664 : 0x014C);
-        EXPECT_EQ(got.pe32Plus, x64);
-        EXPECT_EQ(got.relocationType, x64 ? 10 : 3);  // DIR64, HIGHLOW
-        EXPECT_EQ(got.relocatedRvas, got.pointerRvas);
-        // Every entry in every state, the Caps flags, names, scan codes and version.
-        EXPECT_EQ(got.entries, want.entries);
-        EXPECT_EQ(got.attributes, want.attributes);
-        EXPECT_EQ(got.names, want.names);
-        EXPECT_EQ(got.extendedNames, want.extendedNames);
-        EXPECT_EQ(got.scanToVk, want.scanToVk);
-        EXPECT_EQ(got.resources, want.resources);
-        for (const KeyInfo& key : KeyTable()) {
-            const std::uint8_t vk = static_cast<std::uint8_t>(got.scanToVk.at(key.scanCode));
-            const std::vector<std::uint16_t>& units = got.entries.at(vk);
-            const KeyChars& chars = At(xp.keys, key.number);
-            EXPECT_EQ(CharFromUnicode(units.at(0) & 0xFF, units.at(0) >> 8), chars.unshifted) << int(key.number);
-            EXPECT_EQ(CharFromUnicode(units.at(1) & 0xFF, units.at(1) >> 8), chars.shifted) << int(key.number);
-            EXPECT_EQ(got.attributes.at(vk), chars.caps ? 1 : 0) << int(key.number);
+    for (Machine machine : {Machine::X64, Machine::Arm64}) {
+        const std::vector<SystemLibrary> libraries = SystemLibrariesFor(kOsWinXp, machine, xp.bytes, resources);
+        ASSERT_EQ(libraries.size(), 2u);
+        for (const SystemLibrary& library : libraries) {
+            const bool native = library.folder == SystemFolder::Native64;
+            SCOPED_TRACE(!native ? "WOW64" : machine == Machine::Arm64 ? "ARM64" : "x64");
+            const test::LibraryWalk got = WalkLibrary(library.bytes, 8);
+            EXPECT_EQ(got.machine, !native ? 0x014C : machine == Machine::Arm64 ? 0xAA64 : 0x8664);
+            EXPECT_EQ(got.pe32Plus, native);
+            EXPECT_EQ(got.relocationType, native ? 10 : 3);  // DIR64, HIGHLOW
+            EXPECT_EQ(got.relocatedRvas, got.pointerRvas);
+            // Every entry in every state, the Caps flags, names, scan codes and version.
+            EXPECT_EQ(got.entries, want.entries);
+            EXPECT_EQ(got.attributes, want.attributes);
+            EXPECT_EQ(got.names, want.names);
+            EXPECT_EQ(got.extendedNames, want.extendedNames);
+            EXPECT_EQ(got.scanToVk, want.scanToVk);
+            EXPECT_EQ(got.resources, want.resources);
+            for (const KeyInfo& key : KeyTable()) {
+                const std::uint8_t vk = static_cast<std::uint8_t>(got.scanToVk.at(key.scanCode));
+                const std::vector<std::uint16_t>& units = got.entries.at(vk);
+                const KeyChars& chars = At(xp.keys, key.number);
+                EXPECT_EQ(CharFromUnicode(units.at(0) & 0xFF, units.at(0) >> 8), chars.unshifted) << int(key.number);
+                EXPECT_EQ(CharFromUnicode(units.at(1) & 0xFF, units.at(1) >> 8), chars.shifted) << int(key.number);
+                EXPECT_EQ(got.attributes.at(vk), chars.caps ? 1 : 0) << int(key.number);
+            }
+            EXPECT_EQ(got.entries.at(static_cast<std::uint8_t>(got.scanToVk.at(Key(kEmptied).scanCode))).at(1), kNoCharacter);
+            std::string why;
+            EXPECT_EQ(WorkingFileFromSystemLibrary(kOsWinXp, machine, library.folder, library.bytes, resources, &why),
+                      xp.bytes)
+                << why;
         }
-        EXPECT_EQ(got.entries.at(static_cast<std::uint8_t>(got.scanToVk.at(Key(kEmptied).scanCode))).at(1), kNoCharacter);
-        std::string why;
-        EXPECT_EQ(WorkingFileFromSystemLibrary(kOsWinXp, library.folder, library.bytes, resources, &why), xp.bytes) << why;
     }
 }
 
 TEST_P(WideLibraries, OnlyTheNtKindsOn64BitWindowsGetThem) {
     const XpFile xp = MakeXpFile(GetParam());
-    const std::vector<SystemLibrary> on32 = SystemLibrariesFor(kOsWinXp, false, xp.bytes, resources);
+    const std::vector<SystemLibrary> on32 = SystemLibrariesFor(kOsWinXp, Machine::X86, xp.bytes, resources);
     ASSERT_EQ(on32.size(), 1u);
     EXPECT_EQ(on32[0].folder, SystemFolder::System);
     EXPECT_EQ(on32[0].bytes, xp.bytes);
     const std::string win98 = test::ResourceFile("WIN98.kbd");
-    const std::vector<SystemLibrary> win9x = SystemLibrariesFor(kOsWin9x, true, win98, resources);
+    const std::vector<SystemLibrary> win9x = SystemLibrariesFor(kOsWin9x, Machine::Arm64, win98, resources);
     ASSERT_EQ(win9x.size(), 1u);
     EXPECT_EQ(win9x[0].folder, SystemFolder::System);
-    EXPECT_THROW(SystemLibrariesFor(kOsWin2000, true, xp.bytes, resources), AppError);
+    EXPECT_THROW(SystemLibrariesFor(kOsWin2000, Machine::X64, xp.bytes, resources), AppError);
+    // Load reads the native library back, of the machine's own processor.
+    EXPECT_EQ(LoadFolderFor(kOsWinXp, Machine::Arm64), SystemFolder::Native64);
+    EXPECT_EQ(SystemFileKind(kOsWinXp, Machine::Arm64, SystemFolder::Native64), kOsArm64);
+    EXPECT_EQ(LoadFolderFor(kOsWinXp, Machine::X86), SystemFolder::System);
 }
 
 INSTANTIATE_TEST_SUITE_P(Layouts, WideLibraries, ::testing::Values("BDS", "PHONETIC"));
@@ -99,6 +107,7 @@ INSTANTIATE_TEST_SUITE_P(Layouts, WideLibraries, ::testing::Values("BDS", "PHONE
 TEST(WideLibraryTemplates, AreWhatMkkbdWrites) {
     EXPECT_EQ(mkkbd::BuildNtTemplate(mkkbd::NtVariant::WindowsX64), test::ResourceFile("WINX64.dll"));
     EXPECT_EQ(mkkbd::BuildNtTemplate(mkkbd::NtVariant::Wow64), test::ResourceFile("WOW64.dll"));
+    EXPECT_EQ(mkkbd::BuildNtTemplate(mkkbd::NtVariant::Arm64), test::ResourceFile("WINARM64.dll"));
 }
 
 std::string Patched(std::string bytes, std::size_t at, const std::string& with) { return bytes.replace(at, with.size(), with); }
@@ -106,14 +115,22 @@ std::string Patched(std::string bytes, std::size_t at, const std::string& with) 
 TEST(WideLibraryShapes, ForeignShapesAreRefusedWithAReason) {
     EmbeddedResources resources;
     const std::string x64 = test::ResourceFile("WINX64.dll"), wow = test::ResourceFile("WOW64.dll");
+    const std::string arm64 = test::ResourceFile("WINARM64.dll");
     const std::size_t record = 0x200;  // the first thing in .data
     const std::size_t code = x64.find("\x48\x8D\x05");
     const std::size_t name = x64.find("KbdLayerDescriptor");
+    const std::size_t ret = arm64.find("\xC0\x03\x5F\xD6");
     const struct {
         SystemFolder folder;
         std::string bytes;
         const char* why;
+        Machine machine = Machine::X64;
     } cases[] = {
+        {SystemFolder::Native64, x64, "it is for another processor", Machine::Arm64},
+        {SystemFolder::Native64, Patched(arm64, ret, "\xC1"), "KbdLayerDescriptor is not the code", Machine::Arm64},
+        // add x0, x0, #lo12 + 8: the record would begin at the character tables' pointer
+        {SystemFolder::Native64, Patched(arm64, ret - 3, std::string(1, static_cast<char>(arm64[ret - 3] + 0x20))),
+         "made by Tastavia: ", Machine::Arm64},
         {SystemFolder::Native64, x64.substr(0, x64.size() - 1), "5119 bytes, not 5120"},
         {SystemFolder::Native64, test::ResourceFile("WINXP.dll"), "5632 bytes, not 5120"},
         {SystemFolder::Native64, wow.substr(0, x64.size()), "it is for another processor"},
@@ -128,11 +145,14 @@ TEST(WideLibraryShapes, ForeignShapesAreRefusedWithAReason) {
     };
     for (const auto& c : cases) {
         std::string why;
-        EXPECT_FALSE(WorkingFileFromSystemLibrary(kOsWinXp, c.folder, c.bytes, resources, &why)) << c.why;
+        EXPECT_FALSE(WorkingFileFromSystemLibrary(kOsWinXp, c.machine, c.folder, c.bytes, resources, &why)) << c.why;
         EXPECT_NE(why.find(c.why), std::string::npos) << why;
     }
     EXPECT_FALSE(X64LibraryShapeFault(x64));
     EXPECT_FALSE(Wow64LibraryShapeFault(wow));
+    EXPECT_FALSE(Arm64LibraryShapeFault(arm64));
+    // WOW64 libraries that older versions installed end their code without clearing EDX.
+    EXPECT_FALSE(Wow64LibraryShapeFault(Patched(wow, wow.find("\x31\xD2\xC3"), "\xC3")));
 }
 
 // The klc export keeps every state our libraries type: its Ctrl and Shift+Ctrl columns

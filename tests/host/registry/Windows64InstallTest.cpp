@@ -1,8 +1,9 @@
-// Installing on a 64-bit Windows: a library for each system folder, written both or
-// neither, replaced, loaded back and deleted together; a standard user is told why.
+// Installing on a 64-bit Windows, x64 and ARM64: a library for each system folder, written
+// both or neither, replaced, loaded back and deleted together; a standard user is told why.
 #include <gtest/gtest.h>
 
 #include "RegistryFixture.h"
+#include "layout/LayoutFileKind.h"
 #include "layout/SystemLibraries.h"
 
 namespace tastavia {
@@ -13,8 +14,8 @@ using ui::Answer;
 
 const char* const kRunAsAdministrator = "Run Tastavia as administrator";
 
-struct Windows64Install : test::RegistryFixture, ::testing::Test {
-    Windows64Install() { osVersion.info.windows64 = true; }
+struct Windows64Install : test::RegistryFixture, ::testing::TestWithParam<Machine> {
+    Windows64Install() { osVersion.info.machine = GetParam(); }
 
     TForm1& NewLayout() {
         MakeSystemDirectories();
@@ -29,18 +30,22 @@ struct Windows64Install : test::RegistryFixture, ::testing::Test {
     // What installing the open working file must put into folder.
     std::string LibraryFor(TForm1& main, SystemFolder folder) {
         for (const SystemLibrary& library :
-             SystemLibrariesFor(kOsWinXp, true, test::ReadFile(main.Layout().WorkingPath()), resources))
+             SystemLibrariesFor(kOsWinXp, GetParam(), test::ReadFile(main.Layout().WorkingPath()), resources))
             if (library.folder == folder) return library.bytes;
         return "<none>";
     }
     std::string Message() { return dialogs().shown.empty() ? "" : dialogs().shown.back().text; }
 };
 
-TEST_F(Windows64Install, BothLibrariesAreWrittenReplacedLoadedAndDeletedTogether) {
+TEST_P(Windows64Install, BothLibrariesAreWrittenReplacedLoadedAndDeletedTogether) {
     TForm1& main = NewLayout();
     ASSERT_EQ(main.SaveLayoutToSystem(true), "0Layout successful added!");
     EXPECT_EQ(test::ReadFile(In(SystemFolder::Native64)), LibraryFor(main, SystemFolder::Native64));
     EXPECT_EQ(test::ReadFile(In(SystemFolder::Wow64)), LibraryFor(main, SystemFolder::Wow64));
+    // The real System32 gets the library for the machine's own processor, SysWOW64 the x86 one.
+    EXPECT_EQ(RecogniseLayoutFile(test::ReadFile(In(SystemFolder::Native64))),
+              GetParam() == Machine::Arm64 ? kOsArm64 : kOsX64);
+    EXPECT_EQ(RecogniseLayoutFile(test::ReadFile(In(SystemFolder::Wow64))), kOsWow64);
 
     main.KeyButton(2).Click();
     main.ListView1.UserClick(0);
@@ -63,7 +68,7 @@ TEST_F(Windows64Install, BothLibrariesAreWrittenReplacedLoadedAndDeletedTogether
     EXPECT_EQ(Value("00050402", "layout file"), "<no key>");
 }
 
-TEST_F(Windows64Install, WhenTheSecondCannotBeWrittenTheFirstIsTakenBack) {
+TEST_P(Windows64Install, WhenTheSecondCannotBeWrittenTheFirstIsTakenBack) {
     TForm1& main = NewLayout();
     ASSERT_EQ(::rmdir(In(SystemFolder::Wow64, "").c_str()), 0);  // the second folder cannot take the file
     const std::string status = main.SaveLayoutToSystem(true);
@@ -87,7 +92,7 @@ TEST_F(Windows64Install, WhenTheSecondCannotBeWrittenTheFirstIsTakenBack) {
     EXPECT_EQ(test::ReadFile(In(SystemFolder::Native64)), before);
 }
 
-TEST_F(Windows64Install, AStandardUserIsToldToRunAsAdministrator) {
+TEST_P(Windows64Install, AStandardUserIsToldToRunAsAdministrator) {
     osVersion.info.administrator = false;
     TForm1& main = NewLayout();
     ASSERT_EQ(::rmdir(In(SystemFolder::Native64, "").c_str()), 0);  // the write fails
@@ -96,16 +101,7 @@ TEST_F(Windows64Install, AStandardUserIsToldToRunAsAdministrator) {
     EXPECT_NE(Message().find(kRunAsAdministrator), std::string::npos) << Message();
 }
 
-TEST_F(Windows64Install, OnArm64NothingIsInstalledThatWouldNotType) {
-    osVersion.info.arm64 = true;
-    TForm1& main = NewLayout();
-    EXPECT_EQ(main.SaveLayoutToSystem(true).substr(0, 28), "2Windows on ARM64 loads only");
-    EXPECT_FALSE(FileExists(In(SystemFolder::Native64)));
-    EXPECT_FALSE(FileExists(In(SystemFolder::Wow64)));
-    EXPECT_EQ(Value("00050402", "layout file"), "<no key>");
-}
-
-TEST_F(Windows64Install, ALibraryOfAnotherShapeIsRefusedAndTheEditedLayoutStays) {
+TEST_P(Windows64Install, ALibraryOfAnotherShapeIsRefusedAndTheEditedLayoutStays) {
     TForm1& main = NewLayout();
     test::WriteFile(In(SystemFolder::Native64, "kbdbu.dll"), std::string(5632, 'M'));
     AddLayout("00000402", "Bulgarian", "kbdbu.dll");
@@ -118,6 +114,9 @@ TEST_F(Windows64Install, ALibraryOfAnotherShapeIsRefusedAndTheEditedLayoutStays)
     EXPECT_EQ(main.Layout().WorkingPath(), working);
     EXPECT_EQ(test::ReadFile(working), bytes);
 }
+
+INSTANTIATE_TEST_SUITE_P(Machines, Windows64Install, ::testing::Values(Machine::X64, Machine::Arm64),
+                         [](const auto& info) { return info.param == Machine::Arm64 ? "Arm64" : "X64"; });
 
 }  // namespace
 }  // namespace tastavia
