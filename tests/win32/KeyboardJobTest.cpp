@@ -11,7 +11,11 @@
 #include <algorithm>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
+
+#include <commctrl.h>
 
 #include "app/Check.h"
 #include "platform/memory/FixedOsVersion.h"
@@ -101,6 +105,31 @@ HWND MessageBoxUp() {
     return std::string(name) == "#32770" ? active : nullptr;
 }
 
+std::string BoxText(HWND box) {
+    char text[512] = "";
+    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+    return text;
+}
+
+// Runs the script with a timer tick while the program's loops run, and stops them if it
+// takes too long.
+void RunScript(const std::function<void()>& run) {
+    g_timer = SetTimer(nullptr, 0, 60, Tick);
+    UINT_PTR watchdog = SetTimer(nullptr, 0, 90000, TimedOut);
+    run();
+    KillTimer(nullptr, watchdog);
+}
+
+// A list with the focus shows where it is: an item carries the focus mark.
+bool FocusMarked() {
+    HWND focus = GetFocus();
+    char name[32] = "";
+    if (focus) GetClassNameA(focus, name, sizeof name);
+    if (std::string(name) != WC_LISTVIEWA) return true;
+    return SendMessageA(focus, LVM_GETITEMCOUNT, 0, 0) == 0 ||
+           SendMessageA(focus, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED) >= 0;
+}
+
 struct KeyboardJob : ::testing::TestWithParam<OsKind> {
     Win32Files files;
     Win32ProfileFile profile;
@@ -139,9 +168,7 @@ struct KeyboardJob : ::testing::TestWithParam<OsKind> {
     void AnswerUntil(const std::string& name, std::function<bool()> done) {
         Then(name, [this, done] {
             if (HWND box = MessageBoxUp()) {
-                char text[512] = "";
-                GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-                boxes.push_back(text);
+                boxes.push_back(BoxText(box));
                 Press(VK_RETURN);
                 return false;
             }
@@ -198,6 +225,7 @@ struct KeyboardJob : ::testing::TestWithParam<OsKind> {
 };
 
 TEST_P(KeyboardJob, ALayoutIsMadeCheckedInstalledAndRemovedWithTheKeyboardAlone) {
+    Then("the list with the focus shows its focus mark", [&] { return FocusMarked(); });
     Then("New (Alt+N)", [&] {
         if (main.Layout().IsOpen()) return true;
         Alt('n');
@@ -245,6 +273,33 @@ TEST_P(KeyboardJob, ALayoutIsMadeCheckedInstalledAndRemovedWithTheKeyboardAlone)
         return true;
     });
     AnswerUntil("saved into the system", [&] { return Installed(); });
+    // Another program holds the installed file open: Save and Delete say so and change nothing.
+    auto held = std::make_shared<HANDLE>(INVALID_HANDLE_VALUE);
+    auto installedBytes = std::make_shared<std::optional<std::string>>();
+    Then("another program holds the file", [&, held, installedBytes] {
+        const std::string path = main.SystemDirectory() + fileName;
+        *installedBytes = files.ReadAll(path);
+        *held = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (*held == INVALID_HANDLE_VALUE) return false;
+        Alt('s');
+        return true;
+    });
+    const std::string inUse = "\"" + fileName + "\" is in use by another program!";
+    AnswerUntil("Save says the file is in use", [&] {
+        return !boxes.empty() && boxes.back().rfind(inUse + " It was not replaced.", 0) == 0;
+    });
+    Then("Delete (Alt+D) while it is held", [&] {
+        Alt('d');
+        return true;
+    });
+    AnswerUntil("Delete says the file is in use", [&] {
+        return !boxes.empty() && boxes.back().rfind(inUse + " Nothing was deleted.", 0) == 0;
+    });
+    Then("nothing changed, and the other program lets go", [&, held, installedBytes] {
+        if (MessageBoxUp()) return false;
+        CloseHandle(*held);
+        return Installed() && *installedBytes && files.ReadAll(main.SystemDirectory() + fileName) == *installedBytes;
+    });
     Then("Delete (Alt+D)", [&] {
         Alt('d');
         return true;
@@ -255,10 +310,7 @@ TEST_P(KeyboardJob, ALayoutIsMadeCheckedInstalledAndRemovedWithTheKeyboardAlone)
         return true;
     });
 
-    g_timer = SetTimer(nullptr, 0, 60, Tick);
-    UINT_PTR watchdog = SetTimer(nullptr, 0, 90000, TimedOut);
-    app.Run(main);
-    KillTimer(nullptr, watchdog);
+    RunScript([&] { app.Run(main); });
 
     EXPECT_EQ(g_failed, "") << "the step that failed";
     EXPECT_FALSE(main.Showing());
@@ -268,7 +320,154 @@ TEST_P(KeyboardJob, ALayoutIsMadeCheckedInstalledAndRemovedWithTheKeyboardAlone)
     EXPECT_FALSE(files.Exists(main.SystemDirectory() + fileName));
 }
 
+TEST_P(KeyboardJob, UnsavedEditsSurviveTheDiscardQuestionAndTheWizard) {
+    TForm5& wizard = program.Form5();
+    auto key15 = [&] { return static_cast<int>(main.Layout().ReadKeyChar(15, ShiftState::Unshifted)); };
+    auto edited = std::make_shared<std::string>();
+    Then("New (Alt+N)", [&] {
+        if (main.Layout().IsOpen()) return true;
+        Alt('n');
+        return false;
+    });
+    TabTo("Tab to the keys", [&] { return Focused(main.KeyButton(1)); });
+    ChooseKey(VK_DOWN, 15);
+    ChooseCharacter(15, {VK_END}, [](int) { return 255; });
+    Then("the edit is unsaved", [&, edited] {
+        *edited = *files.ReadAll(main.Layout().WorkingPath());
+        return main.HasUnsavedChanges();
+    });
+    // Escape and Enter on the question both keep the work.
+    for (WPARAM answer : {VK_ESCAPE, VK_RETURN}) {
+        const std::string name = answer == VK_ESCAPE ? "Escape" : "Enter";
+        Then("New asks, " + name + " answers", [&, answer] {
+            if (HWND box = MessageBoxUp()) {
+                boxes.push_back(BoxText(box));
+                Press(answer);
+                return true;
+            }
+            Alt('n');
+            return false;
+        });
+        Then(name + " kept the edited layout", [&, edited] {
+            return !MessageBoxUp() && key15() == 255 && *files.ReadAll(main.Layout().WorkingPath()) == *edited;
+        });
+    }
+    Then("the wizard (Alt+W)", [&] {
+        if (IsWindowVisible(backend.WindowOf(wizard))) return true;
+        Alt('w');
+        return false;
+    });
+    Then("Enter on the first page", [&] {
+        if (wizard.CurrentPage() == kQuickPage) return true;
+        Press(VK_RETURN);
+        return false;
+    });
+    auto finished = std::make_shared<bool>(false);
+    Then("Finish asks before the edited layout goes", [&, finished] {
+        if (HWND box = MessageBoxUp()) {
+            boxes.push_back(BoxText(box));
+            Press(VK_ESCAPE);
+            return true;
+        }
+        if (!*finished) Press(VK_RETURN);
+        *finished = true;
+        return false;
+    }, 10);
+    Then("No keeps the layout and the page", [&, edited] {
+        return !MessageBoxUp() && wizard.CurrentPage() == kQuickPage && key15() == 255 &&
+               *files.ReadAll(main.Layout().WorkingPath()) == *edited;
+    });
+    Then("Escape closes the wizard", [&] {
+        if (!IsWindowVisible(backend.WindowOf(wizard))) return true;
+        Press(VK_ESCAPE);
+        return false;
+    });
+    Then("the edited layout is as it was", [&, edited] {
+        return key15() == 255 && main.HasUnsavedChanges() && *files.ReadAll(main.Layout().WorkingPath()) == *edited;
+    });
+    Then("Close (Alt+O), and Y lets the changes go", [&] {
+        if (MessageBoxUp()) {
+            Type("y");
+            return true;
+        }
+        Alt('o');
+        return false;
+    });
+
+    RunScript([&] { app.Run(main); });
+
+    EXPECT_EQ(g_failed, "") << "the step that failed";
+    EXPECT_FALSE(main.Showing());
+    EXPECT_EQ(boxes, std::vector<std::string>(3, kDiscardQuestion));
+}
+
 INSTANTIATE_TEST_SUITE_P(Win98AndXp, KeyboardJob, ::testing::Values(kOsWin9x, kOsWinXp));
+
+// The start dialog on Windows XP: the arrows choose "Windows 98", Enter starts with it,
+// and the layout New makes is a Windows 9x file.
+TEST(StartDialogKeys, TheArrowsChooseTheKindEnterStartsWith) {
+    Win32Files files;
+    Win32ProfileFile profile;
+    Win32Clock clock;
+    Win32Resources resources;
+    FixedOsVersion osVersion{OsVersionInfo{2, 5, 1, 2600, "Service Pack 3"}};
+    Win32Registry registry;
+    Platform platform{files, profile, clock, resources, osVersion, registry};
+    ui::Win32Backend backend;
+    ui::Application app{backend};
+    Program program{app, platform};
+    TForm4& start = program.Form4();
+    TForm1& main = program.Form1();
+    g_failed.clear();
+    g_script.clear();
+    auto focused = [&](ui::Widget& w) { return GetFocus() == backend.WindowOf(w); };
+    auto then = [](const std::string& name, std::function<bool()> run, int tries = 40) {
+        g_script.push_back(Step{name, std::move(run), tries});
+    };
+    then("Tab to \"Windows XP\"", [&] {
+        if (focused(start.RadioButton3)) return start.RadioButton3.Checked();
+        Press(VK_TAB);
+        return false;
+    });
+    then("Up twice", [&] {
+        if (focused(start.RadioButton1)) return true;
+        Press(VK_UP);
+        return false;
+    });
+    then("the arrows chose \"Windows 98\"", [&] { return start.RadioButton1.Checked() && !start.RadioButton3.Checked(); }, 3);
+    then("no wizard (Alt+W)", [&] {
+        if (!start.CheckBox1.Checked()) return true;
+        Alt('w');
+        return false;
+    }, 5);
+    auto pressed = std::make_shared<bool>(false);
+    then("Enter starts", [&, pressed] {
+        if (main.Showing()) return true;
+        if (!*pressed) Press(VK_RETURN);
+        *pressed = true;
+        return false;
+    }, 10);
+    then("New (Alt+N)", [&] {
+        if (main.Layout().IsOpen()) return true;
+        Alt('n');
+        return false;
+    });
+    auto size = std::make_shared<std::uint64_t>(0);
+    then("Close (Alt+O)", [&, size] {
+        *size = files.Status(main.Layout().WorkingPath()).size;
+        Alt('o');
+        return true;
+    }, 1);
+
+    int code = -1;
+    RunScript([&] { code = program.Run(); });
+    SetModifiers(false);
+
+    EXPECT_EQ(g_failed, "") << "the step that failed";
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(program.GetSession().osKind, kOsWin9x);
+    EXPECT_EQ(*size, 403u);  // the Windows 9x layout file
+}
 
 }  // namespace
 }  // namespace tastavia
