@@ -100,7 +100,9 @@ void TForm1::Show(const Notice& notice) {
 
 std::string TForm1::SaveLayoutToSystem(bool silent) {
     Button8Click();
-    if (!Button4.Enabled()) return "1";
+    // A File Name that Save refuses is answered with Save's own reason.
+    const bool refusedName = !IsBlank(Edit2.Text()) && !IsPlainFileName(StripSpaces(Edit2.Text()));
+    if (!Button4.Enabled() && !refusedName) return "1";
     if (!silent && !SaveDespiteFindings()) return "1";
     const CatalogueRecord* selected = SelectedRecord();
     const InstallRequest request{Edit1.Text(), Edit2.Text(), systemDirectory_, layout_.WorkingPath(),

@@ -5,6 +5,7 @@
 
 #include "layout/KeyTable.h"
 #include "layout/LayoutFileKind.h"
+#include "layout/PeSoundness.h"
 
 namespace tastavia {
 
@@ -24,7 +25,7 @@ struct Fault {
 class Image {
 public:
     // `wide`: PE32+ headers (the tables have 8-byte pointers either way).
-    Image(const std::string& bytes, bool wide) : f_(bytes), wide_(wide) {}
+    Image(const std::string& bytes, bool wide, const PeFacts& facts) : f_(bytes), wide_(wide), facts_(facts) {}
 
     std::uint32_t U8(std::size_t at) const {
         if (at >= f_.size()) throw Fault{"it ends too early"};
@@ -40,7 +41,6 @@ public:
         if (U16(pe + 4) != machine) throw Fault{"it is for another processor"};
         const std::size_t opt = pe + 24;
         if (U16(opt) != (wide_ ? 0x020Bu : 0x010Bu)) throw Fault{"its optional header is of the other width"};
-        if (wide_ && U32(opt + 28) != 0) throw Fault{"its image base lies above 4 GB"};
         base_ = wide_ ? U32(opt + 24) : U32(opt + 28);
         const std::size_t directories = opt + (wide_ ? 112 : 96);
         exportRva_ = U32(directories);
@@ -60,12 +60,24 @@ public:
     std::uint32_t R8(std::uint32_t rva) const { return U8(Offset(rva, 1)); }
     std::uint32_t R16(std::uint32_t rva) const { return U16(Offset(rva, 2)); }
     std::uint32_t R32(std::uint32_t rva) const { return U32(Offset(rva, 4)); }
-    // An 8-byte pointer of the tables as an RVA; 0 for NULL.
+    // An 8-byte pointer of the tables as an RVA; 0 for NULL. The loader must move it with
+    // the image.
     std::uint32_t Pointer(std::uint32_t rva) const {
         const std::uint32_t low = R32(rva), high = R32(rva + 4);
         if (low == 0 && high == 0) return 0;
         if (high != 0 || low < base_) throw Fault{"a pointer lies outside the image"};
+        RequireRelocated(rva);
         return low - base_;
+    }
+    void RequireRelocated(std::uint32_t rva) const {
+        if (!facts_.relocated.count(rva)) throw Fault{"a pointer has no relocation"};
+    }
+    // No relocation touches the `size` bytes at that RVA: a key there would change when
+    // the library moves.
+    void RequireUnrelocated(std::uint32_t rva, std::uint32_t size) const {
+        auto first = facts_.relocated.lower_bound(rva < 7 ? 0 : rva - 7);
+        for (; first != facts_.relocated.end() && *first < rva + size; ++first)
+            if (*first + (wide_ ? 8u : 4u) > rva) throw Fault{"a relocation changes a key"};
     }
 
     std::uint32_t ExportRva(const char* name) const {
@@ -92,6 +104,7 @@ private:
     };
     const std::string& f_;
     bool wide_;
+    const PeFacts& facts_;
     std::uint32_t base_ = 0;
     std::uint32_t exportRva_ = 0;
     std::vector<Section> sections_;
@@ -106,13 +119,14 @@ std::uint32_t RecordRva(const Image& image, std::uint32_t code, bool x64) {
     }
     if (image.R8(code) != 0xB8 || image.R8(code + 5) != 0xC3) throw Fault{"KbdLayerDescriptor is not the code our libraries have"};
     const std::uint32_t va = image.R32(code + 1);
+    image.RequireRelocated(code + 1);
     if (va < image.Base()) throw Fault{"KbdLayerDescriptor returns an address outside the image"};
     return va - image.Base();
 }
 
 struct Entry {
     std::size_t offset;  // file offset of the virtual key
-    std::uint32_t states, vk;
+    std::uint32_t states, vk, rva;
 };
 
 // Every character table entry the record leads to, with the scan code table's virtual
@@ -131,7 +145,7 @@ void CheckKeys(const Image& image, std::uint32_t record) {
             const std::uint32_t vk = image.R8(e);
             image.Offset(e, size);
             if (vk == 0) break;
-            entries.push_back({image.Offset(e, size), states, vk});
+            entries.push_back({image.Offset(e, size), states, vk, e});
         }
     }
     const std::uint32_t scanTable = image.Pointer(record + 0x30);
@@ -142,6 +156,7 @@ void CheckKeys(const Image& image, std::uint32_t record) {
         for (const Entry& e : entries) {
             if (e.offset != place) continue;
             if (key.scanCode >= scanCount || e.states < 2 || (image.R16(scanTable + 2u * key.scanCode) & 0xFF) != e.vk) break;
+            image.RequireUnrelocated(e.rva, 2 + 2 * e.states);
             found = true;
         }
         if (!found) throw Fault{"its key " + std::to_string(key.number) + " (" + key.physicalKey + ") is not where Tastavia's libraries keep it"};
@@ -153,8 +168,10 @@ std::optional<std::string> ShapeFault(const std::string& bytes, OsKind kind) {
     const std::string what = std::string("not a ") + LayoutFileKindName(kind) + " made by Tastavia: ";
     if (bytes.size() != LayoutFileSize(kind))
         return what + std::to_string(bytes.size()) + " bytes, not " + std::to_string(LayoutFileSize(kind));
+    PeFacts facts;
+    if (std::optional<std::string> fault = PeSoundnessFault(bytes, x64 ? kPeX64 : kPeX86, &facts)) return what + *fault;
     try {
-        Image image(bytes, x64);
+        Image image(bytes, x64, facts);
         image.ReadHeaders(x64 ? kMachineAmd64 : kMachineI386);
         CheckKeys(image, RecordRva(image, image.ExportRva("KbdLayerDescriptor"), x64));
         return std::nullopt;
