@@ -11,7 +11,8 @@ build=${1:-$top/build/host}
 list=$top/tests/mutants/mutants.tsv
 planted=
 restore() { [ -n "$planted" ] && git -C "$top" checkout -q -- "$planted"; planted=; }
-trap restore EXIT INT TERM
+trap restore EXIT
+trap 'restore; exit 130' INT TERM
 if ! git -C "$top" diff --quiet -- src; then echo "src has uncommitted changes: commit them first" >&2; exit 2; fi
 survivors=0
 while IFS=$'\t' read -r file original mutated suites; do
@@ -20,6 +21,7 @@ while IFS=$'\t' read -r file original mutated suites; do
   if ! python3 - "$top/$file" "$original" "$mutated" <<'PY'
 import sys
 path, original, mutated = (sys.argv[1], sys.argv[2].replace('\\n', '\n'), sys.argv[3].replace('\\n', '\n'))
+mutated = '' if mutated == '-' else mutated
 text = open(path, encoding='utf-8').read()
 if text.count(original) != 1:
     sys.exit(f"{path}: the line to mutate is there {text.count(original)} times")
