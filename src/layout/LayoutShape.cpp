@@ -7,6 +7,7 @@
 
 #include "layout/LayoutFileKind.h"
 #include "layout/PeSoundness.h"
+#include "layout/TablePointers.h"
 #include "layout/WideLibraryShape.h"
 
 namespace tastavia {
@@ -149,27 +150,12 @@ private:
 struct CharEntry {
     std::uint8_t vk;
     std::uint8_t states;
-    std::uint32_t va;
 };
 
-// Whether the loader moves the pointer at that VA with the image, as it must move every
-// pointer the walk follows.
-bool Relocated(const PeFacts& facts, std::uint32_t va) {
-    return va >= facts.imageBase && facts.relocated.count(static_cast<std::uint32_t>(va - facts.imageBase)) != 0;
-}
-
-// Whether no relocation touches the `size` bytes at that VA.
-bool Unrelocated(const PeFacts& facts, std::uint32_t va, std::uint32_t size) {
-    const std::uint64_t rva = va - facts.imageBase;
-    auto first = facts.relocated.lower_bound(rva < 3 ? 0 : static_cast<std::uint32_t>(rva - 3));
-    return first == facts.relocated.end() || *first >= rva + size;
-}
-
 // Every entry of every character table, by its file offset.
-std::optional<std::map<std::uint64_t, CharEntry>> CharEntries(const PeImage& pe, const PeFacts& facts,
-                                                              std::uint32_t record) {
+std::optional<std::map<std::uint64_t, CharEntry>> CharEntries(const PeImage& pe, std::uint32_t record) {
     const std::optional<std::uint32_t> list = pe.GetVa(record + kCharTablesField, 4);
-    if (!list || !Relocated(facts, record + kCharTablesField)) return std::nullopt;
+    if (!list) return std::nullopt;
     std::map<std::uint64_t, CharEntry> entries;
     for (int t = 0;; ++t) {
         if (t == kMaxCharTables) return std::nullopt;
@@ -178,7 +164,6 @@ std::optional<std::map<std::uint64_t, CharEntry>> CharEntries(const PeImage& pe,
         const std::optional<std::uint32_t> shape = pe.GetVa(at + 4, 2);
         if (!table || !shape) return std::nullopt;
         if (*table == 0) return entries;
-        if (!Relocated(facts, at)) return std::nullopt;
         const std::uint8_t states = static_cast<std::uint8_t>(*shape & 0xFF);
         const std::uint32_t size = *shape >> 8;
         if (states == 0 || size != 2u + 2u * states) return std::nullopt;
@@ -189,7 +174,7 @@ std::optional<std::map<std::uint64_t, CharEntry>> CharEntries(const PeImage& pe,
             if (!offset) return std::nullopt;
             const std::uint8_t vk = static_cast<std::uint8_t>(*pe.GetVa(va, 1));
             if (vk == 0) break;
-            entries[*offset] = CharEntry{vk, states, va};
+            entries[*offset] = CharEntry{vk, states};
         }
     }
 }
@@ -217,18 +202,17 @@ bool HasNtLayoutShape(const std::string& bytes, OsKind kind) {
     const std::optional<std::uint32_t> record = pe.GetRva(*code + 1ull, 4);
     const std::optional<std::uint32_t> scanTable = record ? pe.GetVa(*record + kScanTableField, 4) : std::nullopt;
     const std::optional<std::uint32_t> scanCount = record ? pe.GetVa(*record + kScanCountField, 1) : std::nullopt;
-    if (!scanTable || !scanCount || !facts.relocated.count(*code + 1) ||
-        !Relocated(facts, *record + kScanTableField))
+    if (!scanTable || !scanCount || *record < facts.imageBase) return false;
+    // The loader moves exactly the tables' pointers and the code's address.
+    if (!RelocatesExactlyItsPointers(bytes, facts, static_cast<std::uint32_t>(*record - facts.imageBase), 4, *code + 1))
         return false;
-    const std::optional<std::map<std::uint64_t, CharEntry>> entries = CharEntries(pe, facts, *record);
+    const std::optional<std::map<std::uint64_t, CharEntry>> entries = CharEntries(pe, *record);
     if (!entries) return false;
     const int shift = kind == kOsWinXp ? kXpKeyShift : 0;
     for (const KeyInfo& key : KeyTable()) {
         // The entry begins with the virtual key and the attribute byte, then the code units.
         auto entry = entries->find(static_cast<std::uint64_t>(key.ntOffset - shift - 2));
         if (entry == entries->end() || entry->second.states < 2 || key.scanCode >= *scanCount) return false;
-        // A relocation there would change the key's characters when the library moves.
-        if (!Unrelocated(facts, entry->second.va, 2u + 2u * entry->second.states)) return false;
         const std::optional<std::uint32_t> vk = pe.GetVa(*scanTable + 2u * key.scanCode, 2);
         if (!vk || (*vk & 0xFF) != entry->second.vk) return false;
     }

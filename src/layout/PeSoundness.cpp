@@ -121,6 +121,7 @@ private:
             }
             next = AlignUp(static_cast<std::uint64_t>(s.rva) + s.virtualSize, sectionAlignment_);
             sections_.push_back(s);
+            facts_.sections.push_back({s.rva, s.DataSize(), s.raw});
         }
         if (facts_.sizeOfImage != next) throw Fault{"its size of image is wrong"};
         std::sort(spans.begin(), spans.end());

@@ -9,6 +9,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace tastavia {
 
@@ -27,12 +28,25 @@ extern const PeMachine kPeX64;
 // ARM64: PE32+, DIR64, as x64.
 extern const PeMachine kPeArm64;
 
+// A section's place in the image and the file; `size` counts the bytes the file holds.
+struct PeSection {
+    std::uint32_t rva, size, raw;
+};
+
 // What a sound library tells the shape checks.
 struct PeFacts {
     std::uint64_t imageBase = 0;
     std::uint32_t sizeOfImage = 0;
     std::uint32_t descriptorRva = 0;       // KbdLayerDescriptor's code
     std::set<std::uint32_t> relocated;     // the RVA of every relocated field
+    std::vector<PeSection> sections;
+
+    // The file offset of `length` bytes at an RVA that one section's data holds.
+    std::optional<std::uint64_t> Offset(std::uint64_t rva, std::uint64_t length) const {
+        for (const PeSection& s : sections)
+            if (rva >= s.rva && rva - s.rva <= s.size && length <= s.size - (rva - s.rva)) return s.raw + (rva - s.rva);
+        return std::nullopt;
+    }
 };
 
 // Nothing when the loader would take the library; otherwise why not, for the user

@@ -6,6 +6,7 @@
 #include "layout/KeyTable.h"
 #include "layout/LayoutFileKind.h"
 #include "layout/PeSoundness.h"
+#include "layout/TablePointers.h"
 
 namespace tastavia {
 
@@ -25,7 +26,7 @@ struct Fault {
 class Image {
 public:
     // `wide`: PE32+ headers (the tables have 8-byte pointers either way).
-    Image(const std::string& bytes, bool wide, const PeFacts& facts) : f_(bytes), wide_(wide), facts_(facts) {}
+    Image(const std::string& bytes, bool wide) : f_(bytes), wide_(wide) {}
 
     std::uint32_t U8(std::size_t at) const {
         if (at >= f_.size()) throw Fault{"it ends too early"};
@@ -60,24 +61,12 @@ public:
     std::uint32_t R8(std::uint32_t rva) const { return U8(Offset(rva, 1)); }
     std::uint32_t R16(std::uint32_t rva) const { return U16(Offset(rva, 2)); }
     std::uint32_t R32(std::uint32_t rva) const { return U32(Offset(rva, 4)); }
-    // An 8-byte pointer of the tables as an RVA; 0 for NULL. The loader must move it with
-    // the image.
+    // An 8-byte pointer of the tables as an RVA; 0 for NULL.
     std::uint32_t Pointer(std::uint32_t rva) const {
         const std::uint32_t low = R32(rva), high = R32(rva + 4);
         if (low == 0 && high == 0) return 0;
         if (high != 0 || low < base_) throw Fault{"a pointer lies outside the image"};
-        RequireRelocated(rva);
         return low - base_;
-    }
-    void RequireRelocated(std::uint32_t rva) const {
-        if (!facts_.relocated.count(rva)) throw Fault{"a pointer has no relocation"};
-    }
-    // No relocation touches the `size` bytes at that RVA: a key there would change when
-    // the library moves.
-    void RequireUnrelocated(std::uint32_t rva, std::uint32_t size) const {
-        auto first = facts_.relocated.lower_bound(rva < 7 ? 0 : rva - 7);
-        for (; first != facts_.relocated.end() && *first < rva + size; ++first)
-            if (*first + (wide_ ? 8u : 4u) > rva) throw Fault{"a relocation changes a key"};
     }
 
     std::uint32_t ExportRva(const char* name) const {
@@ -104,7 +93,6 @@ private:
     };
     const std::string& f_;
     bool wide_;
-    const PeFacts& facts_;
     std::uint32_t base_ = 0;
     std::uint32_t exportRva_ = 0;
     std::vector<Section> sections_;
@@ -119,14 +107,13 @@ std::uint32_t RecordRva(const Image& image, std::uint32_t code, bool x64) {
     }
     if (image.R8(code) != 0xB8 || image.R8(code + 5) != 0xC3) throw Fault{"KbdLayerDescriptor is not the code our libraries have"};
     const std::uint32_t va = image.R32(code + 1);
-    image.RequireRelocated(code + 1);
     if (va < image.Base()) throw Fault{"KbdLayerDescriptor returns an address outside the image"};
     return va - image.Base();
 }
 
 struct Entry {
     std::size_t offset;  // file offset of the virtual key
-    std::uint32_t states, vk, rva;
+    std::uint32_t states, vk;
 };
 
 // Every character table entry the record leads to, with the scan code table's virtual
@@ -145,7 +132,7 @@ void CheckKeys(const Image& image, std::uint32_t record) {
             const std::uint32_t vk = image.R8(e);
             image.Offset(e, size);
             if (vk == 0) break;
-            entries.push_back({image.Offset(e, size), states, vk, e});
+            entries.push_back({image.Offset(e, size), states, vk});
         }
     }
     const std::uint32_t scanTable = image.Pointer(record + 0x30);
@@ -156,7 +143,6 @@ void CheckKeys(const Image& image, std::uint32_t record) {
         for (const Entry& e : entries) {
             if (e.offset != place) continue;
             if (key.scanCode >= scanCount || e.states < 2 || (image.R16(scanTable + 2u * key.scanCode) & 0xFF) != e.vk) break;
-            image.RequireUnrelocated(e.rva, 2 + 2 * e.states);
             found = true;
         }
         if (!found) throw Fault{"its key " + std::to_string(key.number) + " (" + key.physicalKey + ") is not where Tastavia's libraries keep it"};
@@ -171,9 +157,14 @@ std::optional<std::string> ShapeFault(const std::string& bytes, OsKind kind) {
     PeFacts facts;
     if (std::optional<std::string> fault = PeSoundnessFault(bytes, x64 ? kPeX64 : kPeX86, &facts)) return what + *fault;
     try {
-        Image image(bytes, x64, facts);
+        Image image(bytes, x64);
         image.ReadHeaders(x64 ? kMachineAmd64 : kMachineI386);
-        CheckKeys(image, RecordRva(image, image.ExportRva("KbdLayerDescriptor"), x64));
+        const std::uint32_t code = image.ExportRva("KbdLayerDescriptor");
+        const std::uint32_t record = RecordRva(image, code, x64);
+        CheckKeys(image, record);
+        // The loader moves exactly the tables' pointers (and the x86 code's address).
+        if (!RelocatesExactlyItsPointers(bytes, facts, record, 8, x64 ? std::nullopt : std::optional<std::uint32_t>(code + 1)))
+            throw Fault{"its relocations are not its tables' pointers"};
         return std::nullopt;
     } catch (const Fault& fault) {
         return what + fault.why;

@@ -100,12 +100,13 @@ public:
         sweep("header", 0, table_ + 40 * sections_ + 8);
         sweep("export directory", exports_, exports_ + 40);
         sweep("relocation table", relocs_, relocs_ + relocSize_);
-        // Each relocation entry dropped (turned into padding).
+        // Each relocation entry dropped (turned into padding): every one is a pointer the
+        // system follows.
         for (std::size_t at = relocs_ + 8; at + 2 <= relocs_ + relocSize_; at += 2) {
             std::string f = good_;
             if (Get(f, at, 2) >> 12 != ownType) continue;
             Put(f, at, 2, 0);
-            out.push_back({"relocation entry at " + std::to_string(at) + " dropped", f, false});
+            out.push_back({"relocation entry at " + std::to_string(at) + " dropped", f, true});
         }
         return out;
     }
