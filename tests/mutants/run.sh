@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
-# tests/mutants/run.sh [BUILD]: the mutation round over the guarding lines of mutants.tsv.
+# tests/mutants/run.sh [BUILD] [TEXT]: the mutation round over the guarding lines of
+# mutants.tsv (with TEXT, only the rows whose file or line holds it).
 # Each mutant is planted in the source, the host build (default build/host) rebuilt and
 # the test suites of its subsystem run, then, when it survives them, every host test; a
-# mutant that every test survives is reported. The source is
+# mutant that every test survives is reported, unless its row says why it is equivalent. The source is
 # restored after each, also when the script is stopped. Slow (a rebuild per mutant): not
 # part of scripts/test.
 set -uo pipefail
 top=$(cd "$(dirname "$0")/../.." && pwd)
 build=${1:-$top/build/host}
+only=${2:-}  # only the rows whose file or line holds this text
 list=$top/tests/mutants/mutants.tsv
 planted=
 restore() { [ -n "$planted" ] && git -C "$top" checkout -q -- "$planted"; planted=; }
@@ -15,8 +17,9 @@ trap restore EXIT
 trap 'restore; exit 130' INT TERM
 if ! git -C "$top" diff --quiet -- src; then echo "src has uncommitted changes: commit them first" >&2; exit 2; fi
 survivors=0
-while IFS=$'\t' read -r file original mutated suites; do
+while IFS=$'\t' read -r file original mutated suites equivalent; do
   case "$file" in ''|'#'*) continue ;; esac
+  [ -n "$only" ] && ! grep -qF -- "$only" <<<"$file$original" && continue
   planted=$file
   if ! python3 - "$top/$file" "$original" "$mutated" <<'PY'
 import sys
@@ -32,8 +35,12 @@ PY
     echo "KILLED (does not build)  $file: $original"
   elif (cd "$build" && timeout 900 ./tests/host/hosttests --gtest_filter="$suites" --gtest_brief=1 >/tmp/mutant-test.log 2>&1 &&
         timeout 1800 ./tests/host/hosttests --gtest_brief=1 >/tmp/mutant-test.log 2>&1); then
-    echo "SURVIVED  $file: $original"
-    survivors=$((survivors + 1))
+    if [ -n "$equivalent" ]; then
+      echo "SURVIVED, equivalent ($equivalent)  $file: $original"
+    else
+      echo "SURVIVED  $file: $original"
+      survivors=$((survivors + 1))
+    fi
   else
     echo "KILLED by $(grep -m3 '^\[  FAILED  \]' /tmp/mutant-test.log | sed 's/\[  FAILED  \] //; s/ (.*//' | paste -sd, -)  $file: $original"
   fi

@@ -91,16 +91,18 @@ TEST_F(UnsavedUnderWine, LoadFromAndSaveToRefuseDevicesAndFolders) {
     main.Button6.Click();
     ChangeKey2();
     Shown();
-    const std::string folder = files.TempPath() + "tastavia-folder.ini";
-    CreateDirectoryA(folder.c_str(), nullptr);
+    // A folder that is there already: making one would open it.
+    const std::string folder = main.SystemDirectory().substr(0, main.SystemDirectory().size() - 1);
     for (const std::string& path : {std::string("COM1:"), std::string("NUL:"), std::string("CON:"),
                                     std::string("C:\\COM1.ini"), std::string("\\\\.\\COM1"), folder}) {
+        main.Button1.Click();
         backend.dialogs.files.push_back(path);
         main.PopupMenu1.ChooseItem(0);  // Load From...
         auto shown = Shown();
         ASSERT_EQ(shown.size(), 1u) << path;
         EXPECT_EQ(shown[0].kind, ui::MessageKind::Error) << path;
         EXPECT_EQ(shown[0].text, "\"" + path + "\" is a folder or a device, not a file.") << path;
+        main.Button1.Click();
         backend.dialogs.files.push_back(path);
         main.PopupMenu1.ChooseItem(1);  // Save To...
         shown = Shown();
@@ -109,7 +111,6 @@ TEST_F(UnsavedUnderWine, LoadFromAndSaveToRefuseDevicesAndFolders) {
     }
     EXPECT_EQ(main.Layout().ReadKeyChar(2, ShiftState::Unshifted), '#');
     EXPECT_TRUE(main.HasUnsavedChanges());
-    RemoveDirectoryA(folder.c_str());
 }
 
 }  // namespace

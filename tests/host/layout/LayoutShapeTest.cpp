@@ -67,6 +67,9 @@ TEST(LayoutShape, DamagedLibrariesAreRefused) {
         // The record (the first thing in .data) says the scan-code table ends before
         // Space's scan code 0x39.
         {"a scan-code table too short for key 48", [](std::string& f) { f[0x200 + 0x1C] = 0x39; }},
+        // The fourth character table (the keypad's, 1 state) says its entries are 6 bytes.
+        {"an entry size that is not its states'",
+         [](std::string& f) { f[Get32(f, 0x200 + 4) - 0x5FFF1000 + 0x200 + 3 * 8 + 5] = 6; }},
     };
     for (const Case& c : cases) {
         std::string f = Template(kOsWinXp);

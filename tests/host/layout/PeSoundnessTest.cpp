@@ -61,7 +61,8 @@ TEST(PeSoundness, FaultsSayWhatIsWrong) {
         {"a section at RVA 0", "its sections are not where the loader wants them"},
         {"NumberOfSections + 1", "its headers do not fit"},
         {"section data outside the file", "a section's data lies outside the file"},
-        {"NumberOfNames 0xFFFFFFFF", "a table lies outside the file's sections"}};
+        {"NumberOfNames 0xFFFFFFFF", "a table lies outside the file's sections"},
+        {"relocation across its page", "a relocation lies outside the image"}};
     const std::vector<test::DamagedLibrary> damaged = test::LibraryDamager(good).All();
     for (const auto& [what, why] : cases)
         for (const test::DamagedLibrary& d : damaged)
