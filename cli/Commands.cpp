@@ -137,7 +137,10 @@ OsKind ResolveKind(Files& files, const std::string& path, std::optional<OsKind> 
 
 void ImportIni(Session& session, Platform& platform, const std::string& iniPath, std::ostream& err) {
     RequireFile(platform.files, iniPath);
-    const std::vector<IniValueNote> notes = ImportLayout(session.layout(), platform.profile, platform.files.FullPath(iniPath));
+    const std::string full = platform.files.FullPath(iniPath);
+    // As the window: a file without the layout's keys would change nothing.
+    if (!HasLayoutKeys(platform.profile, full)) throw Failure(NoLayoutKeysText(iniPath));
+    const std::vector<IniValueNote> notes = ImportLayout(session.layout(), platform.profile, full);
     // Told once, on the error stream; the command goes on and its exit code stays.
     if (!notes.empty())
         err << "tastavia-cli: warning: values of " << iniPath << " not taken as they stand:\n"
@@ -346,8 +349,9 @@ void CheckPaths(const Parsed& p, PathRules rules) {
     for (const std::string& path : paths) {
         if (!rules.backslashSeparates && path.find('\\') != std::string::npos)
             throw Failure(path + ": '\\' is no folder separator here; write the path with '/'");
-        const std::size_t folder = path.find_last_of(rules.backslashSeparates ? "/\\:" : "/");
-        if (IsDeviceName(folder == std::string::npos ? path : path.substr(folder + 1)))
+        const std::size_t folder = path.find_last_of("/");
+        if (rules.backslashSeparates ? IsDevicePath(path)
+                                     : IsDeviceName(folder == std::string::npos ? path : path.substr(folder + 1)))
             throw Failure(path + ": names a device, not a file");
     }
 }

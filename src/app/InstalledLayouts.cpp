@@ -100,10 +100,11 @@ void TForm1::Show(const Notice& notice) {
 
 std::string TForm1::SaveLayoutToSystem(bool silent) {
     Button8Click();
-    if (!Button4.Enabled()) return "1";
-    // A File Name that cannot be taken is refused first: no question about the keys
-    // comes before a refusal that makes it moot.
+    // A File Name that cannot be taken is refused first, with Save's own reason: no
+    // question about the keys comes before a refusal that makes it moot.
     const bool plainName = IsPlainFileName(StripSpaces(Edit2.Text()));
+    const bool refusedName = !IsBlank(Edit2.Text()) && !plainName;
+    if (!Button4.Enabled() && !refusedName) return "1";
     if (!silent && plainName && !SaveDespiteFindings()) return "1";
     const CatalogueRecord* selected = SelectedRecord();
     const InstallRequest request{Edit1.Text(), Edit2.Text(), systemDirectory_, layout_.WorkingPath(),

@@ -339,14 +339,15 @@ void TForm1::LoadFrom1Click() {
     const std::optional<std::string> path = ChooseIniToLoad();
     if (!path) return;
     // A file without the layout's section would change nothing: say so instead.
-    if (!platform_.files.Exists(*path)) {
-        GetApplication().GetDialogs().Error("The file \"" + *path + "\" does not exist.");
+    const FileKind kind = platform_.files.Status(*path).kind;
+    if (kind != FileKind::File) {
+        GetApplication().GetDialogs().Error(kind == FileKind::Missing
+                                                ? "The file \"" + *path + "\" does not exist."
+                                                : "\"" + *path + "\" is a folder or a device, not a file.");
         return;
     }
     if (!HoldsLayout(*path)) {
-        GetApplication().GetDialogs().Error("The file \"" + *path +
-                                            "\" holds no keyboard layout: it has no [KBD] section with the keys "
-                                            "\"1\" to \"96\" or \"1001\" to \"1048\". Nothing was changed.");
+        GetApplication().GetDialogs().Error(NoLayoutKeysText(*path));
         return;
     }
     if (MayDiscardChanges()) ImportLayoutFile(*path);

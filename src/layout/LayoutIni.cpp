@@ -81,6 +81,12 @@ bool HasLayoutKeys(ProfileFile& profile, const std::string& path) {
     return false;
 }
 
+std::string NoLayoutKeysText(const std::string& path) {
+    return "The file \"" + path +
+           "\" holds no keyboard layout: it has no [KBD] section with the keys \"1\" to \"96\" or \"1001\" to "
+           "\"1048\". Nothing was changed.";
+}
+
 std::vector<IniValueNote> ImportLayout(WorkingLayout& layout, ProfileFile& profile, const std::string& path) {
     std::vector<IniValueNote> notes;
     for (int pass = 0; pass < 2; ++pass) {
@@ -118,6 +124,9 @@ std::string DescribeIniNotes(const std::vector<IniValueNote>& notes, std::size_t
 
 void ExportLayout(WorkingLayout& layout, ProfileFile& profile, Files& files, const std::string& path) {
     const IoError failure("Unable to write to " + path);
+    const FileStatus status = files.Status(path);
+    // A folder or a device is never written into, nor a copy made beside it.
+    if (status.kind == FileKind::Folder || status.kind == FileKind::Other) throw failure;
     if (files.Exists(path) && files.IsReadOnly(path)) throw IoError(failure.what() + std::string("\rThe file is read-only."));
     // The keys go into a copy beside the file, which then takes the file's place whole:
     // a failure on the way leaves the file as it was, other sections included.
@@ -125,8 +134,9 @@ void ExportLayout(WorkingLayout& layout, ProfileFile& profile, Files& files, con
     std::string copy;
     try {
         copy = files.CreateUniqueFile(slash == std::string::npos ? "." : path.substr(0, slash + 1), "tas");
-    } catch (const IoError&) {
-        throw failure;
+    } catch (const IoError& error) {
+        // Why no copy could be made (a folder too long for a temporary name) is kept.
+        throw IoError(std::string(failure.what()) + ": " + error.what());
     }
     struct Remove {
         Files& files;

@@ -40,6 +40,8 @@ std::string DescribeIniNotes(const std::vector<IniValueNote>& notes, std::size_t
 // Whether the file holds any of the 144 keys in its KBD section: an import of a file
 // without one would change nothing, and the user is told so instead.
 bool HasLayoutKeys(ProfileFile& profile, const std::string& path);
+// What the user is told of such a file.
+std::string NoLayoutKeysText(const std::string& path);
 
 // Writes all 144 keys into the INI file, whole or not at all: into a copy beside it,
 // which then replaces it. Throws IoError "Unable to write to <path>" when any step

@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "layout/LayoutFileKind.h"
+#include "layout/PeSoundness.h"
+#include "layout/TablePointers.h"
 #include "layout/WideLibraryShape.h"
 
 namespace tastavia {
@@ -190,6 +192,8 @@ bool HasWin9xLayoutShape(const std::string& bytes) {
 
 bool HasNtLayoutShape(const std::string& bytes, OsKind kind) {
     if ((kind != kOsWin2000 && kind != kOsWinXp) || bytes.size() != LayoutFileSize(kind)) return false;
+    PeFacts facts;
+    if (PeSoundnessFault(bytes, kPeX86, &facts)) return false;
     PeImage pe(bytes);
     if (!pe.Parse()) return false;
     // KbdLayerDescriptor is "mov eax, record; ret".
@@ -198,7 +202,10 @@ bool HasNtLayoutShape(const std::string& bytes, OsKind kind) {
     const std::optional<std::uint32_t> record = pe.GetRva(*code + 1ull, 4);
     const std::optional<std::uint32_t> scanTable = record ? pe.GetVa(*record + kScanTableField, 4) : std::nullopt;
     const std::optional<std::uint32_t> scanCount = record ? pe.GetVa(*record + kScanCountField, 1) : std::nullopt;
-    if (!scanTable || !scanCount) return false;
+    if (!scanTable || !scanCount || *record < facts.imageBase) return false;
+    // The loader moves exactly the tables' pointers and the code's address.
+    if (!RelocatesExactlyItsPointers(bytes, facts, static_cast<std::uint32_t>(*record - facts.imageBase), 4, *code + 1))
+        return false;
     const std::optional<std::map<std::uint64_t, CharEntry>> entries = CharEntries(pe, *record);
     if (!entries) return false;
     const int shift = kind == kOsWinXp ? kXpKeyShift : 0;

@@ -5,6 +5,8 @@
 
 #include "layout/KeyTable.h"
 #include "layout/LayoutFileKind.h"
+#include "layout/PeSoundness.h"
+#include "layout/TablePointers.h"
 
 namespace tastavia {
 
@@ -41,7 +43,6 @@ public:
         if (U16(pe + 4) != machine) throw Fault{"it is for another processor"};
         const std::size_t opt = pe + 24;
         if (U16(opt) != (wide_ ? 0x020Bu : 0x010Bu)) throw Fault{"its optional header is of the other width"};
-        if (wide_ && U32(opt + 28) != 0) throw Fault{"its image base lies above 4 GB"};
         base_ = wide_ ? U32(opt + 24) : U32(opt + 28);
         const std::size_t directories = opt + (wide_ ? 112 : 96);
         exportRva_ = U32(directories);
@@ -170,10 +171,20 @@ std::optional<std::string> ShapeFault(const std::string& bytes, OsKind kind) {
     const std::string what = std::string("not a ") + LayoutFileKindName(kind) + " made by Tastavia: ";
     if (bytes.size() != LayoutFileSize(kind))
         return what + std::to_string(bytes.size()) + " bytes, not " + std::to_string(LayoutFileSize(kind));
+    const PeMachine& machine = kind == kOsX64 ? kPeX64 : kind == kOsArm64 ? kPeArm64 : kPeX86;
+    PeFacts facts;
+    if (std::optional<std::string> fault = PeSoundnessFault(bytes, machine, &facts)) return what + *fault;
     try {
         Image image(bytes, pe32Plus);
-        image.ReadHeaders(kind == kOsX64 ? kMachineAmd64 : kind == kOsArm64 ? kMachineArm64 : kMachineI386);
-        CheckKeys(image, RecordRva(image, image.ExportRva("KbdLayerDescriptor"), kind));
+        image.ReadHeaders(machine.machine);
+        const std::uint32_t code = image.ExportRva("KbdLayerDescriptor");
+        const std::uint32_t record = RecordRva(image, code, kind);
+        CheckKeys(image, record);
+        // The loader moves exactly the tables' pointers (and the x86 code's address).
+        const std::optional<std::uint32_t> codeAddress =
+            kind == kOsWow64 ? std::optional<std::uint32_t>(code + 1) : std::nullopt;
+        if (!RelocatesExactlyItsPointers(bytes, facts, record, 8, codeAddress))
+            throw Fault{"its relocations are not its tables' pointers"};
         return std::nullopt;
     } catch (const Fault& fault) {
         return what + fault.why;

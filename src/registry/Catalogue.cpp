@@ -107,8 +107,9 @@ std::string LayoutButtonCode(const std::string& name, const std::string& fileNam
         code = "100";
     else
         code = "111";
-    // Nothing to install without a working file; Load and Delete do not need one.
-    if (!workingFileOpen) code[1] = '0';
+    // Nothing to install without a working file; Load and Delete do not need one. Nor
+    // under a File Name that Save would refuse.
+    if (!workingFileOpen || !IsPlainFileName(StripSpaces(fileName))) code[1] = '0';
     return code;
 }
 
@@ -117,6 +118,9 @@ std::string LayoutButtonReason(const std::string& name, const std::string& fileN
     const bool noName = IsBlank(name), noFile = IsBlank(fileName);
     if (noName && noFile) return "Type a name and a file name";
     if (noName || noFile) return noName ? "Type a name" : "Type a file name";
+    // Save's own test of the File Name, with its reason.
+    const std::string fault = FileNameFault(StripSpaces(fileName));
+    if (!fault.empty()) return fault;
     if (!selected)
         return workingFileOpen ? "Not installed: Save installs it" : "Nothing to save: New makes a layout";
     if (UpperAscii(selected->Name()) != UpperAscii(name))

@@ -257,7 +257,7 @@ RemoveResult Installer::Remove(const RemoveRequest& request, const Confirm& conf
     // Every file installing wrote: one already gone is passed over, none at all is a failure.
     bool deleted = false;
     std::optional<Placed> failed, missing;
-    for (SystemFolder folder : SystemFoldersFor(system_.kind, system_.windows64)) {
+    for (SystemFolder folder : SystemFoldersFor(system_.kind, system_.machine)) {
         const Placed file{FolderPath(folder, request.systemDirectory) + request.fileName, "", folder};
         if (!files_.Exists(file.path)) {
             if (!missing) missing = file;

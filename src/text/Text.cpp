@@ -1,5 +1,7 @@
 #include "text/Text.h"
 
+#include <cctype>
+
 namespace tastavia {
 
 namespace {
@@ -82,6 +84,17 @@ bool IsDeviceName(const std::string& name) {
         if (stem == device) return true;
     return stem.size() == 4 && (stem.compare(0, 3, "COM") == 0 || stem.compare(0, 3, "LPT") == 0) &&
            stem[3] >= '1' && stem[3] <= '9';
+}
+
+bool IsDevicePath(const std::string& path) {
+    auto separator = [](char c) { return c == '\\' || c == '/'; };
+    if (path.size() >= 4 && separator(path[0]) && separator(path[1]) && (path[2] == '.' || path[2] == '?') &&
+        separator(path[3]))
+        return true;
+    const bool drive = path.size() >= 2 && path[1] == ':' && std::isalpha(static_cast<unsigned char>(path[0]));
+    if (path.find(':', drive ? 2 : 0) != std::string::npos) return true;
+    const std::size_t last = path.find_last_of("\\/");
+    return IsDeviceName(last == std::string::npos ? path.substr(drive ? 2 : 0) : path.substr(last + 1));
 }
 
 std::string FileNameFault(const std::string& name) {

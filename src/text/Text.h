@@ -29,6 +29,11 @@ std::string VisibleText(const std::string& text);
 // with the trailing spaces and dots that Windows drops.
 bool IsDeviceName(const std::string& name);
 
+// Whether Windows takes a path for something other than a disk file by its spelling
+// alone: a "\\.\" or "\\?\" device path, a colon after the drive (a device as
+// "COM1:", or a stream), or a last part that is a device name (IsDeviceName).
+bool IsDevicePath(const std::string& path);
+
 // Whether a file name can only name a file in the folder it is joined to: no path, no
 // characters Windows forbids, no control characters, no device name, no trailing dot
 // or space (Windows would drop them and name another file).

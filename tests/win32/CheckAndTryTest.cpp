@@ -213,11 +213,17 @@ TEST_P(CheckAndTry, TryTakesNoCharacterThatNoKeyMade) {
     });
     then([&] { PostMessageA(edit, WM_KEYDOWN, VK_BACK, KeyData(0x0E)); });  // still deletes
     then([&] { PostMessageA(edit, WM_CHAR, 'x', 1); });
+    // An editing key passed on opens no gate for a character posted after it.
+    then([&] {
+        SendMessageA(edit, WM_KEYDOWN, 'D', KeyData(0x20));
+        PostMessageA(edit, WM_KEYDOWN, VK_LEFT, KeyData(0x14B));
+        PostMessageA(edit, WM_CHAR, 'Z', KeyData(0x14B));
+    });
     steps.push_back([&] { PostMessageA(edit, WM_KEYDOWN, VK_ESCAPE, KeyData(0x01)); });
     RunSteps(steps);
     main.Button13.Click();
-    EXPECT_EQ(seen, (std::vector<std::string>{"", "", "", "", "\xE0", "", ""}));
-    EXPECT_EQ(tryForm.Edit1.Text(), "");
+    EXPECT_EQ(seen, (std::vector<std::string>{"", "", "", "", "\xE0", "", "", "\xE0"}));
+    EXPECT_EQ(tryForm.Edit1.Text(), "\xE0");
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryKind, CheckAndTry, ::testing::Values(kOsWin9x, kOsWin2000, kOsWinXp));

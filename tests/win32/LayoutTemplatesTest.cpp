@@ -7,8 +7,12 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <string>
+
+#include "DamagedLibraries.h"
+#include "layout/LayoutShape.h"
 
 namespace {
 
@@ -291,6 +295,26 @@ TEST_P(LayoutTemplate, IsRelocatedWhenItsBaseIsTaken) {
     VirtualFree(taken, 0, MEM_RELEASE);
     EXPECT_FALSE(relocated.empty());
     EXPECT_TRUE(relocated == atBase) << "the relocated tables read differently";
+}
+
+// Every damaged copy the library check accepts loads with its base taken and reads as the
+// template does; the host tests show the named damages refused.
+TEST_P(LayoutTemplate, EveryDamagedCopyTheCheckAcceptsLoadsRelocatedAndWalks) {
+    const std::string name = GetParam();
+    const tastavia::OsKind kind = name == "WIN2K" ? tastavia::kOsWin2000 : name == "WINXP" ? tastavia::kOsWinXp : tastavia::kOsWow64;
+    void* taken = VirtualAlloc(reinterpret_cast<void*>(kPreferredBase), SizeOfImage(bytes), MEM_RESERVE, PAGE_NOACCESS);
+    ASSERT_EQ(reinterpret_cast<std::uintptr_t>(taken), kPreferredBase);
+    const std::string good = LoadAndWalk(false);
+    int accepted = 0;
+    for (const tastavia::test::DamagedLibrary& d : tastavia::test::LibraryDamager(bytes).All()) {
+        if (!tastavia::HasLayoutShape(d.bytes, kind)) continue;
+        ++accepted;
+        EXPECT_FALSE(d.mustRefuse) << d.what;
+        EXPECT_TRUE(::LoadAndWalk(d.bytes, name == "WOW64", false) == good) << d.what;
+    }
+    VirtualFree(taken, 0, MEM_RELEASE);
+    EXPECT_GT(accepted, 0);
+    std::printf("%s: %d damaged copies accepted, each loaded and walked\n", name.c_str(), accepted);
 }
 
 TEST_P(LayoutTemplate, CarriesAKeyboardDriverVersionResource) {

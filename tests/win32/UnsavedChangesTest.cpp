@@ -87,5 +87,34 @@ TEST_F(UnsavedUnderWine, SaveToOntoAReadOnlyIniSaysSoAndLoadFromAFileWithoutALay
     EXPECT_EQ(main.Layout().ReadKeyChar(2, ShiftState::Unshifted), '#');
 }
 
+// Load From and Save To take nothing but a plain disk file: a device with a colon or an
+// extension, a device path and a folder are refused with a message and never opened
+// (window-opens-under-wine runs this with Wine's trace of the opens).
+TEST_F(UnsavedUnderWine, LoadFromAndSaveToRefuseDevicesAndFolders) {
+    main.Button6.Click();
+    ChangeKey2();
+    Shown();
+    // A folder that is there already: making one would open it.
+    const std::string folder = main.SystemDirectory().substr(0, main.SystemDirectory().size() - 1);
+    for (const std::string& path : {std::string("COM1:"), std::string("NUL:"), std::string("CON:"),
+                                    std::string("C:\\COM1.ini"), std::string("\\\\.\\COM1"), folder}) {
+        main.Button1.Click();
+        backend.dialogs.files.push_back(path);
+        main.PopupMenu1.ChooseItem(0);  // Load From...
+        auto shown = Shown();
+        ASSERT_EQ(shown.size(), 1u) << path;
+        EXPECT_EQ(shown[0].kind, ui::MessageKind::Error) << path;
+        EXPECT_EQ(shown[0].text, "\"" + path + "\" is a folder or a device, not a file.") << path;
+        main.Button1.Click();
+        backend.dialogs.files.push_back(path);
+        main.PopupMenu1.ChooseItem(1);  // Save To...
+        shown = Shown();
+        ASSERT_EQ(shown.size(), 1u) << path;
+        EXPECT_EQ(shown[0].text, "\"Save To\" could not be finished.\r\rReason: Unable to write to " + path) << path;
+    }
+    EXPECT_EQ(main.Layout().ReadKeyChar(2, ShiftState::Unshifted), '#');
+    EXPECT_TRUE(main.HasUnsavedChanges());
+}
+
 }  // namespace
 }  // namespace tastavia

@@ -97,6 +97,41 @@ TEST(Win32Files, UniqueFilesAndFullPaths) {
     EXPECT_THROW(files.CreateUniqueFile(dir.path() + "missing\\", "tas"), IoError);
 }
 
+// A folder too long for a temporary name beside a file (MAX_PATH - 14) gets no name asked
+// for: Windows documents GetTempFileName as failing there, and may make a garbled one.
+TEST(Win32Files, NoTemporaryNameIsAskedForInAFolderTooLong) {
+    Win32Folder dir;
+    Win32Files files;
+    std::string folder = dir.path();
+    std::vector<std::string> made;
+    // One character past the limit, with its backslash; CreateDirectory takes up to 247.
+    const std::size_t length = MAX_PATH - 13;
+    while (folder.size() < length) {
+        const std::size_t remaining = length - folder.size();
+        folder += std::string(remaining <= 41 ? remaining - 1 : std::min<std::size_t>(40, remaining - 3), 'd') + "\\";
+        ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr)) << folder.size();
+        made.push_back(folder);
+    }
+    ASSERT_EQ(folder.size(), length);
+    try {
+        files.CreateUniqueFile(folder, "tas");
+        ADD_FAILURE() << "a temporary name in a folder of " << folder.size() << " characters";
+    } catch (const IoError& error) {
+        EXPECT_NE(std::string(error.what()).find("too long"), std::string::npos) << error.what();
+    }
+    EXPECT_FALSE(files.WriteAll(folder + "x.ini", "x"));
+    WIN32_FIND_DATAA found;
+    HANDLE h = FindFirstFileA((folder + "*").c_str(), &found);
+    int entries = 0;
+    if (h != INVALID_HANDLE_VALUE) {
+        do ++entries;
+        while (FindNextFileA(h, &found));
+        FindClose(h);
+    }
+    EXPECT_EQ(entries, 2) << "only . and ..";
+    for (auto it = made.rbegin(); it != made.rend(); ++it) RemoveDirectoryA(it->c_str());
+}
+
 // Files in a folder besides the given ones: a sibling left behind would show here.
 int OtherFiles(const std::string& folder, std::initializer_list<const char*> names) {
     int count = 0;

@@ -6,12 +6,15 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include "DamagedLibraries.h"
 #include "LongPointerTables.h"
 #include "WineMainWindow.h"
 #include "layout/Charset.h"
+#include "layout/LayoutShape.h"
 
 namespace tastavia {
 namespace {
@@ -21,14 +24,15 @@ const char* const kLayoutName = "Tastavia x64";
 using Descriptor = const longptr::KbdTables*(WINAPI*)();
 
 // Runs the 64-bit checker on the installed library; its output goes into the test log.
-int RunChecker(const std::string& checker, const std::string& expectedPath) {
-    std::string command = "\"" + checker + "\" " + kFileName + " \"" + expectedPath + "\"";
+int RunChecker(const std::string& checker, const std::string& expectedPath, const std::string& library = kFileName,
+               const std::string& more = "") {
+    std::string command = "\"" + checker + "\" \"" + library + "\" \"" + expectedPath + "\"" + more;
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
     if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
         return -1;
-    WaitForSingleObject(process.hProcess, 60000);
+    WaitForSingleObject(process.hProcess, 300000);
     DWORD code = 1;
     GetExitCodeProcess(process.hProcess, &code);
     CloseHandle(process.hThread);
@@ -181,6 +185,36 @@ TEST_F(Windows64, ALibraryOfAnotherShapeIsNotLoaded) {
     EXPECT_NE(LastMessage().find("layout library"), std::string::npos) << LastMessage();
     EXPECT_EQ(main.Layout().WorkingPath(), working);
     EXPECT_EQ(files.ReadAll(working), before);
+}
+
+// Every damaged copy of the x64 library that the check accepts loads in a 64-bit process,
+// at its base and relocated, with every key of the template (the working file of New).
+TEST_F(Windows64, EveryDamagedX64LibraryTheCheckAcceptsLoadsAndWalks) {
+    main.Button6.Click();
+    WorkingKeys();
+    HRSRC found = FindResourceA(nullptr, "WINX64", MAKEINTRESOURCEA(10));
+    ASSERT_NE(found, nullptr);
+    const std::string good(static_cast<const char*>(LockResource(LoadResource(nullptr, found))), SizeofResource(nullptr, found));
+    const std::string folder = files.TempPath() + "tastavia-damaged\\";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    const std::string first = folder + "good.dll";
+    ASSERT_TRUE(files.WriteAll(first, good));
+    std::string more;
+    std::vector<std::string> written{first};
+    int accepted = 0;
+    for (const test::DamagedLibrary& d : test::LibraryDamager(good).All()) {
+        if (!HasLayoutShape(d.bytes, kOsX64)) continue;
+        EXPECT_FALSE(d.mustRefuse) << d.what;
+        const std::string path = folder + std::to_string(++accepted) + ".dll";
+        ASSERT_TRUE(files.WriteAll(path, d.bytes));
+        written.push_back(path);
+        more += " \"" + path + "\"";
+        std::printf("%s: %s\n", path.c_str(), d.what.c_str());
+    }
+    EXPECT_GT(accepted, 0);
+    EXPECT_EQ(RunChecker(checker, expected, first, more), 0) << "a library the check accepts does not load and walk";
+    for (const std::string& path : written) files.Delete(path);
+    RemoveDirectoryA(folder.c_str());
 }
 
 }  // namespace

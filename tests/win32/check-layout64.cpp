@@ -54,11 +54,34 @@ ULONGLONG CheckLoad(const char* library, const std::vector<longptr::ExpectedKey>
     return base;
 }
 
+// One library: at its own base, then with that base taken, so that the loader must apply
+// every relocation. False when it cannot be loaded at all.
+bool CheckLibrary(const char* library, const std::vector<longptr::ExpectedKey>& keys) {
+    const std::string name(library);
+    std::string path;
+    const ULONGLONG base = CheckLoad(library, keys, (name + ", at its own base").c_str(), &path);
+    if (base == 0) return false;
+    std::printf("loaded from %s\n", path.c_str());
+    void* taken = VirtualAlloc(reinterpret_cast<void*>(base), 0x10000, MEM_RESERVE, PAGE_NOACCESS);
+    if (taken != reinterpret_cast<void*>(base)) {
+        Fail(name + ": cannot reserve the preferred base");
+    } else {
+        HMODULE module = LoadLibraryA(library);
+        if (module && reinterpret_cast<ULONGLONG>(module) == base) Fail(name + ": loaded at the reserved base");
+        if (module) FreeLibrary(module);
+        CheckLoad(library, keys, (name + ", relocated").c_str(), nullptr);
+        VirtualFree(taken, 0, MEM_RELEASE);
+    }
+    return true;
+}
+
 }  // namespace
 
+// check-layout64 LIBRARY EXPECTED [LIBRARY...]: further libraries are checked against
+// the same keys.
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::printf("usage: check-layout64 LIBRARY EXPECTED\n");
+    if (argc < 3) {
+        std::printf("usage: check-layout64 LIBRARY EXPECTED [LIBRARY...]\n");
         return 2;
     }
     std::ifstream in(argv[2], std::ios::binary);
@@ -69,22 +92,9 @@ int main(int argc, char** argv) {
         std::printf("cannot read 48 keys from %s\n", argv[2]);
         return 2;
     }
-    std::string path;
-    const ULONGLONG base = CheckLoad(argv[1], keys, "at its own base", &path);
-    if (base == 0) return 2;
-    std::printf("loaded from %s\n", path.c_str());
-
-    // With the preferred base taken the loader must apply every relocation.
-    void* taken = VirtualAlloc(reinterpret_cast<void*>(base), 0x10000, MEM_RESERVE, PAGE_NOACCESS);
-    if (taken != reinterpret_cast<void*>(base)) {
-        Fail("cannot reserve the preferred base");
-    } else {
-        HMODULE module = LoadLibraryA(argv[1]);
-        if (module && reinterpret_cast<ULONGLONG>(module) == base) Fail("loaded at the reserved base");
-        if (module) FreeLibrary(module);
-        CheckLoad(argv[1], keys, "relocated", nullptr);
-        VirtualFree(taken, 0, MEM_RELEASE);
-    }
+    bool loaded = CheckLibrary(argv[1], keys);
+    for (int i = 3; i < argc; ++i) loaded = CheckLibrary(argv[i], keys) && loaded;
+    if (!loaded) return 2;
     std::printf("%s\n", failures == 0 ? "every key as in the working file" : "differences found");
     return failures == 0 ? 0 : 1;
 }

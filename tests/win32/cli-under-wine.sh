@@ -48,6 +48,22 @@ for device in "COM1 .ini" CON NUL "nul .ini" "CONOUT\$"; do
   grep -q "names a device" err.txt || fail "import \"$device\": $(cat err.txt)"
 done
 [ "$(md5sum < plain.dll)" = "$before" ] || fail "a device name changed plain.dll"
+# Nothing but a plain disk file is opened, whatever the spelling: a device with a colon,
+# a device path, a folder. Wine's trace of the opens shows none of them.
+opens=$(dirname "$0")/opens-under-wine.sh
+mkdir -p folder.ini
+for path in 'COM1:' 'NUL:' 'CON:' 'com1 .ini:' '\\.\COM1' '\\?\C:\windows\win.ini' folder.ini; do
+  case "$path" in folder.ini) pattern='folder\.ini' ;; *) pattern='\\(COM1|NUL|CON)( ?\.ini)?:?"$|win\.ini"$' ;; esac
+  refused() {
+    "$opens" "$prefix" "$pattern" "$cli" "$@" 2>err.txt; code=$?
+    [ "$code" = 1 ] || fail "$* exits $code: $(tail -1 err.txt)"
+  }
+  refused new --os xp --ini "$path" -o x.dll
+  refused import plain.dll "$path"
+  refused check "$path"
+  refused export plain.dll -o "$path"
+done
+[ "$(md5sum < plain.dll)" = "$before" ] || fail "a device path changed plain.dll"
 # "MZ" and the size of an XP library, its PE header outside the file.
 { printf 'MZ'; head -c 58 /dev/zero; printf '\xF0\xFF\xFF\x7F'; head -c 5568 /dev/zero; } > mz.dll
 for command in "show mz.dll --os xp" "check mz.dll --os xp" "export mz.dll --os xp -o mz.ini" "import mz.dll --os xp in.ini"; do

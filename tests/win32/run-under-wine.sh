@@ -5,7 +5,7 @@
 set -euo pipefail
 prefix=$1
 shift
-export WINEPREFIX=$prefix WINEDEBUG=-all WINEARCH=${TASTAVIA_WINEARCH:-win32}
+export WINEPREFIX=$prefix WINEDEBUG=${TASTAVIA_WINEDEBUG:--all} WINEARCH=${TASTAVIA_WINEARCH:-win32}
 # No Mono or Gecko installers: the tests need neither.
 export WINEDLLOVERRIDES="mscoree,mshtml=${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
 mkdir -p "$prefix"

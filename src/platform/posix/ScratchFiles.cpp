@@ -50,7 +50,8 @@ std::string MakeScratchFile(const std::function<std::string()>& make) {
     std::string path = make();
     if (path.empty() || path.size() >= PATH_MAX) return path;
     for (Slot& slot : slots) {
-        if (slot.used) continue;
+        // A slot whose file is gone (deleted where its deletion could not say so) is free.
+        if (slot.used && ::access(slot.path, F_OK) == 0) continue;
         std::memcpy(slot.path, path.c_str(), path.size() + 1);
         slot.used = 1;
         break;

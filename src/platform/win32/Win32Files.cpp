@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "platform/Errors.h"
+#include "text/Text.h"
 
 namespace tastavia {
 
@@ -21,6 +22,11 @@ public:
     ~Handle() { Reset(); }
     HANDLE Get() const { return h_; }
     bool Valid() const { return h_ != INVALID_HANDLE_VALUE && h_ != nullptr; }
+    // Open, and on a disk: a pipe, console or port reached under a file's name is let go.
+    bool DiskHandle() {
+        if (Valid() && GetFileType(h_) != FILE_TYPE_DISK) Reset();
+        return Valid();
+    }
     bool Reset() {
         bool ok = true;
         if (Valid()) ok = CloseHandle(h_) != 0;
@@ -31,6 +37,13 @@ public:
 private:
     HANDLE h_;
 };
+
+// GetTempFileName needs room for its own "tas1234.tmp" after the folder.
+constexpr std::size_t kLongestTempFolder = MAX_PATH - 14;
+
+// A plain disk file, by the path's spelling (no device in any form), before anything is
+// opened; the open handle is asked again (DiskHandle), as only the file system can tell.
+bool PlainPath(const std::string& path) { return !path.empty() && !IsDevicePath(path); }
 
 bool IsFile(DWORD attributes) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
@@ -109,7 +122,8 @@ Moved MoveOnto(const std::string& temp, const std::string& target, ReplaceMethod
     if (GetFileAttributesA(target.c_str()) == INVALID_FILE_ATTRIBUTES)
         return MoveFileA(temp.c_str(), target.c_str()) ? Moved::Yes : Moved::No;
     char aside[MAX_PATH + 1] = {};
-    if (GetTempFileNameA(FolderOf(target).c_str(), "tas", 0, aside) == 0) return Moved::No;
+    if (FolderOf(target).size() > kLongestTempFolder || GetTempFileNameA(FolderOf(target).c_str(), "tas", 0, aside) == 0)
+        return Moved::No;
     // The name is taken by an empty file, and no rename replaces it either.
     if (!DeleteFileA(aside) || !MoveFileA(target.c_str(), aside)) {
         DeleteFileA(aside);
@@ -135,7 +149,7 @@ bool Identify(const std::string& path, FileIdentity& identity) {
     Handle h(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                          FILE_ATTRIBUTE_NORMAL, nullptr));
     BY_HANDLE_FILE_INFORMATION info {};
-    if (!h.Valid() || !GetFileInformationByHandle(h.Get(), &info)) return false;
+    if (!h.DiskHandle() || !GetFileInformationByHandle(h.Get(), &info)) return false;
     identity = {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
     // Some file systems give no index at all; then only the paths can tell.
     return info.nFileIndexHigh != 0 || info.nFileIndexLow != 0;
@@ -198,13 +212,17 @@ private:
 }  // namespace
 
 bool Win32Files::Exists(const std::string& path) {
-    return !path.empty() && IsFile(GetFileAttributesA(path.c_str()));
+    return PlainPath(path) && IsFile(GetFileAttributesA(path.c_str()));
 }
 
 FileStatus Win32Files::Status(const std::string& path) {
     FileStatus status;
     // A wildcard would make FindFirstFile describe some other file.
     if (path.empty() || path.find_first_of("*?") != std::string::npos) return status;
+    if (!PlainPath(path)) {
+        status.kind = FileKind::Other;
+        return status;
+    }
     DWORD attributes = GetFileAttributesA(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return status;
     status.readOnly = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
@@ -251,7 +269,9 @@ bool Win32Files::Failed() {
 
 bool Win32Files::ReplaceWith(const std::string& target, const std::string& bytes, const std::string& source) {
     lastFailureDenied_ = false;
-    if (target.empty() || RefusesWrites(target) || IsFolder(GetFileAttributesA(target.c_str()))) return false;
+    if (!PlainPath(target) || (!source.empty() && !PlainPath(source)) || RefusesWrites(target) ||
+        IsFolder(GetFileAttributesA(target.c_str())))
+        return false;
     FILETIME written {};
     DWORD attributes = 0;
     std::string copied;
@@ -261,13 +281,14 @@ bool Win32Files::ReplaceWith(const std::string& target, const std::string& bytes
         Handle h(CreateFileA(source.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                              FILE_ATTRIBUTE_NORMAL, nullptr));
         attributes = GetFileAttributesA(source.c_str());
-        if (!h.Valid() || !IsFile(attributes) || !ReadWhole(h.Get(), copied) ||
+        if (!h.DiskHandle() || !IsFile(attributes) || !ReadWhole(h.Get(), copied) ||
             !GetFileTime(h.Get(), nullptr, nullptr, &written))
             return false;
         attributes &= FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
         content = &copied;
     }
     char temp[MAX_PATH + 1] = {};
+    if (FolderOf(target).size() > kLongestTempFolder) return false;
     if (GetTempFileNameA(FolderOf(target).c_str(), "tas", 0, temp) == 0) return Failed();
     bool ok = WriteFlushed(temp, *content, source.empty() ? nullptr : &written);
     if (ok && attributes != 0) ok = SetFileAttributesA(temp, attributes) != 0;
@@ -309,14 +330,15 @@ bool Win32Files::Copy(const std::string& source, const std::string& target) {
 
 bool Win32Files::Delete(const std::string& path) {
     lastFailureDenied_ = false;
-    return DeleteFileA(path.c_str()) != 0 || Failed();
+    return (PlainPath(path) && DeleteFileA(path.c_str()) != 0) || Failed();
 }
 
 std::optional<std::string> Win32Files::ReadAll(const std::string& path) {
+    if (!PlainPath(path)) return std::nullopt;
     Handle h(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                          FILE_ATTRIBUTE_NORMAL, nullptr));
     std::string bytes;
-    if (!h.Valid() || !ReadWhole(h.Get(), bytes)) return std::nullopt;
+    if (!h.DiskHandle() || !ReadWhole(h.Get(), bytes)) return std::nullopt;
     return bytes;
 }
 
@@ -325,6 +347,7 @@ bool Win32Files::WriteAll(const std::string& path, const std::string& bytes) {
 }
 
 std::unique_ptr<RandomAccessFile> Win32Files::Open(const std::string& path, FileAccess access) {
+    if (!PlainPath(path)) throw IoError("Not a file: " + path);
     if (access == FileAccess::ReadWrite && RefusesWrites(path)) throw IoError("File is read-only: " + path);
     DWORD desired = access == FileAccess::ReadWrite ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ;
     // Write-through: the copy that installing takes while the file stays open must
@@ -332,11 +355,17 @@ std::unique_ptr<RandomAccessFile> Win32Files::Open(const std::string& path, File
     HANDLE h = CreateFileA(path.c_str(), desired, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr);
     if (h == INVALID_HANDLE_VALUE) throw IoError("Cannot open " + path);
+    if (GetFileType(h) != FILE_TYPE_DISK) {
+        CloseHandle(h);
+        throw IoError("Not a file: " + path);
+    }
     return std::make_unique<Win32RandomAccessFile>(h, path);
 }
 
 std::string Win32Files::CreateUniqueFile(const std::string& directory, const std::string& prefix) {
     char buffer[MAX_PATH + 1] = {};
+    if (directory.size() > kLongestTempFolder)
+        throw IoError("The folder's path is too long for a temporary file: " + directory);
     if (GetTempFileNameA(directory.c_str(), prefix.c_str(), 0, buffer) == 0)
         throw IoError("Cannot create a temporary file in " + directory);
     return buffer;

@@ -10,10 +10,14 @@
 #include <utility>
 #include <vector>
 
+#include "text/Text.h"
+
 namespace tastavia {
 
 std::string Win32ProfileFile::GetString(const std::string& path, const std::string& section, const std::string& key,
                                         const std::string& defaultValue) {
+    // The profile functions open what they are given: a device is never handed to them.
+    if (IsDevicePath(path)) return defaultValue;
     std::vector<char> buffer(kMaxValue + 1, '\0');
     DWORD n = GetPrivateProfileStringA(section.c_str(), key.c_str(), defaultValue.c_str(), buffer.data(),
                                        static_cast<DWORD>(buffer.size()), path.c_str());
@@ -22,10 +26,12 @@ std::string Win32ProfileFile::GetString(const std::string& path, const std::stri
 
 bool Win32ProfileFile::WriteString(const std::string& path, const std::string& section, const std::string& key,
                                    const std::string& value) {
+    if (IsDevicePath(path)) return false;
     return WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), path.c_str()) != 0;
 }
 
 bool Win32ProfileFile::Flush(const std::string& path) {
+    if (IsDevicePath(path)) return false;
     // Windows 9x caches profile files; all-null arguments write the cache out. That call
     // reports FALSE whatever happens, so only the writes themselves tell of failures.
     WritePrivateProfileStringA(nullptr, nullptr, nullptr, path.c_str());

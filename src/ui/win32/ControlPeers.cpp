@@ -60,21 +60,39 @@ KeyEvent KeyEventOf(WPARAM wParam, LPARAM lParam) {
     return key;
 }
 
+// The character the system makes of a key-down the model passes on: Backspace, and Ctrl
+// with a letter (the edit's copy, cut, paste and undo); 0 for the keys that make none.
+WPARAM EditingCharacter(WPARAM keyCode) {
+    const bool control = (GetKeyState(VK_CONTROL) & 0x8000) != 0;
+    if (keyCode == VK_BACK) return control ? 0x7F : 0x08;
+    if (control && keyCode >= 'A' && keyCode <= 'Z') return keyCode - 'A' + 1;
+    return 0;
+}
+
 }  // namespace
 
 LRESULT EditPeer::Message(UINT msg, WPARAM wParam, LPARAM lParam) {
     // With the keys taken by the model, a character reaches the edit only as the system's
-    // translation of a key-down the model passed on (Backspace, Ctrl+C); a character
-    // posted or sent on its own, or composed by an input method, is dropped.
+    // translation of a key-down the model passed on (Backspace, Ctrl+C), taken from the
+    // queue at once; a character posted or sent on its own, or composed by an input
+    // method, is dropped.
     const bool modelKeys = static_cast<bool>(static_cast<Edit&>(widget_).onKeyDown);
     switch (msg) {
         case WM_KEYDOWN: {
-            passChar_ = false;
             if (!modelKeys) break;
             std::optional<std::string> typed = static_cast<Edit&>(widget_).PressKey(KeyEventOf(wParam, lParam));
             if (!typed) {
-                passChar_ = true;
-                break;
+                const LRESULT result = WidgetPeer::Message(msg, wParam, lParam);
+                // The translation is queued before the key-down is dispatched: the next
+                // character for this window, with the key's own flags.
+                const WPARAM expected = EditingCharacter(wParam);
+                MSG next {};
+                if (expected != 0 && PeekMessageA(&next, hwnd_, WM_CHAR, WM_CHAR, PM_NOREMOVE) &&
+                    next.wParam == expected && next.lParam == lParam) {
+                    PeekMessageA(&next, hwnd_, WM_CHAR, WM_CHAR, PM_REMOVE);
+                    WidgetPeer::Message(WM_CHAR, next.wParam, next.lParam);
+                }
+                return result;
             }
             // At the caret, over the selection, as typing does; the change report that
             // follows tells the model.
@@ -84,16 +102,12 @@ LRESULT EditPeer::Message(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_CHAR:
         case WM_DEADCHAR:
         case kUnicodeChar:
-            if (modelKeys && !passChar_) return 0;
-            passChar_ = false;  // one character for one key-down
-            break;
         case WM_IME_STARTCOMPOSITION:
         case WM_IME_COMPOSITION:
         case WM_IME_ENDCOMPOSITION:
         case WM_IME_CHAR:
             if (modelKeys) return 0;
             break;
-        case WM_KEYUP: passChar_ = false; break;
         default: break;
     }
     return WidgetPeer::Message(msg, wParam, lParam);

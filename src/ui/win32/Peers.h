@@ -33,9 +33,6 @@ protected:
 private:
     std::string NativeText() const;
     void ShowModelText();
-    // The model passed the last key-down on: the character the system makes of it may
-    // arrive; every other character is dropped while the model takes the keys.
-    bool passChar_ = false;
 };
 
 class LabelPeer : public WidgetPeer {

@@ -176,6 +176,10 @@ TEST_F(Cli, BadInputsGetAClearMessageAndChangeNothing) {
     ASSERT_EQ(Run("new --os xp -o k.dll").code, 0);
     ::mkdir((dir / "sub").c_str(), 0755);
     WriteFile(dir / "in.ini", "[KBD]\r\n1=65\r\n");
+    WriteFile(dir / "other.ini", "[Other]\r\n1=65\r\n");
+    std::string noBom;  // UTF-16 without its byte-order mark
+    for (char c : std::string("[KBD]\r\n1=65\r\n")) noBom += std::string{c, '\0'};
+    WriteFile(dir / "nobom.ini", noBom);
     WriteFile(dir / "fake.dll", std::string(5632, 'x'));
     // "MZ" and the size of an XP library, with a PE header that lies outside the file.
     WriteFile(dir / "mz.dll", "MZ" + std::string(58, '\0') + std::string("\xF0\xFF\xFF\x7F", 4) + std::string(5568, '\0'));
@@ -208,6 +212,10 @@ TEST_F(Cli, BadInputsGetAClearMessageAndChangeNothing) {
         {"show moved.dll", "moved.dll: not a 64-bit Windows layout library made by Tastavia: its key 1 (`)"},
         {"check k.dll --os wow64", "(5376 bytes expected, 5632 found: it is a Windows XP layout library)"},
         {"show 'sub\\k.dll'", "'\\' is no folder separator here"},
+        // As the window: a file without the layout's keys would change nothing.
+        {"import k.dll other.ini", "The file \"other.ini\" holds no keyboard layout: it has no [KBD] section"},
+        {"import k.dll nobom.ini", "The file \"nobom.ini\" holds no keyboard layout"},
+        {"new --os xp --ini other.ini -o new.dll", "holds no keyboard layout"},
     };
     for (const auto& c : cases) {
         Result r = Run(c.args);
@@ -221,7 +229,7 @@ TEST_F(Cli, BadInputsGetAClearMessageAndChangeNothing) {
         EXPECT_NE(r.err.find(c.message), std::string::npos) << c.args << ": " << r.err;
         EXPECT_EQ(std::make_tuple(ReadFile(dir / "k.dll"), ReadFile(dir / "in.ini")), before) << c.args;
     }
-    EXPECT_EQ(Leftovers({"k.dll", "in.ini", "fake.dll", "mz.dll", "moved.dll", "sub"}), 0u);
+    EXPECT_EQ(Leftovers({"k.dll", "in.ini", "other.ini", "nobom.ini", "fake.dll", "mz.dll", "moved.dll", "sub"}), 0u);
 }
 
 // ASCII text as UTF-16 of either byte order, with its byte-order mark.

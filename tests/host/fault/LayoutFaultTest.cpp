@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "FaultSweep.h"
+#include "app/EditState.h"
 #include "layout/LayoutFileKind.h"
 #include "layout/LayoutIni.h"
 #include "platform/Errors.h"
@@ -166,6 +167,24 @@ TEST(RegistryFaults, AMoveIsWholeOrNotAtAll) {
     SweepFaults<RegistryWorld>([] { return std::make_unique<RegistryWorld>(); },
                                [](RegistryWorld& w) { w.moved = w.registry.MoveKey(RootKey::LocalMachine, "L\\A", "L\\B"); },
                                [&](RegistryWorld& w) { EXPECT_EQ(w.Tree(), w.moved ? after : before); });
+}
+
+// Keys that cannot be read count as changed, when kept and when compared: a failed
+// save is never taken for a saved layout.
+TEST(EditStateFaults, KeysThatCannotBeReadCountAsChanged) {
+    LayoutWorld w(kOsWinXp, true);
+    EditState state;
+    w.plan.FailFrom(1);
+    state.MarkSaved(w.layout);
+    w.plan.Stop();
+    EXPECT_TRUE(state.HasChanges(w.layout));
+
+    state.MarkSaved(w.layout);
+    EXPECT_FALSE(state.HasChanges(w.layout));
+    w.layout.WriteKeyChar(6, ShiftState::Shifted, 201);
+    w.plan.FailFrom(1);
+    EXPECT_TRUE(state.HasChanges(w.layout));
+    w.plan.Stop();
 }
 
 }  // namespace

@@ -64,6 +64,12 @@ TEST(LayoutShape, DamagedLibrariesAreRefused) {
         {"key 48's entry ends the table", [&](std::string& f) { f[keyEntry(48)] = 0; }},
         {"the scan-code table gives key 30 (F) another key",
          [](std::string& f) { f[f.find(std::string("\x44\x00\x46\x00\x47\x00", 6)) + 2] = 'X'; }},
+        // The record (the first thing in .data) says the scan-code table ends before
+        // Space's scan code 0x39.
+        {"a scan-code table too short for key 48", [](std::string& f) { f[0x200 + 0x1C] = 0x39; }},
+        // The fourth character table (the keypad's, 1 state) says its entries are 6 bytes.
+        {"an entry size that is not its states'",
+         [](std::string& f) { f[Get32(f, 0x200 + 4) - 0x5FFF1000 + 0x200 + 3 * 8 + 5] = 6; }},
     };
     for (const Case& c : cases) {
         std::string f = Template(kOsWinXp);

@@ -142,6 +142,8 @@ TEST(WideLibraryShapes, ForeignShapesAreRefusedWithAReason) {
         {SystemFolder::Wow64, Patched(wow, record + 8, std::string(1, static_cast<char>(wow[record + 8] + 16))),
          "its key 1 (`) is not where"},
         {SystemFolder::Wow64, Patched(wow, 0x3C, "\xF0\xFF"), "it has no PE header"},
+        {SystemFolder::Native64, Patched(x64, record + 0x38, "\x39"), "its key 48 (Space) is not where"},
+        {SystemFolder::Wow64, Patched(wow, record + 0x38, "\x39"), "its key 48 (Space) is not where"},
     };
     for (const auto& c : cases) {
         std::string why;

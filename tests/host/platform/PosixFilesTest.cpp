@@ -1,5 +1,7 @@
 // Files on a POSIX system: whole-or-nothing replacement, what Status and SameFile see,
 // and scratch files removed when the program is interrupted.
+#include <dlfcn.h>
+#include <cerrno>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -9,6 +11,23 @@
 #include "TestSupport.h"
 #include "fault/FaultSweep.h"
 #include "platform/posix/ScratchFiles.h"
+
+// A close that fails on demand (as on a network file system that writes at close):
+// this test program's own close stands before the C library's.
+namespace {
+bool failingCloses = false;
+}  // namespace
+
+extern "C" int close(int fd) {
+    using Close = int (*)(int);
+    static const Close real = reinterpret_cast<Close>(dlsym(RTLD_NEXT, "close"));
+    const int result = real(fd);
+    if (failingCloses && result == 0) {
+        errno = EIO;
+        return -1;
+    }
+    return result;
+}
 
 namespace tastavia::test {
 namespace {
@@ -39,6 +58,17 @@ TEST_F(PosixFilesTest, ReplacingKeepsTheModeAndTheLinkAndLeavesNoSibling) {
     EXPECT_EQ(ReadFile(target), "new");
     auto left = FolderFiles(dir.path());
     EXPECT_EQ(left.size(), 2u) << NewFiles({{"k.dll", ""}, {"link.dll", ""}}, left);
+}
+
+TEST_F(PosixFilesTest, AFileWhoseCloseFailsIsNotReportedWritten) {
+    const std::string target = dir / "k.dll";
+    WriteFile(target, "old");
+    failingCloses = true;
+    const bool written = files.WriteAll(target, "new");
+    failingCloses = false;
+    EXPECT_FALSE(written);
+    EXPECT_EQ(ReadFile(target), "old");
+    EXPECT_EQ(FolderFiles(dir.path()).size(), 1u);
 }
 
 TEST_F(PosixFilesTest, StatusAndSameFileSeeThroughSpellingsAndLinks) {

@@ -37,6 +37,11 @@ TEST(CatalogueRules, ButtonsFollowTheFieldsTheSelectionAndTheWorkingFileAndSayWh
         {"Mine", "mine.dll", &mine, false, "101", "Nothing to save: New or Load makes a layout"},
         {"Used", "used.dll", &used, true, "100", "In use: it can be loaded, not saved or deleted"},
         {"Used", "used.dll", &used, false, "100", "In use: it can be loaded, not saved or deleted"},
+        // Save's own test of the File Name: what it refuses, the rules never offer.
+        {"New", "a:b.dll", nullptr, true, "000", "A file name may not contain ':'."},
+        {"New", "COM1 .dll", nullptr, true, "000", "\"COM1 .dll\" is the name of a Windows device."},
+        {"New", "x.dll.", nullptr, true, "000", "A file name may not end in a dot or a space."},
+        {"New", " new.dll ", nullptr, true, "010", "Not installed: Save installs it"},  // Save strips the spaces
     };
     for (const Case& c : cases) {
         EXPECT_EQ(LayoutButtonCode(c.name, c.file, c.selected, c.open), c.code) << c.name << " / " << c.file;

@@ -145,13 +145,22 @@ TEST_F(Install, FileNamesThatAreNoPlainNameAreRefused) {
         {"con.dll", "\"con.dll\" is the name of a Windows device."},
         {"LPT1", "\"LPT1\" is the name of a Windows device."},
         {"tab\there?.dll", "A file name may not contain '?' and control characters."},
+        {"a:b.dll", "A file name may not contain ':'."},
+        {"COM1 .dll", "\"COM1 .dll\" is the name of a Windows device."},
+        {"x.dll.", "A file name may not end in a dot or a space."},
         {"dot.", "A file name may not end in a dot or a space."}};
     for (const auto& [name, fault] : cases) {
         main.Edit2.TypeText(name);
+        // The status line and Save agree.
+        EXPECT_FALSE(main.Button4.Enabled()) << name;
+        EXPECT_EQ(main.Label4.Caption(), fault) << name;
         dialogs().answers = {Answer::Ok};
         EXPECT_EQ(main.SaveLayoutToSystem(true), std::string("2The File Name is invalid! ") + fault) << name;
     }
-    main.Button4.Click();
+    // Save is off, and the status line says why in Save's own words.
+    EXPECT_FALSE(main.Button4.Enabled());
+    EXPECT_EQ(main.Label4.Caption(), "A file name may not end in a dot or a space.");
+    main.SaveLayoutToSystem(false);
     EXPECT_EQ(dialogs().shown.back().kind, MessageKind::Error);
     EXPECT_EQ(LastMessage(), "The File Name is invalid! A file name may not end in a dot or a space.");
     EXPECT_TRUE(main.Edit2.Focused() && main.Edit2.AllSelected());
@@ -207,7 +216,7 @@ TEST_F(Remove, AFileNameFromTheRegistryNeverLeavesTheSystemDirectory) {
     TForm1& main = NewLayout();
     const std::string working = test::ReadFile(main.Layout().WorkingPath());
     main.ListView2.UserClick(0);
-    ASSERT_EQ(Buttons(main), "111");
+    ASSERT_EQ(Buttons(main), "101");  // Save refuses the name, so it is off
     const std::string refusal = "The layout's file name is invalid: \"..\\..\\victim.txt\"";
     main.Button5.Click();
     EXPECT_EQ(LastMessage(), refusal);

@@ -5,6 +5,8 @@
 #include "RegistryFixture.h"
 #include "layout/LayoutFileKind.h"
 #include "layout/SystemLibraries.h"
+#include "platform/memory/FaultyFiles.h"
+#include "registry/Installer.h"
 
 namespace tastavia {
 namespace {
@@ -113,6 +115,42 @@ TEST_P(Windows64Install, ALibraryOfAnotherShapeIsRefusedAndTheEditedLayoutStays)
     EXPECT_EQ(dialogs().shown.back().kind, ui::MessageKind::Error);
     EXPECT_EQ(main.Layout().WorkingPath(), working);
     EXPECT_EQ(test::ReadFile(working), bytes);
+}
+
+// A disk that fails now and then: the second read of one file (after the ownership check
+// read it) and the write of another.
+struct Flaky : FaultyFiles {
+    using FaultyFiles::FaultyFiles;
+    std::string unreadable, unwritable;
+    int reads = 0;
+    std::optional<std::string> ReadAll(const std::string& path) override {
+        if (path == unreadable && ++reads == 2) return std::nullopt;
+        return FaultyFiles::ReadAll(path);
+    }
+    bool WriteAll(const std::string& path, const std::string& bytes) override {
+        return path != unwritable && FaultyFiles::WriteAll(path, bytes);
+    }
+};
+
+TEST_P(Windows64Install, AnInstalledFileThatCannotBeReadBackIsNeitherReplacedNorLost) {
+    TForm1& main = NewLayout();
+    ASSERT_EQ(main.SaveLayoutToSystem(true), "0Layout successful added!");
+    const std::string installed = test::ReadFile(In(SystemFolder::Native64));
+    FaultPlan plan;
+    Flaky flaky(files, plan);
+    flaky.unreadable = files.SystemFolderPath(SystemFolder::Native64) + "kbdbunew.dll";
+    flaky.unwritable = files.SystemFolderPath(SystemFolder::Wow64) + "kbdbunew.dll";
+    Installer installer(registry, flaky, resources);
+    installer.SetTargetSystem({kOsWinXp, GetParam(), true});
+    main.KeyButton(2).Click();
+    main.ListView1.UserClick(0);
+    const InstallStatus status =
+        installer.Install({main.Edit1.Text(), main.Edit2.Text(), main.SystemDirectory(), main.Layout().WorkingPath(), true,
+                           "00050402"},
+                          [](Ask, const std::string&) { return Reply::Yes; });
+    EXPECT_EQ(status.digit, '2') << status.message;
+    EXPECT_EQ(flaky.reads, 2);
+    EXPECT_EQ(test::ReadFile(In(SystemFolder::Native64)), installed);
 }
 
 INSTANTIATE_TEST_SUITE_P(Machines, Windows64Install, ::testing::Values(Machine::X64, Machine::Arm64),

@@ -32,5 +32,15 @@ TEST(Text, PlainFileNames) {
     }
 }
 
+TEST(Text, DevicePathsInEverySpelling) {
+    for (const char* path : {"COM1:", "NUL:", "con:", "lpt1:x", "C:\\dir\\COM1.ini", "c:COM1 .ini", "d:/x/nul. .",
+                             "\\\\.\\COM1", "\\\\?\\C:\\x.ini", "//./PhysicalDrive0", "\\/?/x", "a.ini:stream",
+                             "C:\\x\\y.dll:", "AUX"})
+        EXPECT_TRUE(IsDevicePath(path)) << path;
+    for (const char* path : {"x.ini", "C:\\dir\\x.ini", "c:x.ini", "\\\\server\\share\\a.ini", "..\\com10.dll",
+                             "nul_\\a.ini", "C:/com/x"})
+        EXPECT_FALSE(IsDevicePath(path)) << path;
+}
+
 }  // namespace
 }  // namespace tastavia
