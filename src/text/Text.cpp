@@ -1,7 +1,5 @@
 #include "text/Text.h"
 
-#include <cctype>
-
 namespace tastavia {
 
 namespace {
@@ -91,7 +89,8 @@ bool IsDevicePath(const std::string& path) {
     if (path.size() >= 4 && separator(path[0]) && separator(path[1]) && (path[2] == '.' || path[2] == '?') &&
         separator(path[3]))
         return true;
-    const bool drive = path.size() >= 2 && path[1] == ':' && std::isalpha(static_cast<unsigned char>(path[0]));
+    const char letter = static_cast<char>(path.empty() ? 0 : path[0] | 0x20);  // ASCII, whatever the locale
+    const bool drive = path.size() >= 2 && path[1] == ':' && letter >= 'a' && letter <= 'z';
     if (path.find(':', drive ? 2 : 0) != std::string::npos) return true;
     const std::size_t last = path.find_last_of("\\/");
     return IsDeviceName(last == std::string::npos ? path.substr(drive ? 2 : 0) : path.substr(last + 1));

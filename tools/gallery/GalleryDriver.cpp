@@ -195,7 +195,7 @@ void Walk() {
     WaitGone(trying);
 
     Press(main, "?");
-    HWND about = WaitWindow("Select Operation System");
+    HWND about = WaitWindow("About Tastavia");
     Shot(about, "start-dialog-information");
     Press(about, "Close");
     WaitGone(about);

@@ -101,7 +101,7 @@ bool MemoryFiles::Denied(const std::string& path) {
 }
 
 bool MemoryFiles::Delete(const std::string& path) {
-    if (Denied(path) || InUse(path)) return false;
+    if (Denied(path)) return false;
     auto found = files_.find(path);
     if (found == files_.end() || found->second.readOnly) return false;
     files_.erase(found);
@@ -110,12 +110,12 @@ bool MemoryFiles::Delete(const std::string& path) {
 
 std::optional<std::string> MemoryFiles::ReadAll(const std::string& path) {
     auto found = files_.find(path);
-    if (found == files_.end() || InUse(path)) return std::nullopt;
+    if (found == files_.end()) return std::nullopt;
     return found->second.content->bytes;
 }
 
 bool MemoryFiles::WriteAll(const std::string& path, const std::string& bytes) {
-    if (Denied(path) || IsFolderPath(path) || IsReadOnly(path) || InUse(path)) return false;
+    if (Denied(path) || IsFolderPath(path) || IsReadOnly(path)) return false;
     files_[path].content = std::make_shared<Content>(Content{bytes, NextVersion()});
     return true;
 }

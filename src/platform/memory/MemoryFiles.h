@@ -41,9 +41,6 @@ public:
     // As for a standard user: writes and deletes of files whose path starts with
     // folder fail, refused for want of rights.
     void DenyWrites(const std::string& folder) { deniedFolder_ = folder; }
-    // As for a file another program holds open: it cannot be read, written or deleted.
-    void Hold(const std::string& path) { held_ = path; }
-    bool InUse(const std::string& path) override { return !held_.empty() && path == held_ && Exists(path); }
 
 private:
     struct Entry {
@@ -55,7 +52,6 @@ private:
 
     std::map<std::string, Entry> files_;
     std::string deniedFolder_;
-    std::string held_;
     bool lastFailureDenied_ = false;
     unsigned unique_ = 0;
 };

@@ -146,6 +146,8 @@ struct FileIdentity {
 };
 
 bool Identify(const std::string& path, FileIdentity& identity) {
+    // Only a plain disk file is opened to be told apart: not a device, nor a folder.
+    if (!PlainPath(path) || !IsFile(GetFileAttributesA(path.c_str()))) return false;
     Handle h(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                          FILE_ATTRIBUTE_NORMAL, nullptr));
     BY_HANDLE_FILE_INFORMATION info {};

@@ -280,6 +280,7 @@ TEST(GuiFaults, MainWindowActions) {
         {"INI export", kOsWin9x, [](GuiWorld& w) { w.Main().Button6.Click(); },
          [](GuiWorld& w) {
              w.backend.dialogs.files = {w.dir / "ini/out.ini"};
+             w.backend.dialogs.answers = {ui::Answer::Yes};  // replace the file that is there
              w.Act([&] { w.Main().SaveTo1Click(); });
          }},
     };

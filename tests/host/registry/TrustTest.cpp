@@ -4,6 +4,7 @@
 // registry that opens only for reading still shows what is installed.
 #include <gtest/gtest.h>
 
+#include "DamagedLibraries.h"
 #include "languages/LanguageFixture.h"
 
 namespace tastavia {
@@ -31,16 +32,24 @@ struct Trust : test::LanguageFixture, ::testing::Test {
 TEST_F(Trust, LoadTakesOnlyALayoutFileOfTheKindInUse) {
     TForm1& main = Main();
     const std::string mz = "MZ" + std::string(58, '\0') + std::string("\xF0\xFF\xFF\x7F", 4) + std::string(5568, '\0');
-    const struct {
-        const char* file;
+    struct Case {
+        std::string file;
         std::string bytes;
-    } cases[] = {
+    };
+    std::vector<Case> cases = {
         {"win2k.dll", test::ResourceFile("WIN2K.dll")},  // another Windows' library
         {"small.dll", std::string(100, 'x')},
         {"big.dll", std::string(20 << 20, '\x5A')},
         {"win98.dll", test::ResourceFile("WIN98.kbd")},
         {"mz.dll", mz},  // the size and "MZ" of an XP library, its PE header outside the file
     };
+    // XP libraries the loader refuses or crashes on: Load never takes them, nor Save
+    // installs them again.
+    const std::string xp = test::ResourceFile("WINXP.dll");
+    for (const test::DamagedLibrary& d : test::LibraryDamager(xp).All())
+        for (const char* what : {"relocation block size 0xFFFFFFF0", "relocation entry type 15", "a section at RVA 0",
+                                 "NumberOfSections + 1", "section data outside the file", "NumberOfNames 0xFFFFFFFF"})
+            if (d.what == what) cases.push_back({"damaged" + std::to_string(cases.size()) + ".dll", d.bytes});
     const std::string working = main.Layout().WorkingPath();
     const std::string before = ReadFile(working);
     for (const auto& c : cases) {
