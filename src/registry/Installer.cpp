@@ -37,10 +37,11 @@ std::string Quoted(const std::string& fileName) { return "\"" + VisibleText(file
 
 // Why the installed files of fileName (path and kind, one per system folder) are not this
 // layout's to replace or delete; empty when they are.
-std::string NotOursText(Registry& registry, Files& files, const std::string& systemDirectory,
+std::string NotOursText(const RegisteredLayouts& keys, Files& files, const std::string& systemDirectory,
                         const std::string& fileName, const std::string& keyName,
                         const std::vector<std::pair<std::string, OsKind>>& installed) {
-    const std::vector<std::string> owners = LayoutsNamingFile(registry, files, systemDirectory, fileName, keyName);
+    const std::vector<std::string> owners =
+        LayoutsNamingFile(keys.layouts, files, systemDirectory, fileName, keyName);
     if (!owners.empty()) return Quoted(fileName) + " belongs to the installed layout " + VisibleText(owners[0]) + "!";
     for (const auto& [path, kind] : installed)
         if (files.Status(path).kind != FileKind::Missing && !IsLayoutFileAt(files, path, kind))
@@ -121,8 +122,10 @@ InstallStatus Installer::Install(const InstallRequest& request, const Confirm& c
     // directory or that Windows could not load, before anything is written.
     if (!IsPlainFileName(fileName)) return Status('2', "The File Name is invalid! " + FileNameFault(fileName));
     if (system_.arm64) return Status('2', kNoArm64);
+    RegisteredLayouts read;
+    const RegisteredLayouts& keys = request.installed ? *request.installed : (read = ReadRegisteredLayouts(registry_));
     // Never over another layout's file, nor over a file that is no layout file of ours.
-    const std::string notOurs = NotOursText(registry_, files_, request.systemDirectory, fileName, request.keyName,
+    const std::string notOurs = NotOursText(keys, files_, request.systemDirectory, fileName, request.keyName,
                                             InstalledFiles(request.systemDirectory, fileName));
     if (!notOurs.empty()) return Status('2', notOurs + " It was not replaced.");
     std::vector<Placed> placed;
@@ -130,7 +133,7 @@ InstallStatus Installer::Install(const InstallRequest& request, const Confirm& c
 
     std::optional<std::string> keyName;
     if (!request.replace) {
-        keyName = FreeLayoutKeyName(registry_);
+        keyName = FreeLayoutKeyName(keys.names);
         if (!keyName) return Status('2', kNoFreeNumber);
         // Without administrator rights the keys open only for reading: nothing is copied.
         if (registry_.KeyExists(RootKey::LocalMachine, kKeyboardLayoutsKey) &&
@@ -155,6 +158,11 @@ InstallStatus Installer::Install(const InstallRequest& request, const Confirm& c
     if (auto failed = WriteAllOrNothing(placed)) return Status('2', *failed);
     if (request.replace) return Status('4', "Layout successful replaced!");
 
+    // A key made by another program since the names were read is never written over.
+    if (registry_.KeyExists(RootKey::LocalMachine, LayoutKeyPath(*keyName))) {
+        keyName = FreeLayoutKeyName(registry_);
+        if (!keyName) return Status('2', kNoFreeNumber);
+    }
     auto key = registry_.Open(RootKey::LocalMachine, LayoutKeyPath(*keyName), true);
     if (!key) return Status('2', Explained("Can't make registry changes! File was created (replaced)!", "", false, false));
     try {
@@ -200,11 +208,15 @@ Notice Installer::CopyForEditing(const std::string& systemDirectory, const std::
 
 RemoveResult Installer::Remove(const RemoveRequest& request, const Confirm& confirm) {
     bool deleteFile = false;
+    RegisteredLayouts read;
+    auto keys = [&]() -> const RegisteredLayouts& {
+        return request.installed ? *request.installed : (read = ReadRegisteredLayouts(registry_));
+    };
     // A file that is not this layout's alone stays, and the user is not asked about it.
     const std::string keep =
         request.record.IsBase() || !IsPlainFileName(request.fileName)
             ? ""
-            : NotOursText(registry_, files_, request.systemDirectory, request.fileName, request.record.KeyName(),
+            : NotOursText(keys(), files_, request.systemDirectory, request.fileName, request.record.KeyName(),
                           InstalledFiles(request.systemDirectory, request.fileName));
     if (request.record.IsBase()) {
         if (confirm(Ask::YesNo, kBaseQuestion) != Reply::Yes) return {};
