@@ -41,7 +41,8 @@ std::optional<std::string> FreeLayoutKeyName(const std::vector<std::string>& key
         if (name.size() != 8 || name[0] != '0' || name.compare(5, 3, "402") != 0) continue;
         if (name.find_first_not_of("0123456789") != std::string::npos) continue;
         const int n = std::stoi(name.substr(0, 5));
-        if (n >= kFirstLayoutNumber && n % kLayoutNumberStep == 0) taken[static_cast<std::size_t>(n / kLayoutNumberStep)] = true;
+        if (n >= kFirstLayoutNumber && n % kLayoutNumberStep == 0)
+            taken[static_cast<std::size_t>(n / kLayoutNumberStep)] = true;
     }
     for (int n = kFirstLayoutNumber; n <= kLastLayoutNumber; n += kLayoutNumberStep)
         if (!taken[static_cast<std::size_t>(n / kLayoutNumberStep)]) return LayoutKeyName(n);
@@ -64,27 +65,12 @@ BaseKind BaseKindOf(const std::string& layoutText) {
 
 namespace {
 
+// A Bulgarian key's text is shown; of the others only the file and id are looked at.
 InstalledLayout ReadLayoutKey(RegistryKey& key, const std::string& keyName, bool withText) {
     InstalledLayout layout{keyName, "", key.ReadString("layout file"), key.ReadString("layout id")};
     if (withText) layout.text = key.ReadString("layout text");
     return layout;
 }
-
-}  // namespace
-
-std::optional<InstalledLayout> ReadInstalledLayout(Registry& registry, const std::string& keyName) {
-    auto key = registry.OpenForReading(RootKey::LocalMachine, LayoutKeyPath(keyName));
-    if (!key) return std::nullopt;
-    return ReadLayoutKey(*key, keyName, true);
-}
-
-std::optional<InstalledLayout> ReadInstalledLayout(RegistryKey& layouts, const std::string& keyName) {
-    auto key = layouts.OpenSubKeyForReading(keyName);
-    if (!key) return std::nullopt;
-    return ReadLayoutKey(*key, keyName, true);
-}
-
-namespace {
 
 RegisteredLayouts ReadKeys(Registry& registry, bool bulgarianOnly) {
     RegisteredLayouts keys;
@@ -103,6 +89,18 @@ RegisteredLayouts ReadKeys(Registry& registry, bool bulgarianOnly) {
 }
 
 }  // namespace
+
+std::optional<InstalledLayout> ReadInstalledLayout(Registry& registry, const std::string& keyName) {
+    auto key = registry.OpenForReading(RootKey::LocalMachine, LayoutKeyPath(keyName));
+    if (!key) return std::nullopt;
+    return ReadLayoutKey(*key, keyName, true);
+}
+
+std::optional<InstalledLayout> ReadInstalledLayout(RegistryKey& layouts, const std::string& keyName) {
+    auto key = layouts.OpenSubKeyForReading(keyName);
+    if (!key) return std::nullopt;
+    return ReadLayoutKey(*key, keyName, true);
+}
 
 RegisteredLayouts ReadRegisteredLayouts(Registry& registry) { return ReadKeys(registry, false); }
 
