@@ -60,6 +60,14 @@ void Fields(TForm1& main, const std::string& name, const std::string& file) {
 
 const ActionCase kActions[] = {
     {"Refresh", 1, [](TForm1& main, ui::ScriptedDialogs&) { main.Button8.Click(); }},
+    // As the wizard does: it checks that Save is allowed, then saves, in one step.
+    {"Refresh twice in one action", 1,
+     [](TForm1& main, ui::ScriptedDialogs&) {
+         main.GetApplication().Guard([&main] {
+             main.Button8Click();
+             main.Button8Click();
+         });
+     }},
     {"New", 1, [](TForm1& main, ui::ScriptedDialogs&) { main.Button6.Click(); }},
     {"Load", 1, [](TForm1& main, ui::ScriptedDialogs&) { main.Button5.Click(); }},
     {"Save, added", 2,
