@@ -29,6 +29,7 @@ constexpr int kLanguageBase = 0x30000;
 
 LARGE_INTEGER g_frequency;
 DWORD g_process = 0;
+HANDLE g_processHandle = nullptr;  // ended when the timer gives up
 
 double Now() {
     LARGE_INTEGER now;
@@ -193,11 +194,16 @@ BOOL CALLBACK TakeChild(HWND hwnd, LPARAM param) {
     return FALSE;
 }
 
-HWND Control(HWND window, const std::string& text, const std::string& className = "Button") {
+HWND Find(HWND window, const std::string& text, const std::string& className) {
     Search search{0, text, className, nullptr};
     EnumChildWindows(window, TakeChild, reinterpret_cast<LPARAM>(&search));
-    if (!search.found) Fail("no control \"" + text + "\"");
     return search.found;
+}
+
+HWND Control(HWND window, const std::string& text, const std::string& className = "Button") {
+    HWND found = Find(window, text, className);
+    if (!found) Fail("no control \"" + text + "\"");
+    return found;
 }
 
 // Pressed and waited for: the handler has run when the message returns.
@@ -262,6 +268,7 @@ void Round(const std::string& exe, int round, Samples& samples) {
     if (!CreateProcessA(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
         Fail("cannot start " + exe);
     g_process = process.dwProcessId;
+    g_processHandle = process.hProcess;
     HWND start = WaitWindow(g_process, "Select Operation System");
     double floor = Floor(kStartUp, samples);
     double t = Now();
@@ -280,9 +287,12 @@ void Round(const std::string& exe, int round, Samples& samples) {
     Press(Control(main, "New"));
     record(kNew, floor, Now() - t);
 
-    HWND name = Control(main, "Bulgarian (New)", "Edit"), file = Control(main, "kbdbunew.dll", "Edit");
+    // New names a Windows 9x layout file .kbd, an NT library .dll.
+    const bool win9x = Find(main, "kbdbunew.kbd", "Edit") != nullptr;
+    HWND name = Control(main, "Bulgarian (New)", "Edit");
+    HWND file = Control(main, win9x ? "kbdbunew.kbd" : "kbdbunew.dll", "Edit");
     Type(name, "Bench round " + std::to_string(round));
-    Type(file, "kbdbr" + std::to_string(round) + ".dll");
+    Type(file, "kbdbr" + std::to_string(round) + (win9x ? ".kbd" : ".dll"));
     // Timed to the box that asks, or tells the outcome; the floors of the boxes on the way
     // are measured once the program is idle again.
     auto boxed = [&](Action action, const char* button, const char* title, int answer) {
@@ -319,6 +329,7 @@ void Round(const std::string& exe, int round, Samples& samples) {
     if (WaitForSingleObject(process.hProcess, kPatienceMs) != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 1);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
+    g_processHandle = nullptr;
 }
 
 double Median(std::vector<double> values) {
@@ -383,6 +394,7 @@ int main(int argc, char** argv) {
         return 2;
     } catch (const std::exception& error) {
         std::fprintf(stderr, "action-timer: %s\n", error.what());
+        if (g_processHandle) TerminateProcess(g_processHandle, 1);
         return 1;
     }
 }
