@@ -18,13 +18,18 @@ void TForm1::FillLayoutList() {
     records_.clear();
     ui::ListView::UpdateScope update(ListView2);
     ListView2.Clear();
-    records_ = ReadCatalogue(platform_.registry, session_.osKind);
+    InstalledCatalogue catalogue = ReadInstalledCatalogue(platform_.registry, session_.osKind);
+    records_ = std::move(catalogue.records);
+    layoutKeys_ = std::move(catalogue.keys);
+    // Outside a user action (a test calling in) nothing tells when the registry may change.
+    catalogueCurrent_ = GetApplication().InCommand();
     for (const CatalogueRecord& record : records_)
         ListView2.AddItem(CatalogueCaption(record), CatalogueCaptionMarks(record));
 }
 
 void TForm1::Button8Click() {
-    {
+    // Another program may change the registry between two user actions, never within one.
+    if (!catalogueCurrent_ || !GetApplication().InCommand()) {
         GuardScope guard(selectionGuard_);
         FillLayoutList();
     }
@@ -108,7 +113,7 @@ std::string TForm1::SaveLayoutToSystem(bool silent) {
     if (!silent && plainName && !SaveDespiteFindings()) return "1";
     const CatalogueRecord* selected = SelectedRecord();
     const InstallRequest request{Edit1.Text(), Edit2.Text(), systemDirectory_, layout_.WorkingPath(),
-                                 selected != nullptr, selected ? selected->KeyName() : ""};
+                                 selected != nullptr, selected ? selected->KeyName() : "", &layoutKeys_};
     const InstallStatus status =
         installer_.Install(request, [this](Ask buttons, const std::string& question) { return AskUser(buttons, question); });
     if (status.digit == '0' || status.digit == '4') editState_.MarkSaved(layout_);
@@ -118,7 +123,10 @@ std::string TForm1::SaveLayoutToSystem(bool silent) {
         Edit2.SelectAll();
         Edit2.SetFocus();
     }
-    if (status.digit == '0') Button8Click();
+    if (status.digit == '0') {
+        catalogueCurrent_ = false;
+        Button8Click();
+    }
     return status.Text();
 }
 
@@ -147,8 +155,9 @@ void TForm1::Button9Click() {
     const CatalogueRecord* selected = SelectedRecord();
     if (!Button9.Enabled() || !selected) return;
     const RemoveResult result =
-        installer_.Remove(RemoveRequest{*selected, systemDirectory_, Edit2.Text()},
+        installer_.Remove(RemoveRequest{*selected, systemDirectory_, Edit2.Text(), &layoutKeys_},
                           [this](Ask buttons, const std::string& question) { return AskUser(buttons, question); });
+    if (result.keyRemoved) catalogueCurrent_ = false;
     Show(result.notice);
     if (!result.keyRemoved) return;
     Edit1.SetText("");

@@ -38,7 +38,10 @@ TForm1::TForm1(ui::Application& app, Platform& platform, const Session& session)
 
     // Errors no command catches end the command with one message that says why.
     app.onError = [this](const std::string& action, const AppError& error) { ShowFailure(action, error); };
-    app.afterCommand = [this] { UpdateStatusLine(); };
+    app.afterCommand = [this] {
+        catalogueCurrent_ = false;
+        UpdateStatusLine();
+    };
     onCloseQuery = [this] { return MayDiscardChanges(); };
     listMouseGate_ = true;
     ListView1.mouseFilter = [this](ui::MouseButton) { return listMouseGate_; };

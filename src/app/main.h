@@ -191,6 +191,11 @@ private:
     Installer installer_;
     std::array<std::unique_ptr<ui::SpeedButton>, kKeyCount> keyButtons_;
     std::vector<CatalogueRecord> records_;
+    // Every layout key as the same read found it: the files, names and ids taken.
+    RegisteredLayouts layoutKeys_;
+    // The list was read within the user action under way and the action changed nothing
+    // since: its later refreshes show the same list without reading it again.
+    bool catalogueCurrent_ = false;
     // Set while the catalogue changes the fields or the selection itself.
     bool selectionGuard_ = false;
     KeyNumber currentKey_ = 0;

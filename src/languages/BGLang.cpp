@@ -89,11 +89,12 @@ void TForm2::FillLanguageList() {
         rows_.push_back(std::move(row));
     }
 
+    auto layouts = registry.OpenForReading(RootKey::LocalMachine, kKeyboardLayoutsKey);
     for (std::size_t i = 0; i < rows_.size(); ++i) {
         LanguageRow& row = rows_[i];
         std::string layout = "N/A";
         std::optional<InstalledLayout> installed;
-        if (IsLayoutId(row.id)) installed = ReadInstalledLayout(registry, row.id);
+        if (layouts && IsLayoutId(row.id)) installed = ReadInstalledLayout(*layouts, row.id);
         if (installed) {
             row.layoutText = installed->text;
             row.layoutFile = installed->file;

@@ -1,6 +1,7 @@
 #include "languages/EditLang.h"
 
 #include <functional>
+#include <unordered_set>
 
 #include "languages/Languages.h"
 #include "platform/Errors.h"
@@ -108,7 +109,10 @@ void TForm3::FillLayoutChoices() {
 
     Registry& registry = platform_.registry;
     const std::vector<InstalledLayout> installed = ReadInstalledLayouts(registry);
-    auto locale = registry.OpenForReading(RootKey::LocalMachine, kLocaleKey);
+    // The languages listed once, not asked for each layout.
+    std::unordered_set<std::string> languages;
+    if (auto locale = registry.OpenForReading(RootKey::LocalMachine, kLocaleKey))
+        for (const std::string& id : locale->ValueNames()) languages.insert(FoldKeyName(id));
 
     auto add = [this](LayoutChoice choice) {
         ListView1.AddItem(choice.Caption(), choice.Marks().size());
@@ -125,7 +129,7 @@ void TForm3::FillLayoutChoices() {
         const BaseKind base = BaseKindOf(layout.text);
         choice.mainBase = base == BaseKind::Main;
         choice.latinBase = base == BaseKind::Latin;
-        choice.inUse = !choice.mainBase && locale && locale->HasValue(layout.keyName);
+        choice.inUse = !choice.mainBase && languages.count(FoldKeyName(layout.keyName)) != 0;
         add(std::move(choice));
     }
 }

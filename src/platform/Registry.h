@@ -20,6 +20,10 @@ public:
     virtual ~RegistryKey() = default;
     virtual std::vector<std::string> SubKeyNames() = 0;
     virtual std::vector<std::string> ValueNames() = 0;
+    // A key beneath this one, by a name or a path relative to it, opened for reading only;
+    // nothing when it does not exist or cannot be opened. Opening the keys of a list
+    // from their parent spares the registry the walk from the root for each.
+    virtual std::unique_ptr<RegistryKey> OpenSubKeyForReading(const std::string& path) = 0;
     virtual bool HasValue(const std::string& name) = 0;
     // The value's text up to its first NUL; "" for a missing value. The empty name is
     // the default value.

@@ -1,5 +1,10 @@
 #include "registry/Catalogue.h"
 
+#include <optional>
+#include <set>
+#include <unordered_set>
+
+#include "platform/RegistryTree.h"
 #include "text/Text.h"
 
 namespace tastavia {
@@ -9,67 +14,73 @@ namespace {
 const char* const kBaseMark = " - [BASE]";
 const char* const kInUseMark = " - [IN USE]";
 
-int FindByKeyName(const std::vector<CatalogueRecord>& records, const std::string& keyName) {
-    const std::string wanted = UpperAscii(keyName);
-    for (std::size_t i = 0; i < records.size(); ++i)
-        if (UpperAscii(records[i].KeyName()) == wanted) return static_cast<int>(i);
-    return -1;
-}
+// Key names as the registry compares them.
+using KeyNameSet = std::unordered_set<std::string>;
 
-void MarkInUse(std::vector<CatalogueRecord>& records, const std::string& keyName) {
-    const int entry = FindByKeyName(records, keyName);
-    if (entry >= 0) records[static_cast<std::size_t>(entry)].inUse = true;
-}
-
-// A language with a substitute marks that layout; one without marks its own key when
-// the preload list loads it.
-void MarkInUseWin9x(Registry& registry, std::vector<CatalogueRecord>& records) {
-    for (const LocaleLanguage& language : BulgarianLanguages(registry)) {
-        const std::string& id = language.id;
-        if (!IsLayoutId(id)) continue;  // no key path is made of it
-        if (auto substitute = registry.OpenForReading(RootKey::Users, kUsersSubstitutesKey + id)) {
-            MarkInUse(records, substitute->ReadString(""));
-            continue;
-        }
-        if (FindByKeyName(records, id) < 0) continue;
-        auto preload = registry.OpenForReading(RootKey::Users, kUsersPreloadKey);
-        if (!preload) continue;
-        for (const std::string& slot : preload->SubKeyNames()) {
-            auto loaded = registry.OpenForReading(RootKey::Users, std::string(kUsersPreloadKey) + "\\" + slot);
-            if (loaded && loaded->ReadString("") == id) {
-                MarkInUse(records, id);
-                break;
+// A language with a substitute uses that layout; one without uses its own key when the
+// preload list loads it. Each list is read once, whatever the number of languages.
+KeyNameSet InUseWin9x(Registry& registry, const std::vector<CatalogueRecord>& records) {
+    KeyNameSet inUse, entries, substituted;
+    for (const CatalogueRecord& record : records) entries.insert(FoldKeyName(record.KeyName()));
+    std::vector<std::string> ids;
+    if (auto locale = registry.OpenForReading(RootKey::LocalMachine, kLocaleKey))
+        for (const std::string& id : locale->ValueNames())
+            if (IsBulgarianId(id)) ids.push_back(id);  // no key path is made of any other
+    if (ids.empty()) return inUse;
+    auto substitutes = registry.OpenForReading(RootKey::Users, kUsersSubstitutesKey);
+    if (substitutes)
+        for (const std::string& name : substitutes->SubKeyNames()) substituted.insert(FoldKeyName(name));
+    std::optional<std::set<std::string>> preloaded;  // read when first needed
+    for (const std::string& id : ids) {
+        if (substituted.count(FoldKeyName(id)) != 0)
+            if (auto substitute = substitutes->OpenSubKeyForReading(id)) {
+                inUse.insert(FoldKeyName(substitute->ReadString("")));
+                continue;
             }
+        if (entries.count(FoldKeyName(id)) == 0) continue;
+        if (!preloaded) {
+            preloaded.emplace();
+            if (auto preload = registry.OpenForReading(RootKey::Users, kUsersPreloadKey))
+                for (const std::string& slot : preload->SubKeyNames())
+                    if (auto loaded = preload->OpenSubKeyForReading(slot)) preloaded->insert(loaded->ReadString(""));
         }
+        // The preload list names a language exactly as the locale list does.
+        if (preloaded->count(id) != 0) inUse.insert(FoldKeyName(id));
     }
+    return inUse;
 }
 
-// Each preloaded Bulgarian id marks its substitute, or itself without one.
-void MarkInUseNt(Registry& registry, std::vector<CatalogueRecord>& records) {
+// Each preloaded Bulgarian id uses its substitute, or itself without one.
+KeyNameSet InUseNt(Registry& registry) {
+    KeyNameSet inUse;
     std::vector<std::string> preloaded;
     if (auto preload = registry.OpenForReading(RootKey::CurrentUser, kUserPreloadKey))
         for (const std::string& name : preload->ValueNames()) {
             std::string id = preload->ReadString(name);
             if (IsBulgarianId(id)) preloaded.push_back(id);
         }
+    if (preloaded.empty()) return inUse;
     auto substitutes = registry.OpenForReading(RootKey::CurrentUser, kUserSubstitutesKey);
     for (const std::string& id : preloaded)
-        MarkInUse(records, substitutes && substitutes->HasValue(id) ? substitutes->ReadString(id) : id);
+        inUse.insert(FoldKeyName(substitutes && substitutes->HasValue(id) ? substitutes->ReadString(id) : id));
+    return inUse;
 }
 
 }  // namespace
 
+InstalledCatalogue ReadInstalledCatalogue(Registry& registry, OsKind kind) {
+    InstalledCatalogue catalogue;
+    catalogue.keys = ReadRegisteredLayouts(registry);
+    std::vector<CatalogueRecord>& records = catalogue.records;
+    for (const InstalledLayout& layout : catalogue.keys.layouts)
+        if (IsBulgarianId(layout.keyName)) records.push_back(CatalogueRecord{layout, BaseKindOf(layout.text), false});
+    const KeyNameSet inUse = kind == kOsWin9x ? InUseWin9x(registry, records) : InUseNt(registry);
+    for (CatalogueRecord& record : records) record.inUse = inUse.count(FoldKeyName(record.KeyName())) != 0;
+    return catalogue;
+}
+
 std::vector<CatalogueRecord> ReadCatalogue(Registry& registry, OsKind kind) {
-    std::vector<CatalogueRecord> records;
-    for (InstalledLayout& layout : ReadInstalledLayouts(registry)) {
-        const BaseKind base = BaseKindOf(layout.text);
-        records.push_back(CatalogueRecord{std::move(layout), base, false});
-    }
-    if (kind == kOsWin9x)
-        MarkInUseWin9x(registry, records);
-    else
-        MarkInUseNt(registry, records);
-    return records;
+    return ReadInstalledCatalogue(registry, kind).records;
 }
 
 std::string CatalogueCaption(const CatalogueRecord& record) {

@@ -21,11 +21,20 @@ struct CatalogueRecord {
     const std::string& Name() const { return layout.text; }
     const std::string& File() const { return layout.file; }
     const std::string& KeyName() const { return layout.keyName; }
+    const std::string& LayoutId() const { return layout.layoutId; }
     bool IsBase() const { return base != BaseKind::None; }
 };
 
+// What one pass over the registry found: the entries, and every layout key with the
+// values that installing and removing check against (files, names and ids taken).
+struct InstalledCatalogue {
+    std::vector<CatalogueRecord> records;
+    RegisteredLayouts keys;
+};
+
 // Every installed Bulgarian layout in the order the registry lists their keys, with the
-// in-use marks by the rule of the OS kind's registry.
+// in-use marks by the rule of the OS kind's registry. Each key is read once.
+InstalledCatalogue ReadInstalledCatalogue(Registry& registry, OsKind kind);
 std::vector<CatalogueRecord> ReadCatalogue(Registry& registry, OsKind kind);
 
 // "text - (file)", then " - [BASE]" and " - [IN USE]"; control characters made visible.

@@ -18,25 +18,27 @@ bool MayBeAlias(const std::string& a, const std::string& b) {
 
 }  // namespace
 
-std::vector<std::string> LayoutsNamingFile(Registry& registry, Files& files, const std::string& systemDirectory,
-                                           const std::string& fileName, const std::string& exceptKey) {
+std::vector<std::string> LayoutsNamingFile(const std::vector<InstalledLayout>& layouts, Files& files,
+                                           const std::string& systemDirectory, const std::string& fileName,
+                                           const std::string& exceptKey) {
     std::vector<std::string> owners;
-    auto layouts = registry.OpenForReading(RootKey::LocalMachine, kKeyboardLayoutsKey);
-    if (!layouts) return owners;
     const std::string wanted = UpperCase1251(fileName);
-    for (const std::string& keyName : layouts->SubKeyNames()) {
-        if (SameKeyName(keyName, exceptKey)) continue;
-        auto key = registry.OpenForReading(RootKey::LocalMachine, LayoutKeyPath(keyName));
-        if (!key) continue;
+    for (const InstalledLayout& layout : layouts) {
+        if (SameKeyName(layout.keyName, exceptKey)) continue;
         // Windows loads the file by the value as written, spaces and all.
-        const std::string named = key->ReadString("layout file");
+        const std::string& named = layout.file;
         if (named.empty()) continue;
         if (UpperCase1251(named) == wanted ||
             (IsPlainFileName(named) && MayBeAlias(named, fileName) &&
              files.SameFile(systemDirectory + named, systemDirectory + fileName)))
-            owners.push_back(keyName);
+            owners.push_back(layout.keyName);
     }
     return owners;
+}
+
+std::vector<std::string> LayoutsNamingFile(Registry& registry, Files& files, const std::string& systemDirectory,
+                                           const std::string& fileName, const std::string& exceptKey) {
+    return LayoutsNamingFile(ReadRegisteredLayouts(registry).layouts, files, systemDirectory, fileName, exceptKey);
 }
 
 bool IsLayoutFileAt(Files& files, const std::string& path, OsKind kind) {

@@ -7,6 +7,7 @@
 #include "layout/KeyTable.h"
 #include "platform/Files.h"
 #include "platform/Registry.h"
+#include "registry/LayoutRegistry.h"
 
 namespace tastavia {
 
@@ -14,6 +15,10 @@ namespace tastavia {
 // whose "layout file" names the same file as fileName: the same name in any case of
 // any letter Windows folds (Cyrillic too), or another name of the same file, such as
 // the 8.3 alias of a long name.
+std::vector<std::string> LayoutsNamingFile(const std::vector<InstalledLayout>& layouts, Files& files,
+                                           const std::string& systemDirectory, const std::string& fileName,
+                                           const std::string& exceptKey);
+// The same over the keys as the registry holds them now.
 std::vector<std::string> LayoutsNamingFile(Registry& registry, Files& files, const std::string& systemDirectory,
                                            const std::string& fileName, const std::string& exceptKey);
 

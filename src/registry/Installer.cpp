@@ -35,10 +35,16 @@ std::string InvalidFileNameText(const std::string& fileName) {
 
 std::string Quoted(const std::string& fileName) { return "\"" + VisibleText(fileName) + "\""; }
 
-// A layout as the user knows it: by its text, and its key beside it.
-std::string LayoutShownName(Registry& registry, const std::string& keyName) {
-    auto key = registry.Open(RootKey::LocalMachine, LayoutKeyPath(keyName), false);
-    const std::string text = key && key->HasValue("layout text") ? StripSpaces(key->ReadString("layout text")) : "";
+// A layout as the user knows it: by its text, and its key beside it. Only a refusal asks,
+// so the key of a layout of another language, whose text was not read, is opened here.
+std::string LayoutShownName(Registry& registry, const RegisteredLayouts& keys, const std::string& keyName) {
+    std::string text;
+    for (const InstalledLayout& layout : keys.layouts)
+        if (layout.keyName == keyName) text = StripSpaces(layout.text);
+    if (text.empty()) {
+        auto key = registry.OpenForReading(RootKey::LocalMachine, LayoutKeyPath(keyName));
+        if (key && key->HasValue("layout text")) text = StripSpaces(key->ReadString("layout text"));
+    }
     return text.empty() ? VisibleText(keyName) : Quoted(text) + " (" + VisibleText(keyName) + ")";
 }
 
@@ -46,12 +52,13 @@ std::string InUseText(const std::string& fileName) { return Quoted(fileName) + "
 
 // Why the installed files of fileName (path and kind, one per system folder) are not this
 // layout's to replace or delete; empty when they are.
-std::string NotOursText(Registry& registry, Files& files, const std::string& systemDirectory,
+std::string NotOursText(Registry& registry, const RegisteredLayouts& keys, Files& files, const std::string& systemDirectory,
                         const std::string& fileName, const std::string& keyName,
                         const std::vector<std::pair<std::string, OsKind>>& installed) {
-    const std::vector<std::string> owners = LayoutsNamingFile(registry, files, systemDirectory, fileName, keyName);
+    const std::vector<std::string> owners =
+        LayoutsNamingFile(keys.layouts, files, systemDirectory, fileName, keyName);
     if (!owners.empty())
-        return Quoted(fileName) + " belongs to the installed layout " + LayoutShownName(registry, owners[0]) + "!";
+        return Quoted(fileName) + " belongs to the installed layout " + LayoutShownName(registry, keys, owners[0]) + "!";
     for (const auto& [path, kind] : installed)
         // A file held open cannot be read: what it is stays unknown, and it is said so.
         if (files.Status(path).kind != FileKind::Missing && !files.InUse(path) && !IsLayoutFileAt(files, path, kind))
@@ -146,10 +153,12 @@ InstallStatus Installer::Install(const InstallRequest& request, const Confirm& c
     // The File Name goes straight into a path: refuse one that would leave the system
     // directory or that Windows could not load, before anything is written.
     if (!IsPlainFileName(fileName)) return Status('2', "The File Name is invalid! " + FileNameFault(fileName));
+    RegisteredLayouts read;
+    const RegisteredLayouts& keys = request.installed ? *request.installed : (read = ReadRegisteredLayouts(registry_));
     // Never over another layout's file, nor over a file that is no layout file of ours.
     const auto installed = InstalledFiles(request.systemDirectory, fileName);
     const std::string notOurs =
-        NotOursText(registry_, files_, request.systemDirectory, fileName, request.keyName, installed);
+        NotOursText(registry_, keys, files_, request.systemDirectory, fileName, request.keyName, installed);
     if (!notOurs.empty()) return Status('2', notOurs + " It was not replaced.");
     for (const auto& [path, kind] : installed)
         if (files_.InUse(path)) return Status('2', InUseText(fileName) + " It was not replaced.\r" + kInUse);
@@ -158,7 +167,7 @@ InstallStatus Installer::Install(const InstallRequest& request, const Confirm& c
 
     std::optional<std::string> keyName;
     if (!request.replace) {
-        keyName = FreeLayoutKeyName(registry_);
+        keyName = FreeLayoutKeyName(keys.names);
         if (!keyName) return Status('2', kNoFreeNumber);
         // Without administrator rights the keys open only for reading: nothing is copied.
         if (registry_.KeyExists(RootKey::LocalMachine, kKeyboardLayoutsKey) &&
@@ -183,6 +192,11 @@ InstallStatus Installer::Install(const InstallRequest& request, const Confirm& c
     if (auto failed = WriteAllOrNothing(placed)) return Status('2', *failed);
     if (request.replace) return Status('4', "Layout successful replaced!");
 
+    // A key made by another program since the names were read is never written over.
+    if (registry_.KeyExists(RootKey::LocalMachine, LayoutKeyPath(*keyName))) {
+        keyName = FreeLayoutKeyName(registry_);
+        if (!keyName) return Status('2', kNoFreeNumber);
+    }
     auto key = registry_.Open(RootKey::LocalMachine, LayoutKeyPath(*keyName), true);
     if (!key) return Status('2', Explained("Can't make registry changes! File was created (replaced)!", nullptr, false));
     try {
@@ -228,11 +242,15 @@ Notice Installer::CopyForEditing(const std::string& systemDirectory, const std::
 
 RemoveResult Installer::Remove(const RemoveRequest& request, const Confirm& confirm) {
     bool deleteFile = false;
+    RegisteredLayouts read;
+    auto keys = [&]() -> const RegisteredLayouts& {
+        return request.installed ? *request.installed : (read = ReadRegisteredLayouts(registry_));
+    };
     // A file that is not this layout's alone stays, and the user is not asked about it.
     const std::string keep =
         request.record.IsBase() || !IsPlainFileName(request.fileName)
             ? ""
-            : NotOursText(registry_, files_, request.systemDirectory, request.fileName, request.record.KeyName(),
+            : NotOursText(registry_, keys(), files_, request.systemDirectory, request.fileName, request.record.KeyName(),
                           InstalledFiles(request.systemDirectory, request.fileName));
     if (request.record.IsBase()) {
         if (confirm(Ask::YesNo, kBaseQuestion) != Reply::Yes) return {};

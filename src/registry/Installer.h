@@ -34,6 +34,8 @@ struct InstallRequest {
     std::string workingPath;      // the open working layout file
     bool replace = false;         // an installed layout matches both fields
     std::string keyName;          // its layout key name, when replacing
+    // The layout keys as the action read them at its start; null: the installer reads them.
+    const RegisteredLayouts* installed = nullptr;
 };
 
 // The install status: a digit telling the outcome and the message an interactive run
@@ -50,6 +52,8 @@ struct RemoveRequest {
     CatalogueRecord record;       // the selected entry
     std::string systemDirectory;  // ends in a backslash
     std::string fileName;         // the File Name field as typed
+    // The layout keys as the action read them at its start; null: the installer reads them.
+    const RegisteredLayouts* installed = nullptr;
 };
 
 struct RemoveResult {

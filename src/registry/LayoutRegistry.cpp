@@ -1,5 +1,7 @@
 #include "registry/LayoutRegistry.h"
 
+#include <string>
+
 #include "text/Text.h"
 
 namespace tastavia {
@@ -32,12 +34,26 @@ std::string LayoutKeyName(int n) {
     return digits.size() < 8 ? std::string(8 - digits.size(), '0') + digits : digits;
 }
 
-std::optional<std::string> FreeLayoutKeyName(Registry& registry) {
-    for (int n = kFirstLayoutNumber; n <= kLastLayoutNumber; n += kLayoutNumberStep) {
-        std::string name = LayoutKeyName(n);
-        if (!registry.KeyExists(RootKey::LocalMachine, LayoutKeyPath(name))) return name;
+std::optional<std::string> FreeLayoutKeyName(const std::vector<std::string>& keyNames) {
+    // Only names of the series can be taken; each marks its number.
+    std::vector<bool> taken(kLastLayoutNumber / kLayoutNumberStep + 1, false);
+    for (const std::string& name : keyNames) {
+        if (name.size() != 8 || name[0] != '0' || name.compare(5, 3, "402") != 0) continue;
+        if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+        const int n = std::stoi(name.substr(0, 5));
+        if (n >= kFirstLayoutNumber && n % kLayoutNumberStep == 0)
+            taken[static_cast<std::size_t>(n / kLayoutNumberStep)] = true;
     }
+    for (int n = kFirstLayoutNumber; n <= kLastLayoutNumber; n += kLayoutNumberStep)
+        if (!taken[static_cast<std::size_t>(n / kLayoutNumberStep)]) return LayoutKeyName(n);
     return std::nullopt;
+}
+
+std::optional<std::string> FreeLayoutKeyName(Registry& registry) {
+    std::vector<std::string> names;
+    if (auto layouts = registry.OpenForReading(RootKey::LocalMachine, kKeyboardLayoutsKey))
+        names = layouts->SubKeyNames();
+    return FreeLayoutKeyName(names);
 }
 
 BaseKind BaseKindOf(const std::string& layoutText) {
@@ -47,23 +63,49 @@ BaseKind BaseKindOf(const std::string& layoutText) {
     return BaseKind::None;
 }
 
+namespace {
+
+// A Bulgarian key's text is shown; of the others only the file and id are looked at.
+InstalledLayout ReadLayoutKey(RegistryKey& key, const std::string& keyName, bool withText) {
+    InstalledLayout layout{keyName, "", key.ReadString("layout file"), key.ReadString("layout id")};
+    if (withText) layout.text = key.ReadString("layout text");
+    return layout;
+}
+
+RegisteredLayouts ReadKeys(Registry& registry, bool bulgarianOnly) {
+    RegisteredLayouts keys;
+    auto layouts = registry.OpenForReading(RootKey::LocalMachine, kKeyboardLayoutsKey);
+    if (!layouts) return keys;
+    keys.names = layouts->SubKeyNames();
+    keys.layouts.reserve(keys.names.size());
+    for (const std::string& name : keys.names) {
+        // A name that is no key name would open some other key beneath.
+        if (name.empty() || name.find('\\') != std::string::npos) continue;
+        if (bulgarianOnly && !IsBulgarianId(name)) continue;
+        if (auto key = layouts->OpenSubKeyForReading(name))
+            keys.layouts.push_back(ReadLayoutKey(*key, name, IsBulgarianId(name)));
+    }
+    return keys;
+}
+
+}  // namespace
+
 std::optional<InstalledLayout> ReadInstalledLayout(Registry& registry, const std::string& keyName) {
     auto key = registry.OpenForReading(RootKey::LocalMachine, LayoutKeyPath(keyName));
     if (!key) return std::nullopt;
-    return InstalledLayout{keyName, key->ReadString("layout text"), key->ReadString("layout file")};
+    return ReadLayoutKey(*key, keyName, true);
 }
 
+std::optional<InstalledLayout> ReadInstalledLayout(RegistryKey& layouts, const std::string& keyName) {
+    auto key = layouts.OpenSubKeyForReading(keyName);
+    if (!key) return std::nullopt;
+    return ReadLayoutKey(*key, keyName, true);
+}
+
+RegisteredLayouts ReadRegisteredLayouts(Registry& registry) { return ReadKeys(registry, false); }
+
 std::vector<InstalledLayout> ReadInstalledLayouts(Registry& registry) {
-    std::vector<std::string> names;
-    if (auto layouts = registry.OpenForReading(RootKey::LocalMachine, kKeyboardLayoutsKey))
-        names = layouts->SubKeyNames();
-    std::vector<InstalledLayout> installed;
-    for (const std::string& name : names) {
-        if (!IsBulgarianId(name)) continue;
-        if (std::optional<InstalledLayout> layout = ReadInstalledLayout(registry, name))
-            installed.push_back(std::move(*layout));
-    }
-    return installed;
+    return ReadKeys(registry, true).layouts;
 }
 
 std::vector<LocaleLanguage> BulgarianLanguages(Registry& registry) {

@@ -25,8 +25,10 @@ bool IsBulgarianId(const std::string& name);
 std::string LayoutKeyPath(const std::string& keyName);
 // The layout key name for N: decimal N and "402", padded with "0" to 8 characters.
 std::string LayoutKeyName(int n);
-// The first name of the 50, 60, 70 ... series that has no key; nothing once the
-// 8-character names run out.
+// The first name of the 50, 60, 70 ... series that is not among the names of the keys
+// under the keyboard layouts key (any case); nothing once the 8-character names run out.
+std::optional<std::string> FreeLayoutKeyName(const std::vector<std::string>& keyNames);
+// The same over the keys as the registry lists them now.
 std::optional<std::string> FreeLayoutKeyName(Registry& registry);
 
 // The system's own Bulgarian layouts, by their layout text in any ASCII case.
@@ -37,12 +39,24 @@ BaseKind BaseKindOf(const std::string& layoutText);
 // missing value reads as empty.
 struct InstalledLayout {
     std::string keyName;
-    std::string text;  // "layout text"
-    std::string file;  // "layout file"
+    std::string text;      // "layout text"
+    std::string file;      // "layout file"
+    std::string layoutId{};  // "layout id": which layout of its language Windows takes it for
 };
+
+// Every key under the keyboard layouts key, each opened and read once: what the
+// catalogue shows, whose files the installer must not take, which names and ids are taken.
+struct RegisteredLayouts {
+    std::vector<std::string> names;       // every key the registry lists, opened or not
+    std::vector<InstalledLayout> layouts;  // the keys that opened, in the same order; the
+                                           // "layout text" is read for Bulgarian ones only
+};
+RegisteredLayouts ReadRegisteredLayouts(Registry& registry);
 
 // The layout whose key has this name, or nothing when the key cannot be opened.
 std::optional<InstalledLayout> ReadInstalledLayout(Registry& registry, const std::string& keyName);
+// The same from the keyboard layouts key opened once for many.
+std::optional<InstalledLayout> ReadInstalledLayout(RegistryKey& layouts, const std::string& keyName);
 // The Bulgarian layouts in the order the registry lists their keys; keys that cannot be
 // opened are left out.
 std::vector<InstalledLayout> ReadInstalledLayouts(Registry& registry);

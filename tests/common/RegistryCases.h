@@ -270,6 +270,26 @@ inline const std::vector<RegistryCase>& RegistryCases() {
              s.Check("delete value", key->DeleteValue("v"), false);
              s.Check("made again", s.Exists("gone"), false);
          }},
+        // A list's keys opened from the list, and values around the first read's buffer.
+        {"SubkeysOpenFromTheirParentForReading",
+         [](RegistryScratch& s) {
+             s.Make("list\\Alpha", {{"v", std::string(255, 'a')}, {"w", std::string(256, 'b')}});
+             s.Make("list\\beta\\deep", {{"v", std::string(257, 'c')}});
+             s.Make("list\\locked", {{"v", "1"}});
+             s.Lock("list\\locked");
+             std::unique_ptr<RegistryKey> list = s.Open("list");
+             ASSERT_TRUE(list);
+             std::unique_ptr<RegistryKey> alpha = list->OpenSubKeyForReading("ALPHA");
+             ASSERT_TRUE(alpha);
+             s.Check("255", alpha->ReadString("v"), std::string(255, 'a'));
+             s.Check("256", alpha->ReadString("W"), std::string(256, 'b'));
+             std::unique_ptr<RegistryKey> deep = list->OpenSubKeyForReading("beta\\Deep");
+             ASSERT_TRUE(deep);
+             s.Check("257", deep->ReadString("v"), std::string(257, 'c'));
+             s.CheckThrows("write", [&] { deep->WriteString("v", "2"); });
+             s.Check("missing", list->OpenSubKeyForReading("gamma") != nullptr, false);
+             s.Check("locked", list->OpenSubKeyForReading("locked") != nullptr, false);
+         }},
         {"PathsIgnoreSurroundingAndDoubledBackslashes",
          [](RegistryScratch& s) {
              Registry& registry = s.registry();

@@ -32,6 +32,7 @@ struct MemoryRegistry::State {
     std::set<std::tuple<RootKey, std::string, RegistryOperation>> denied;  // paths folded
     std::set<std::pair<RootKey, std::string>> readOnly;
     FaultPlan* plan = nullptr;
+    std::size_t calls = 0;
 
     bool IsReadOnly(RootKey root, const std::string& path) const {
         for (const auto& [r, top] : readOnly)
@@ -40,10 +41,12 @@ struct MemoryRegistry::State {
     }
 
     bool Fails(const char* operation, const std::string& path) {
+        ++calls;
         return plan && plan->NextCallFails(std::string(operation) + " " + path);
     }
     // A read that fails gives what the real registry's failing read gives: nothing.
     bool ReadFails(const char* operation, const std::string& path) {
+        ++calls;
         return plan && plan->NextReadFails(std::string(operation) + " " + path);
     }
 
@@ -69,14 +72,32 @@ public:
     MemoryKey(std::shared_ptr<MemoryRegistry::State> state, RootKey root, std::string path, std::shared_ptr<Node> node,
               bool writable)
         : state_(std::move(state)), root_(root), path_(std::move(path)), node_(std::move(node)), writable_(writable) {}
+    MemoryKey(const MemoryKey&) = delete;
+    MemoryKey& operator=(const MemoryKey&) = delete;
+    ~MemoryKey() override { ++state_->calls; }
 
     std::vector<std::string> SubKeyNames() override {
         if (state_->ReadFails("SubKeyNames", path_)) return {};
+        state_->calls += node_->children.size();
         return NamesOf(node_->children);
     }
     std::vector<std::string> ValueNames() override {
         if (state_->ReadFails("ValueNames", path_)) return {};
+        state_->calls += node_->values.size();
         return NamesOf(node_->values);
+    }
+
+    std::unique_ptr<RegistryKey> OpenSubKeyForReading(const std::string& path) override {
+        const std::string relative = NormalizeKeyPath(path);
+        const std::string key = JoinKeyPath(path_, relative);
+        if (state_->Fails("Open", key) || state_->Denies(root_, key, RegistryOperation::Open)) return nullptr;
+        std::shared_ptr<Node> node = node_;
+        for (const std::string& name : SplitKeyPath(relative)) {
+            auto child = node->children.find(name);
+            if (child == node->children.end()) return nullptr;
+            node = child->second;
+        }
+        return std::make_unique<MemoryKey>(state_, root_, key, node, false);
     }
 
     bool HasValue(const std::string& name) override {
@@ -191,5 +212,9 @@ void MemoryRegistry::AllowAll() {
 }
 
 void MemoryRegistry::SetFaultPlan(FaultPlan* plan) { state_->plan = plan; }
+
+std::size_t MemoryRegistry::Calls() const { return state_->calls; }
+
+void MemoryRegistry::ResetCalls() { state_->calls = 0; }
 
 }  // namespace tastavia

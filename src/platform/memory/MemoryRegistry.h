@@ -40,6 +40,10 @@ public:
     // From now on every call that can fail (open or create, write, delete a value,
     // delete one key of a tree; a move is made of these) also asks plan; null: none.
     void SetFaultPlan(FaultPlan* plan);
+    // The calls the real registry would have been asked so far: each open, read, write,
+    // delete and close is one, and an enumeration one per name and one that ends it.
+    std::size_t Calls() const;
+    void ResetCalls();
 
     struct State;
 

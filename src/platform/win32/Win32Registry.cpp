@@ -16,7 +16,9 @@ namespace {
 // from the first size up to the last.
 constexpr DWORD kFirstNameBuffer = 256;
 constexpr DWORD kLastNameBuffer = 65536;
-// A value that keeps growing between the size query and the read is given up on.
+// Layout names and file names fit the first buffer; a value that keeps growing between
+// two reads is given up on.
+constexpr DWORD kFirstValueBuffer = 256;
 constexpr int kReadAttempts = 8;
 
 HKEY RootHandle(RootKey root) {
@@ -61,17 +63,28 @@ std::vector<std::string> EnumerateNames(Enumerate enumerate) {
     return names;
 }
 
-// The value's type and bytes; false when it is missing or cannot be read.
+// The value's type and bytes; false when it is missing or cannot be read. One call where
+// the value fits the first buffer, as nearly every value the program reads does; a larger
+// one is read again into a buffer of the size the registry gave.
 bool QueryValue(HKEY key, const std::string& name, DWORD& type, std::string& bytes) {
+    BYTE first[kFirstValueBuffer];
+    std::vector<BYTE> larger;
+    BYTE* buffer = first;
+    DWORD capacity = kFirstValueBuffer;
     for (int attempt = 0; attempt < kReadAttempts; ++attempt) {
-        DWORD size = 0;
-        if (RegQueryValueExA(key, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return false;
-        std::vector<BYTE> buffer(size + 1);
-        DWORD got = static_cast<DWORD>(buffer.size());
-        LONG result = RegQueryValueExA(key, name.c_str(), nullptr, &type, buffer.data(), &got);
-        if (result == ERROR_MORE_DATA) continue;
+        DWORD got = capacity;
+        LONG result = RegQueryValueExA(key, name.c_str(), nullptr, &type, buffer, &got);
+        if (result == ERROR_MORE_DATA) {
+            // The size needed, with room for the NUL a string read may add; doubled
+            // should a system not give it.
+            const DWORD wanted = std::max<DWORD>(got > capacity ? got + 1 : 0, capacity * 2);
+            larger.assign(wanted, 0);
+            buffer = larger.data();
+            capacity = wanted;
+            continue;
+        }
         if (result != ERROR_SUCCESS) return false;
-        bytes.assign(reinterpret_cast<const char*>(buffer.data()), std::min<std::size_t>(got, buffer.size()));
+        bytes.assign(reinterpret_cast<const char*>(buffer), std::min<DWORD>(got, capacity));
         return true;
     }
     return false;
@@ -91,6 +104,13 @@ public:
         return EnumerateNames([this](DWORD index, char* name, DWORD* length) {
             return RegEnumValueA(handle_.Get(), index, name, length, nullptr, nullptr, nullptr, nullptr);
         });
+    }
+
+    std::unique_ptr<RegistryKey> OpenSubKeyForReading(const std::string& path) override {
+        const std::string relative = NormalizeKeyPath(path);
+        HKEY h = nullptr;
+        if (RegOpenKeyExA(handle_.Get(), relative.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS) return nullptr;
+        return std::make_unique<Win32Key>(h, path_ + "\\" + relative);
     }
 
     bool HasValue(const std::string& name) override {

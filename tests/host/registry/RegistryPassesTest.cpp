@@ -1,0 +1,181 @@
+// How often each user action reads the installed layouts: once, and once more after a
+// change it made itself, whatever the number of layouts or languages; and a change made
+// by another program between two actions shows at the next one.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <functional>
+
+#include "registry/Catalogue.h"
+#include "registry/RegistryFixture.h"
+
+namespace tastavia {
+namespace {
+
+using ui::Answer;
+
+// Calls per layout key in one pass: its name listed, the key opened, "layout text",
+// "layout file" and "layout id" read, the key closed.
+constexpr int kCallsPerLayout = 6;
+
+struct World : test::RegistryFixture {
+    World(int layouts, int languages) {
+        MakeSystemDirectories();
+        for (int i = 0; i < layouts; ++i) {
+            char key[16];
+            std::snprintf(key, sizeof key, "%05X402", 0x20000 + i);
+            AddLayout(key, "Layout " + std::to_string(i), "kbdbn" + std::to_string(i) + ".dll");
+        }
+        for (int i = 0; i < languages; ++i) {
+            char id[16];
+            std::snprintf(id, sizeof id, "%05X402", 0x30000 + i);
+            AddLanguage(id, "Language " + std::to_string(i));
+        }
+    }
+    // The registry calls one action makes.
+    std::size_t Calls(const std::function<void()>& action) {
+        registry.ResetCalls();
+        action();
+        return registry.Calls();
+    }
+    bool Listed(TForm1& main, const std::string& key) {
+        for (const CatalogueRecord& record : main.CatalogueRecords())
+            if (record.KeyName() == key) return true;
+        return false;
+    }
+};
+
+// Each action, from a main window where the layout "Mine" is installed with its file
+// and the fields name it (or a new one), and the answers its boxes get.
+struct ActionCase {
+    const char* name;
+    int passes;  // over every layout key
+    std::function<void(TForm1&, ui::ScriptedDialogs&)> run;
+};
+
+void Fields(TForm1& main, const std::string& name, const std::string& file) {
+    main.Edit1.TypeText(name);
+    main.Edit2.TypeText(file);
+}
+
+const ActionCase kActions[] = {
+    {"Refresh", 1, [](TForm1& main, ui::ScriptedDialogs&) { main.Button8.Click(); }},
+    // As the wizard does: it checks that Save is allowed, then saves, in one step.
+    {"Refresh twice in one action", 1,
+     [](TForm1& main, ui::ScriptedDialogs&) {
+         main.GetApplication().Guard([&main] {
+             main.Button8Click();
+             main.Button8Click();
+         });
+     }},
+    {"New", 1, [](TForm1& main, ui::ScriptedDialogs&) { main.Button6.Click(); }},
+    {"Load", 1, [](TForm1& main, ui::ScriptedDialogs&) { main.Button5.Click(); }},
+    {"Save, added", 2,
+     [](TForm1& main, ui::ScriptedDialogs& dialogs) {
+         dialogs.answers = {Answer::Yes};  // saved despite the template's findings
+         Fields(main, "Another", "another.dll");
+         main.Button4.Click();
+     }},
+    {"Save, replaced", 1,
+     [](TForm1& main, ui::ScriptedDialogs& dialogs) {
+         dialogs.answers = {Answer::Yes, Answer::Ok};
+         main.Button4.Click();
+     }},
+    {"Delete, declined", 1,
+     [](TForm1& main, ui::ScriptedDialogs& dialogs) {
+         dialogs.answers = {Answer::No};
+         main.Button9.Click();
+     }},
+    {"Delete, with its file", 2,
+     [](TForm1& main, ui::ScriptedDialogs& dialogs) {
+         dialogs.answers = {Answer::Yes, Answer::Yes};
+         main.Button9.Click();
+     }},
+};
+
+// The number of calls grows with the layouts by one pass per reading of the list; the
+// languages of Windows 98 add one call each.
+TEST(Passes, EachActionReadsTheLayoutsOnceAndOnceMoreAfterItsOwnChange) {
+    for (OsKind kind : {kOsWinXp, kOsWin9x})
+        for (const ActionCase& action : kActions) {
+            std::size_t calls[2][2];  // [more layouts][more languages]
+            for (int moreLayouts = 0; moreLayouts < 2; ++moreLayouts)
+                for (int moreLanguages = 0; moreLanguages < 2; ++moreLanguages) {
+                    World world(10 + 20 * moreLayouts, 10 + 20 * moreLanguages);
+                    TForm1& main = world.Started(kind);
+                    main.Button6.Click();
+                    Fields(main, "Mine", "mine.dll");
+                    world.dialogs().answers = {Answer::Yes};
+                    main.Button4.Click();  // installs it: Load, Save and Delete are enabled
+                    ASSERT_EQ(world.Buttons(main), "111") << action.name;
+                    world.dialogs().Take();
+                    world.dialogs().answers.clear();
+                    calls[moreLayouts][moreLanguages] = world.Calls([&] { action.run(main, world.dialogs()); });
+                }
+            const std::string what = std::string(action.name) + (kind == kOsWin9x ? " on 98" : " on XP");
+            EXPECT_EQ(calls[1][0] - calls[0][0], 20u * kCallsPerLayout * action.passes) << what;
+            const std::size_t perLanguage = kind == kOsWin9x ? 1 : 0;
+            EXPECT_EQ(calls[0][1] - calls[0][0], 20u * perLanguage * action.passes) << what;
+        }
+}
+
+TEST(Passes, StartUpReadsTheLayoutsOnce) {
+    World few(10, 0), many(30, 0);
+    const std::size_t a = few.Calls([&] { few.Started(kOsWinXp); });
+    const std::size_t b = many.Calls([&] { many.Started(kOsWinXp); });
+    EXPECT_EQ(b - a, 20u * kCallsPerLayout);
+}
+
+// What another program adds or removes while the window waits shows at the next action
+// that reads the list, whichever it is.
+TEST(Passes, AKeyAddedOrRemovedBehindTheProgramsBackShowsAtTheNextAction) {
+    World world(0, 0);
+    TForm1& main = world.Started(kOsWinXp);
+    const std::function<void()> actions[] = {
+        [&] { main.Button8.Click(); },
+        [&] { main.Button6.Click(); },
+        [&] {
+            Fields(main, "Mine", "mine.dll");
+            world.dialogs().answers = {Answer::Yes, Answer::Ok};
+            main.Button4.Click();
+        },
+    };
+    int round = 0;
+    for (const auto& action : actions) {
+        const std::string key = "0009" + std::to_string(round++) + "402";
+        world.AddLayout(key, "Behind " + key, "behind.dll");
+        action();
+        EXPECT_TRUE(world.Listed(main, key)) << "added, then action " << round;
+        world.registry.DeleteKey(RootKey::LocalMachine, test::kLayouts + key);
+        action();
+        EXPECT_FALSE(world.Listed(main, key)) << "removed, then action " << round;
+    }
+}
+
+// The free key name comes from the names read, and the ids ride along for every key.
+TEST(LayoutKeyNames, FreeNameAndIdsFromOnePass) {
+    MemoryRegistry registry;
+    auto add = [&](const std::string& key, const std::string& id) {
+        registry.Open(RootKey::LocalMachine, kKeyboardLayoutsKey + key, true)->WriteString("layout id", id);
+    };
+    add("00050402", "0402");
+    add("00060402", "00c1");
+    add("00000409", "0001");
+    EXPECT_EQ(FreeLayoutKeyName(registry), "00070402");
+    registry.DeleteKey(RootKey::LocalMachine, kKeyboardLayoutsKey + std::string("00050402"));
+    EXPECT_EQ(FreeLayoutKeyName(registry), "00050402");  // a gap is used again
+    EXPECT_EQ(FreeLayoutKeyName(std::vector<std::string>{"0005A402", "00051402", "00050402"}), "00060402");
+
+    const RegisteredLayouts keys = ReadRegisteredLayouts(registry);
+    ASSERT_EQ(keys.layouts.size(), 2u);
+    EXPECT_EQ(keys.layouts[0].keyName + "=" + keys.layouts[0].layoutId, "00000409=0001");
+    EXPECT_EQ(keys.layouts[1].keyName + "=" + keys.layouts[1].layoutId, "00060402=00c1");
+    EXPECT_EQ(ReadCatalogue(registry, kOsWinXp).at(0).LayoutId(), "00c1");
+
+    std::vector<std::string> all;
+    for (int n = 50; n <= 9990; n += 10) all.push_back(LayoutKeyName(n));
+    EXPECT_EQ(FreeLayoutKeyName(all), std::nullopt);
+}
+
+}  // namespace
+}  // namespace tastavia
