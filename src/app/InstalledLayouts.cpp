@@ -103,8 +103,9 @@ std::string TForm1::SaveLayoutToSystem(bool silent) {
     if (!Button4.Enabled()) return "1";
     if (!silent && !SaveDespiteFindings()) return "1";
     const CatalogueRecord* selected = SelectedRecord();
-    const InstallRequest request{Edit1.Text(), Edit2.Text(), systemDirectory_, layout_.WorkingPath(),
-                                 selected != nullptr, selected ? selected->KeyName() : ""};
+    InstallRequest request{Edit1.Text(), Edit2.Text(), systemDirectory_, layout_.WorkingPath(),
+                           selected != nullptr, selected ? selected->KeyName() : "", {}};
+    for (const CatalogueRecord& record : records_) request.layoutIds.push_back(record.layout.layoutId);
     const InstallStatus status =
         installer_.Install(request, [this](Ask buttons, const std::string& question) { return AskUser(buttons, question); });
     if (status.digit == '0' || status.digit == '4') editState_.MarkSaved(layout_);
@@ -115,6 +116,7 @@ std::string TForm1::SaveLayoutToSystem(bool silent) {
         Edit2.SetFocus();
     }
     if (status.digit == '0') Button8Click();
+    if (status.digit == '0' && !silent) OfferUseNow();
     return status.Text();
 }
 
@@ -142,9 +144,11 @@ void TForm1::Button9Click() {
     Button8Click();
     const CatalogueRecord* selected = SelectedRecord();
     if (!Button9.Enabled() || !selected) return;
+    const std::string keyName = selected->KeyName();
     const RemoveResult result =
         installer_.Remove(RemoveRequest{*selected, systemDirectory_, Edit2.Text()},
                           [this](Ask buttons, const std::string& question) { return AskUser(buttons, question); });
+    if (result.keyRemoved) ForgetInputEntries(keyName);
     Show(result.notice);
     if (!result.keyRemoved) return;
     Edit1.SetText("");

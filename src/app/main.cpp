@@ -166,6 +166,7 @@ void TForm1::CreateControls() {
     PopupMenu2.alignment = ui::MenuAlignment::Right;
     PopupMenu2.items = {{"BDS", [this] { BDS1Click(); }}, {"Phonetic", [this] { Phonetic1Click(); }}};
     Button7.contextMenu = &PopupMenu2;
+    CreateLayoutListMenu();
 }
 
 void TForm1::SetKeyboardOrder() {

@@ -1,5 +1,6 @@
 #include "registry/Catalogue.h"
 
+#include "registry/UserInputList.h"
 #include "text/Text.h"
 
 namespace tastavia {
@@ -55,6 +56,8 @@ void MarkInUseNt(Registry& registry, std::vector<CatalogueRecord>& records) {
     auto substitutes = registry.OpenForReading(RootKey::CurrentUser, kUserSubstitutesKey);
     for (const std::string& id : preloaded)
         MarkInUse(records, substitutes && substitutes->HasValue(id) ? substitutes->ReadString(id) : id);
+    // Windows 8 and later show the user's language profile.
+    for (const std::string& keyName : ProfileLayoutKeys(registry)) MarkInUse(records, keyName);
 }
 
 }  // namespace
@@ -123,7 +126,7 @@ std::string LayoutButtonReason(const std::string& name, const std::string& fileN
         return "This file belongs to an installed layout with another name";
     if (UpperAscii(selected->File()) != UpperAscii(fileName))
         return "This name belongs to an installed layout with another file";
-    if (selected->inUse) return "In use: it can be loaded, not saved or deleted";
+    if (selected->inUse) return "In use: Stop using it first (the list's menu)";
     if (!workingFileOpen) return "Nothing to save: New or Load makes a layout";
     return "";
 }

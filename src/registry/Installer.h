@@ -33,6 +33,7 @@ struct InstallRequest {
     std::string workingPath;      // the open working layout file
     bool replace = false;         // an installed layout matches both fields
     std::string keyName;          // its layout key name, when replacing
+    std::vector<std::string> layoutIds;  // the "layout id" of every layout the catalogue read
 };
 
 // The install status: a digit telling the outcome and the message an interactive run

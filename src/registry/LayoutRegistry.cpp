@@ -50,7 +50,8 @@ BaseKind BaseKindOf(const std::string& layoutText) {
 std::optional<InstalledLayout> ReadInstalledLayout(Registry& registry, const std::string& keyName) {
     auto key = registry.OpenForReading(RootKey::LocalMachine, LayoutKeyPath(keyName));
     if (!key) return std::nullopt;
-    return InstalledLayout{keyName, key->ReadString("layout text"), key->ReadString("layout file")};
+    return InstalledLayout{keyName, key->ReadString("layout text"), key->ReadString("layout file"),
+                           key->ReadString("layout id")};
 }
 
 std::vector<InstalledLayout> ReadInstalledLayouts(Registry& registry) {

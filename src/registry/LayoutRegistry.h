@@ -39,6 +39,7 @@ struct InstalledLayout {
     std::string keyName;
     std::string text;  // "layout text"
     std::string file;  // "layout file"
+    std::string layoutId = "";  // "layout id": unique among the layouts, or anything a program wrote
 };
 
 // The layout whose key has this name, or nothing when the key cannot be opened.

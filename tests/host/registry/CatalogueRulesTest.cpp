@@ -35,8 +35,8 @@ TEST(CatalogueRules, ButtonsFollowTheFieldsTheSelectionAndTheWorkingFileAndSayWh
         {"MINE", "MINE.DLL", &mine, true, "111", ""},  // ASCII letters in any case
         {"Mine ", "mine.dll", &mine, true, "000", otherName},  // compared as typed
         {"Mine", "mine.dll", &mine, false, "101", "Nothing to save: New or Load makes a layout"},
-        {"Used", "used.dll", &used, true, "100", "In use: it can be loaded, not saved or deleted"},
-        {"Used", "used.dll", &used, false, "100", "In use: it can be loaded, not saved or deleted"},
+        {"Used", "used.dll", &used, true, "100", "In use: Stop using it first (the list's menu)"},
+        {"Used", "used.dll", &used, false, "100", "In use: Stop using it first (the list's menu)"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(LayoutButtonCode(c.name, c.file, c.selected, c.open), c.code) << c.name << " / " << c.file;
