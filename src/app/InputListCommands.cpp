@@ -2,6 +2,8 @@
 // using it, and the offer after a new layout was installed.
 #include "app/main.h"
 
+#include "app/LostLayoutsWindow.h"
+#include "registry/LostLayouts.h"
 #include "registry/UserInputList.h"
 #include "ui/Application.h"
 
@@ -29,7 +31,8 @@ bool TForm1::InputListOffered() { return platform_.input && InputList().Offered(
 
 void TForm1::CreateLayoutListMenu() {
     LayoutListMenu.items = {{"&Use it now", [this] { UseItNowClick(); }},
-                            {"S&top using it", [this] { StopUsingItClick(); }}};
+                            {"S&top using it", [this] { StopUsingItClick(); }},
+                            {"&Find lost layouts...", [this] { FindLostLayoutsClick(); }}};
     // The list's menu key and Shift+F10 open it too.
     ListView2.contextMenu = &LayoutListMenu;
 }
@@ -57,6 +60,24 @@ void TForm1::StopUsingItClick() {
     Button8Click();
     if (!outcome.message.empty())
         Show(Notice{outcome.done ? Notice::Kind::Information : Notice::Kind::Warning, outcome.message});
+}
+
+void TForm1::FindLostLayoutsClick() {
+    Button8Click();
+    const OsVersionInfo os = platform_.osVersion.Get();
+    const TargetSystem system{session_.osKind, os.windows64, os.administrator, os.arm64};
+    if (!lostLayouts_) {
+        lostLayouts_ = std::make_unique<TLostLayouts>(GetApplication());
+        lostLayouts_->onRegister = [this](const std::string& fileName, const std::string& name) {
+            std::vector<std::string> ids;
+            for (const CatalogueRecord& record : records_) ids.push_back(record.layout.layoutId);
+            const Registered registered = RegisterLostLayout(platform_.registry, name, fileName, ids);
+            Button8Click();
+            return registered.failure;
+        };
+    }
+    lostLayouts_->ShowLost(FindLostLayouts(platform_.files, system, systemDirectory_, records_));
+    Button8Click();
 }
 
 void TForm1::OfferUseNow() {

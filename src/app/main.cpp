@@ -2,6 +2,7 @@
 #include "app/main.h"
 
 #include "app/Check.h"
+#include "app/LostLayoutsWindow.h"
 #include "app/Try.h"
 #include "layout/LayoutIni.h"
 #include "platform/Errors.h"

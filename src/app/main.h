@@ -26,6 +26,7 @@ namespace tastavia {
 
 class TForm6;
 class TForm7;
+class TLostLayouts;
 
 constexpr std::uint32_t kRequestMessage = 0x401;  // WM_USER + 1
 constexpr std::intptr_t kRequestWizard = 0;
@@ -128,6 +129,9 @@ public:
     // whether this Windows offers that at all (not 9x, not without input functions).
     void UseItNowClick();
     void StopUsingItClick();
+    // Layout files of ours that no layout key names, registered again on request.
+    void FindLostLayoutsClick();
+    TLostLayouts* LostLayouts() { return lostLayouts_.get(); }
     bool InputListOffered();
     // Puts an installed layout into the input list and loads it; the outcome is shown.
     bool UseLayoutNow(const std::string& keyName);
@@ -216,6 +220,7 @@ private:
     std::string systemDirectory_;
     std::unique_ptr<TForm6> form6_;
     std::unique_ptr<TForm7> form7_;
+    std::unique_ptr<TLostLayouts> lostLayouts_;  // made when first needed
 };
 
 }  // namespace tastavia

@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/SystemFolder.h"
 
@@ -81,6 +82,12 @@ public:
     // Whether the last write, copy or delete that failed was refused for want of rights
     // (only an administrator may change the system folder).
     virtual bool LastFailureDenied() { return false; }
+    // The names of the regular files in folder (ending in a separator), in no set
+    // order; none when it cannot be read.
+    virtual std::vector<std::string> FileNames(const std::string& folder) {
+        (void)folder;
+        return {};
+    }
 };
 
 }  // namespace tastavia
