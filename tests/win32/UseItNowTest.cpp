@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "WineMainWindow.h"
+#include "app/LostLayoutsWindow.h"
 #include "platform/win32/Win32KeyboardInput.h"
 #include "registry/UserInputList.h"
 #include "text/Text.h"
@@ -18,9 +19,25 @@ namespace {
 const char* const kFiles[] = {"tastavia-use1.dll", "tastavia-use2.dll"};
 const char* const kRecordKey = "Software\\Tastavia Tests\\Input";
 
+// The real input functions, with each unload and its answer kept.
+struct UnloadsKept : Win32KeyboardInput {
+    bool UnloadLayout(std::uint32_t handle) override {
+        const bool done = Win32KeyboardInput::UnloadLayout(handle);
+        unloads.emplace_back(handle, done);
+        return done;
+    }
+    std::vector<std::pair<std::uint32_t, bool>> unloads;
+};
+
+// Wine 8's UnloadKeyboardLayout is a stub that refuses; Windows unloads.
+bool UnderWine() {
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version");
+}
+
 template <class Version>
 struct UseItNowWith : test::WineMainWindowWith<Version>, ::testing::Test {
-    Win32KeyboardInput input;
+    UnloadsKept input;
     std::string standIn;  // input.dll in the system folder, while a test has put it there
 
     void SetUp() override {
@@ -108,8 +125,13 @@ struct UseItNowWith : test::WineMainWindowWith<Version>, ::testing::Test {
 
             main.Edit1.TypeText(Record(kFiles[i])->Name());
             main.Edit2.TypeText(kFiles[i]);
+            input.unloads.clear();
             main.LayoutListMenu.ChooseItem(1);  // Stop using it
-            EXPECT_FALSE(Loaded(LayoutHandle(ids[i])));
+            ASSERT_EQ(input.unloads.size(), 1u);
+            EXPECT_EQ(input.unloads[0].first, LayoutHandle(ids[i]));
+            if (input.unloads[0].second || !UnderWine()) {
+                EXPECT_FALSE(Loaded(LayoutHandle(ids[i])));
+            }
             ASSERT_TRUE(Record(kFiles[i]));
             EXPECT_FALSE(Record(kFiles[i])->inUse);
             if (profile) {
@@ -164,6 +186,47 @@ TEST_F(UseItNowVista, WithoutInputDllTheUserIsToldAndTheLayoutStillLoads) {
     ASSERT_FALSE(backend.dialogs.shown.empty());
     EXPECT_EQ(backend.dialogs.shown.back().text.rfind("This Windows has no InstallLayoutOrTip", 0), 0u);
     EXPECT_TRUE(Loaded(LayoutHandle(id)));
+}
+
+// Keys deleted behind the program's back, as a Windows update does: the files are found,
+// registered again and load back as they were installed.
+using LostLayoutsWine = UseItNowWith<Windows10Version>;
+
+TEST_F(LostLayoutsWine, AreFoundRegisteredAgainAndLoadBack) {
+    TForm1& main = this->main;
+    const char* letters[] = {"A", "B"};
+    for (int i = 0; i < 2; ++i) {
+        main.Button6.Click();
+        main.KeyButton(16).Click();
+        main.ListView1.UserClick(33 + i);
+        main.Edit1.TypeText(std::string("Tastavia Use ") + char('1' + i));
+        main.Edit2.TypeText(kFiles[i]);
+        ASSERT_EQ(main.SaveLayoutToSystem(true), "0Layout successful added!");
+        ASSERT_TRUE(Record(kFiles[i]));
+        registry.DeleteKey(RootKey::LocalMachine, kKeyboardLayoutsKey + Record(kFiles[i])->KeyName());
+        main.Button8.Click();
+    }
+    std::vector<std::string> found;
+    backend.modalScripts["LostLayouts"] = [&](ui::Form& form) {
+        auto& window = static_cast<TLostLayouts&>(form);
+        for (int i = 0; i < 2; ++i)
+            for (std::size_t row = 0; row < window.Lost().size(); ++row)
+                if (window.Lost()[row].fileName == kFiles[i]) {
+                    found.push_back(window.Lost()[row].fileName + window.Lost()[row].reason);
+                    window.ListView1.SetSelected(static_cast<int>(row));
+                    window.Edit1.TypeText(std::string("Tastavia Found ") + char('1' + i));
+                    window.Button1.Click();
+                    break;
+                }
+    };
+    main.LayoutListMenu.ChooseItem(2);
+    EXPECT_EQ(found, (std::vector<std::string>{kFiles[0], kFiles[1]}));
+    ASSERT_TRUE(Record(kFiles[0]) && Record(kFiles[1]));
+    EXPECT_NE(UpperAscii(Record(kFiles[0])->layout.layoutId), UpperAscii(Record(kFiles[1])->layout.layoutId));
+    for (int i = 0; i < 2; ++i) {
+        LoadInstalled(std::string("Tastavia Found ") + char('1' + i), kFiles[i]);
+        EXPECT_EQ(main.KeyButton(16).Caption(), letters[i]);
+    }
 }
 
 }  // namespace
