@@ -67,7 +67,12 @@ struct UseItNowWith : test::WineMainWindowWith<Version>, ::testing::Test {
                     this->registry.Open(RootKey::CurrentUser, std::string(kUserProfileKey) + "\\bg-BG", true)
                         ->DeleteValue("0402:" + record.KeyName());
                 }
-        for (const char* file : kFiles) this->Uninstall(file);
+        for (const char* file : kFiles) {
+            this->Uninstall(file);
+            // Both copies of a 64-bit Windows.
+            for (SystemFolder folder : {SystemFolder::Native64, SystemFolder::Wow64})
+                this->files.Delete(this->files.SystemFolderPath(folder) + file);
+        }
         this->registry.DeleteKey(RootKey::CurrentUser, kRecordKey);
         if (!standIn.empty()) DeleteFileA(standIn.c_str());
         standIn.clear();
