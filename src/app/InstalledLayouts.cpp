@@ -126,6 +126,7 @@ std::string TForm1::SaveLayoutToSystem(bool silent) {
     if (status.digit == '0') {
         catalogueCurrent_ = false;
         Button8Click();
+        if (!silent) OfferUseNow();
     }
     return status.Text();
 }
@@ -154,10 +155,14 @@ void TForm1::Button9Click() {
     Button8Click();
     const CatalogueRecord* selected = SelectedRecord();
     if (!Button9.Enabled() || !selected) return;
+    const std::string keyName = selected->KeyName();
     const RemoveResult result =
         installer_.Remove(RemoveRequest{*selected, systemDirectory_, Edit2.Text(), &layoutKeys_},
                           [this](Ask buttons, const std::string& question) { return AskUser(buttons, question); });
-    if (result.keyRemoved) catalogueCurrent_ = false;
+    if (result.keyRemoved) {
+        catalogueCurrent_ = false;
+        ForgetInputEntries(keyName);
+    }
     Show(result.notice);
     if (!result.keyRemoved) return;
     Edit1.SetText("");

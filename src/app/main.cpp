@@ -2,6 +2,7 @@
 #include "app/main.h"
 
 #include "app/Check.h"
+#include "app/LostLayoutsWindow.h"
 #include "app/Try.h"
 #include "layout/LayoutIni.h"
 #include "platform/Errors.h"
@@ -170,6 +171,7 @@ void TForm1::CreateControls() {
     PopupMenu2.alignment = ui::MenuAlignment::Right;
     PopupMenu2.items = {{"&BDS", [this] { BDS1Click(); }}, {"&Phonetic", [this] { Phonetic1Click(); }}};
     Button7.contextMenu = &PopupMenu2;
+    CreateLayoutListMenu();
 }
 
 void TForm1::SetKeyboardOrder() {

@@ -16,6 +16,7 @@
 #include "platform/Platform.h"
 #include "registry/Catalogue.h"
 #include "registry/Installer.h"
+#include "registry/UserInputList.h"
 #include "ui/Controls.h"
 #include "ui/Form.h"
 #include "ui/ListView.h"
@@ -25,6 +26,7 @@ namespace tastavia {
 
 class TForm6;
 class TForm7;
+class TLostLayouts;
 
 constexpr std::uint32_t kRequestMessage = 0x401;  // WM_USER + 1
 constexpr std::intptr_t kRequestWizard = 0;
@@ -70,6 +72,7 @@ public:
     ui::Label Label4{this, "Label4"};
     ui::PopupMenu PopupMenu1{"PopupMenu1"};  // Load From..., Save To...
     ui::PopupMenu PopupMenu2{"PopupMenu2"};  // BDS, Phonetic
+    ui::PopupMenu LayoutListMenu{"LayoutListMenu"};  // the installed layout list's commands
 
     // The on-screen button of a key number: 1..47 and 49..53 their own, others the
     // space bar.
@@ -122,6 +125,16 @@ public:
     void Button9Click();  // Delete
     // Puts names into the Name and File Name fields, as typing them would.
     void SetLayoutNames(const std::string& name, const std::string& fileName);
+    // The current user's input list: the selected layout used now or no longer, and
+    // whether this Windows offers that at all (not 9x, not without input functions).
+    void UseItNowClick();
+    void StopUsingItClick();
+    // Layout files of ours that no layout key names, registered again on request.
+    void FindLostLayoutsClick();
+    TLostLayouts* LostLayouts() { return lostLayouts_.get(); }
+    bool InputListOffered();
+    // Puts an installed layout into the input list and loads it; the outcome is shown.
+    bool UseLayoutNow(const std::string& keyName);
     void Button11Click();
     // The layout check (TForm6) and trying the layout (TForm7).
     void Button12Click();
@@ -183,6 +196,12 @@ private:
     // Interactive Save asks once whether to go on with a layout the check finds fault with.
     bool SaveDespiteFindings();
     void Show(const Notice& notice);
+    UserInputList InputList();
+    void CreateLayoutListMenu();
+    // After a new layout was installed interactively: the question whether to use it now.
+    void OfferUseNow();
+    // A deleted layout leaves nothing in the user's input lists.
+    void ForgetInputEntries(const std::string& keyName);
 
     Platform& platform_;
     const Session& session_;
@@ -206,6 +225,7 @@ private:
     std::string systemDirectory_;
     std::unique_ptr<TForm6> form6_;
     std::unique_ptr<TForm7> form7_;
+    std::unique_ptr<TLostLayouts> lostLayouts_;  // made when first needed
 };
 
 }  // namespace tastavia

@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/SystemFolder.h"
 
@@ -84,6 +85,12 @@ public:
     // Whether another program holds the file open so that it can be neither replaced nor
     // deleted now: told apart from a refusal for want of rights and from a read-only file.
     virtual bool InUse(const std::string& /*path*/) { return false; }
+    // The names of the regular files in folder (ending in a separator), in no set
+    // order; none when it cannot be read.
+    virtual std::vector<std::string> FileNames(const std::string& folder) {
+        (void)folder;
+        return {};
+    }
 };
 
 }  // namespace tastavia

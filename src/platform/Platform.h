@@ -2,6 +2,7 @@
 // Everything the logic asks of the operating system, passed down as one bundle.
 #include "platform/Clock.h"
 #include "platform/Files.h"
+#include "platform/KeyboardInput.h"
 #include "platform/OsVersion.h"
 #include "platform/ProfileFile.h"
 #include "platform/Registry.h"
@@ -16,6 +17,8 @@ struct Platform {
     Resources& resources;
     OsVersion& osVersion;
     Registry& registry;
+    // The current sign-in's input functions; none where there is no such thing.
+    KeyboardInput* input = nullptr;
 };
 
 }  // namespace tastavia

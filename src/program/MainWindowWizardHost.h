@@ -30,6 +30,11 @@ public:
         return main_.Button4.Enabled();
     }
     std::string SaveLayoutToSystem() override { return main_.SaveLayoutToSystem(true); }
+    // The layout just installed is the selected entry.
+    bool CanUseLayoutNow() override { return main_.InputListOffered() && main_.SelectedRecord(); }
+    void UseLayoutNow() override {
+        if (const CatalogueRecord* record = main_.SelectedRecord()) main_.UseLayoutNow(record->KeyName());
+    }
     // The main window's close does not end the wizard's modal loop; the wizard closes
     // itself after asking.
     void RequestClose() override {

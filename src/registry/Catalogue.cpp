@@ -5,6 +5,7 @@
 #include <unordered_set>
 
 #include "platform/RegistryTree.h"
+#include "registry/UserInputList.h"
 #include "text/Text.h"
 
 namespace tastavia {
@@ -59,6 +60,8 @@ KeyNameSet InUseNt(Registry& registry) {
             std::string id = preload->ReadString(name);
             if (IsBulgarianId(id)) preloaded.push_back(id);
         }
+    // Windows 8 and later show the user's language profile.
+    for (const std::string& keyName : ProfileLayoutKeys(registry)) inUse.insert(FoldKeyName(keyName));
     if (preloaded.empty()) return inUse;
     auto substitutes = registry.OpenForReading(RootKey::CurrentUser, kUserSubstitutesKey);
     for (const std::string& id : preloaded)
@@ -138,7 +141,7 @@ std::string LayoutButtonReason(const std::string& name, const std::string& fileN
         return "This file belongs to an installed layout with another name";
     if (UpperAscii(selected->File()) != UpperAscii(fileName))
         return "This name belongs to an installed layout with another file";
-    if (selected->inUse) return "In use: it can be loaded, not saved or deleted";
+    if (selected->inUse) return "In use: Stop using it first (the list's menu)";
     if (!workingFileOpen) return "Nothing to save: New or Load makes a layout";
     return "";
 }

@@ -6,6 +6,7 @@
 #include "layout/SystemLibraries.h"
 #include "platform/Errors.h"
 #include "registry/FileOwnership.h"
+#include "registry/LayoutIds.h"
 #include "text/Text.h"
 
 namespace tastavia {
@@ -165,10 +166,13 @@ InstallStatus Installer::Install(const InstallRequest& request, const Confirm& c
     std::vector<Placed> placed;
     if (auto failed = PlaceLibraries(request, fileName, placed)) return Status('2', *failed);
 
-    std::optional<std::string> keyName;
+    std::optional<std::string> keyName, layoutId;
     if (!request.replace) {
         keyName = FreeLayoutKeyName(keys.names);
-        if (!keyName) return Status('2', kNoFreeNumber);
+        std::vector<std::string> ids;
+        for (const InstalledLayout& layout : keys.layouts) ids.push_back(layout.layoutId);
+        layoutId = FirstFreeLayoutId(ids);
+        if (!keyName || !layoutId) return Status('2', kNoFreeNumber);
         // Without administrator rights the keys open only for reading: nothing is copied.
         if (registry_.KeyExists(RootKey::LocalMachine, kKeyboardLayoutsKey) &&
             !registry_.Open(RootKey::LocalMachine, kKeyboardLayoutsKey, false))
@@ -201,7 +205,7 @@ InstallStatus Installer::Install(const InstallRequest& request, const Confirm& c
     if (!key) return Status('2', Explained("Can't make registry changes! File was created (replaced)!", nullptr, false));
     try {
         key->WriteString("layout file", fileName);
-        key->WriteString("layout id", keyName->substr(4, 4));
+        key->WriteString("layout id", *layoutId);
         key->WriteString("layout text", layoutText);
     } catch (const RegistryError&) {
         // A key without all its values is no layout Windows can load: it goes again.

@@ -134,6 +134,9 @@ void TForm5::CreatePages() {
     Option(RadioButton11, "Close &Application", 172);
     Option(RadioButton12, "Close &Wizard", 196);
     Option(RadioButton13, "&Start from the beginning", 220);
+    // Never by itself: a layout in use can no longer be replaced by a second run.
+    Option(CheckBox2, "&Use the layout now (put it into my input list)", 240);
+    CheckBox2.SetVisible(false);
 }
 
 void TForm5::CreateChoicePage(ui::Label& heading, ui::Label& text, const ChoiceControls& choice) {

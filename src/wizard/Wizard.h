@@ -115,6 +115,7 @@ public:
     ui::RadioButton RadioButton11{&TabSheet7, "RadioButton11"};  // Close Application
     ui::RadioButton RadioButton12{&TabSheet7, "RadioButton12"};  // Close Wizard
     ui::RadioButton RadioButton13{&TabSheet7, "RadioButton13"};  // Start from the beginning
+    ui::CheckBox CheckBox2{&TabSheet7, "CheckBox2"};  // use the new layout now, where Windows lets us
 
     ui::Button Button1{this, "Button1"};  // < Back
     ui::Button Button2{this, "Button2"};  // Next >, Finish, Do it

@@ -39,6 +39,8 @@ void TForm5::ResetWizard(bool show) {
     Edit5.SetText("");
     for (ui::Label* line : {&Label15, &Label16, &Label19, &Label20}) line->SetCaption("");
     RadioButton11.SetChecked(true);
+    CheckBox2.SetChecked(false);
+    CheckBox2.SetVisible(false);
 
     if (show && !Showing()) ShowModal();
 }
@@ -190,6 +192,10 @@ std::string TForm5::InstalledLayoutText() {
 }
 
 void TForm5::NextOnFinished() {
+    if (CheckBox2.Visible() && CheckBox2.Checked()) {
+        CheckBox2.SetChecked(false);
+        host_.UseLayoutNow();
+    }
     if (RadioButton11.Checked()) {
         host_.RequestClose();
         // The main window's close does not end a modal loop: the wizard's must end too.

@@ -32,6 +32,11 @@ public:
     // The install status of a silent Save.
     virtual std::string SaveLayoutToSystem() = 0;
 
+    // Whether the installed layout can be put into the user's input list now, and doing
+    // so (the outcome is shown to the user).
+    virtual bool CanUseLayoutNow() { return false; }
+    virtual void UseLayoutNow() {}
+
     // Ends the program once the wizard is closed.
     virtual void RequestClose() = 0;
 };

@@ -119,6 +119,8 @@ bool TForm5::InstallLayout(const std::optional<LanguageRequest>& language) {
     Label19.SetCaption(std::string(replaced ? "Successful replaced layout:" : "Successful added layout:") + kIndent +
                        name);
     Label20.SetCaption("");
+    CheckBox2.SetChecked(false);
+    CheckBox2.SetVisible(host_.CanUseLayoutNow());
     layoutDone_ = true;
     return true;
 }

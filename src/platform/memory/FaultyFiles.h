@@ -13,6 +13,9 @@ public:
 
     // In the persistent mode a failing look at a path finds nothing, as the system's does.
     bool Exists(const std::string& path) override { return !ReadFails("Exists", path) && inner_.Exists(path); }
+    std::vector<std::string> FileNames(const std::string& folder) override {
+        return ReadFails("FileNames", folder) ? std::vector<std::string>{} : inner_.FileNames(folder);
+    }
     FileStatus Status(const std::string& path) override {
         return ReadFails("Status", path) ? FileStatus() : inner_.Status(path);
     }

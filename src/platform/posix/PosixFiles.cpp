@@ -1,5 +1,6 @@
 #include "platform/posix/PosixFiles.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -202,6 +203,20 @@ std::string PosixFiles::Native(const std::string& path) {
     for (char& c : native)
         if (c == '\\') c = '/';
     return native;
+}
+
+std::vector<std::string> PosixFiles::FileNames(const std::string& folder) {
+    std::vector<std::string> names;
+    const std::string native = Native(folder);
+    DIR* dir = ::opendir(native.c_str());
+    if (!dir) return names;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        struct stat st {};
+        if (::stat((native + "/" + name).c_str(), &st) == 0 && S_ISREG(st.st_mode)) names.push_back(name);
+    }
+    ::closedir(dir);
+    return names;
 }
 
 bool PosixFiles::Exists(const std::string& path) {

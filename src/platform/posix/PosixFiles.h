@@ -16,6 +16,7 @@ public:
     PosixFiles(std::string windowsDirectory, std::string tempPath);
 
     bool Exists(const std::string& path) override;
+    std::vector<std::string> FileNames(const std::string& folder) override;
     FileStatus Status(const std::string& path) override;
     bool SameFile(const std::string& a, const std::string& b) override;
     bool IsReadOnly(const std::string& path) override;

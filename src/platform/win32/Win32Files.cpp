@@ -213,6 +213,19 @@ private:
 
 }  // namespace
 
+std::vector<std::string> Win32Files::FileNames(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        if (!(found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)))
+            names.push_back(found.cFileName);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return names;
+}
+
 bool Win32Files::Exists(const std::string& path) {
     return PlainPath(path) && IsFile(GetFileAttributesA(path.c_str()));
 }

@@ -16,6 +16,7 @@ public:
     explicit Win32Files(ReplaceMethod method = ReplaceMethod::Automatic) : method_(method) {}
 
     bool Exists(const std::string& path) override;
+    std::vector<std::string> FileNames(const std::string& folder) override;
     FileStatus Status(const std::string& path) override;
     bool SameFile(const std::string& a, const std::string& b) override;
     bool IsReadOnly(const std::string& path) override;

@@ -2,6 +2,7 @@
 // The platform of a real Windows in one piece, for the programs' composition roots.
 #include "platform/Platform.h"
 #include "platform/win32/Win32Files.h"
+#include "platform/win32/Win32KeyboardInput.h"
 #include "platform/win32/Win32Registry.h"
 #include "platform/win32/Win32Services.h"
 
@@ -18,7 +19,8 @@ struct Win32Platform {
     Win32Resources resources;
     Win32OsVersion osVersion;
     Win32Registry registry;
-    Platform platform{files, profile, clock, resources, osVersion, registry};
+    Win32KeyboardInput input;
+    Platform platform{files, profile, clock, resources, osVersion, registry, &input};
 };
 
 }  // namespace tastavia

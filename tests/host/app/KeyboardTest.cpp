@@ -8,6 +8,7 @@
 
 #include "AppFixture.h"
 #include "app/Check.h"
+#include "app/LostLayoutsWindow.h"
 #include "app/Try.h"
 #include "ui/Keyboard.h"
 #include "ui/PageControl.h"
@@ -86,8 +87,10 @@ TEST(Keyboard, EveryWindowHasMnemonicsThatDoNotClash) {
     AppFixture app;
     TForm1& main = app.Started(kOsWin9x);  // with the language dialogs
     Program& program = *app.program;
+    app.backend.modalScripts["LostLayouts"] = [](ui::Form&) {};
+    main.LayoutListMenu.ChooseItem(2);  // the lost layouts' window is made when first needed
     std::vector<ui::Form*> forms{&main, &main.Form6(), &main.Form7(), &program.Form4(), &program.Form5(),
-                                 program.Form2(), program.Form3()};
+                                 program.Form2(), program.Form3(), main.LostLayouts()};
     for (ui::Form* form : forms) {
         ASSERT_NE(form, nullptr);
         EXPECT_EQ(Clashes(*form), std::vector<std::string>());

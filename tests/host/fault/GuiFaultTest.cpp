@@ -13,6 +13,7 @@
 #include "platform/memory/FaultyFiles.h"
 #include "platform/memory/FixedOsVersion.h"
 #include "platform/memory/MemoryRegistry.h"
+#include "platform/memory/RecordingKeyboardInput.h"
 #include "platform/portable/PortableProfileFile.h"
 #include "program/Program.h"
 #include "ui/headless/HeadlessBackend.h"
@@ -54,6 +55,7 @@ struct GuiWorld {
     FixedOsVersion osVersion{OsVersionInfo{2, 5, 1, 2600, ""}};
     MemoryRegistry registry;
     Platform platform{files, profile, clock, resources, osVersion, registry};
+    RecordingKeyboardInput input{registry};  // in the platform for the actions that need it
     ui::HeadlessBackend backend;
     ui::Application app{backend};
     std::unique_ptr<Program> program;
@@ -288,6 +290,47 @@ TEST(GuiFaults, MainWindowActions) {
     for (FaultMode mode : {FaultMode::Once, FaultMode::Persistent})
         for (const Action& action : actions) faults += Sweep(action, {}, mode);
     std::printf("[   SWEEP  ] main window: %zu injected faults\n", faults);
+}
+
+// The current user's input list: a Preload list left half renumbered is lost data.
+TEST(GuiFaults, InputListActions) {
+    auto withLists = [](GuiWorld& w, std::vector<std::pair<const char*, const char*>> preload,
+                        std::vector<std::pair<const char*, const char*>> substitutes) {
+        w.platform.input = &w.input;
+        w.Install("Mine");
+        w.Install("Other");
+        for (auto [name, id] : preload)
+            w.registry.Open(RootKey::CurrentUser, "keyboard layout\\preload", true)->WriteString(name, id);
+        for (auto [name, key] : substitutes)
+            w.registry.Open(RootKey::CurrentUser, "keyboard layout\\substitutes", true)->WriteString(name, key);
+        w.Main().Button8.Click();
+        w.Main().SetLayoutNames("Mine", "Mine.kbd");
+    };
+    const Action actions[] = {
+        {"Use it now", kOsWinXp, [&](GuiWorld& w) { withLists(w, {{"1", "00000409"}, {"2", "d0010402"}}, {{"d0010402", "00060402"}}); },
+         [](GuiWorld& w) { w.Act([&] { w.Main().LayoutListMenu.ChooseItem(0); }); }},
+        {"Stop using it", kOsWinXp,
+         [&](GuiWorld& w) {
+             withLists(w, {{"1", "00000409"}, {"2", "d0010402"}, {"3", "d0020402"}, {"4", "00000402"}},
+                       {{"d0010402", "00050402"}, {"d0020402", "00060402"}});
+         },
+         [](GuiWorld& w) { w.Act([&] { w.Main().LayoutListMenu.ChooseItem(1); }); }},
+        {"Delete forgets a substitute", kOsWinXp,
+         [&](GuiWorld& w) { withLists(w, {{"1", "00000409"}}, {{"d0030402", "00050402"}, {"d0040402", "00060402"}}); },
+         [](GuiWorld& w) {
+             w.Answer({ui::Answer::Yes, ui::Answer::Yes});
+             w.Main().Button9.Click();
+         }},
+    };
+    // Delete takes the key and the files first; the user is told when the list then stays.
+    const std::vector<std::function<void(GuiWorld&)>> deleted = {[](GuiWorld& w) {
+        w.registry.DeleteKey(RootKey::LocalMachine, kLayoutsKey + "00050402");
+    }};
+    std::size_t faults = 0;
+    for (FaultMode mode : {FaultMode::Once, FaultMode::Persistent})
+        for (const Action& action : actions)
+            faults += Sweep(action, std::string(action.name).rfind("Delete", 0) == 0 ? deleted : std::vector<std::function<void(GuiWorld&)>>{}, mode);
+    std::printf("[   SWEEP  ] input list: %zu injected faults\n", faults);
 }
 
 TEST(GuiFaults, LanguageActions) {

@@ -35,8 +35,8 @@ TEST(CatalogueRules, ButtonsFollowTheFieldsTheSelectionAndTheWorkingFileAndSayWh
         {"MINE", "MINE.DLL", &mine, true, "111", ""},  // ASCII letters in any case
         {"Mine ", "mine.dll", &mine, true, "000", otherName},  // compared as typed
         {"Mine", "mine.dll", &mine, false, "101", "Nothing to save: New or Load makes a layout"},
-        {"Used", "used.dll", &used, true, "100", "In use: it can be loaded, not saved or deleted"},
-        {"Used", "used.dll", &used, false, "100", "In use: it can be loaded, not saved or deleted"},
+        {"Used", "used.dll", &used, true, "100", "In use: Stop using it first (the list's menu)"},
+        {"Used", "used.dll", &used, false, "100", "In use: Stop using it first (the list's menu)"},
         // Save's own test of the File Name: what it refuses, the rules never offer.
         {"New", "a:b.dll", nullptr, true, "000", "A file name may not contain ':'."},
         {"New", "COM1 .dll", nullptr, true, "000", "\"COM1 .dll\" is the name of a Windows device."},

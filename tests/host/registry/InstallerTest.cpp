@@ -42,7 +42,7 @@ TEST_F(Install, ANewLayoutGetsTheFirstFreeKeyAndItsFile) {
     EXPECT_EQ(LastMessage(), "Layout successful added!");
     EXPECT_EQ(dialogs().shown.back().kind, MessageKind::Information);
     EXPECT_EQ(Value("00050402", "layout file"), "kbdbunew.dll");
-    EXPECT_EQ(Value("00050402", "layout id"), "0402");
+    EXPECT_EQ(Value("00050402", "layout id"), "00c0");
     EXPECT_EQ(Value("00050402", "layout text"), "Bulgarian (New)");
     std::string installed = test::ReadFile(SystemFile(main, "kbdbunew.dll"));
     EXPECT_EQ(installed, test::ReadFile(main.Layout().WorkingPath()));

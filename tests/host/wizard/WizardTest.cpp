@@ -4,6 +4,7 @@
 
 #include "languages/BGLang.h"
 #include "languages/EditLang.h"
+#include "platform/memory/RecordingKeyboardInput.h"
 #include "registry/RegistryFixture.h"
 #include "text/Text.h"
 #include "wizard/Wizard.h"
@@ -185,6 +186,27 @@ TEST_F(Wizard, UnsavedEditsAreAskedForOnceAndNoOrAnEarlyCloseKeepsThem) {
     EXPECT_EQ(w.CurrentPage(), kFinishedPage);
     EXPECT_EQ(dialogs().Take().size(), 1u);  // once: the wizard's own layout is not asked for
     EXPECT_EQ(main.Layout().ReadKeyChar(2, ShiftState::Unshifted), '1');
+}
+
+// The last page offers to use the layout now; the install itself never does.
+TEST_F(Wizard, TheLastPageUsesTheLayoutNowOnlyWhenAsked) {
+    RecordingKeyboardInput input{registry};
+    platform.input = &input;
+    TForm5& w = Open(kOsWinXp);
+    EXPECT_FALSE(w.CheckBox2.Visible());
+    Next();
+    Next();
+    ASSERT_EQ(w.CurrentPage(), kFinishedPage);
+    EXPECT_TRUE(w.CheckBox2.Visible());
+    EXPECT_FALSE(w.CheckBox2.Checked());
+    EXPECT_TRUE(input.calls.empty());
+    w.RadioButton12.Click();  // close the wizard only
+    w.CheckBox2.Click();
+    Next();
+    EXPECT_EQ(input.calls, std::vector<std::string>{"Load 00050402"});
+    auto preload = registry.OpenForReading(RootKey::CurrentUser, "keyboard layout\\preload");
+    ASSERT_TRUE(preload);
+    EXPECT_EQ(preload->ReadString("1"), "d0010402");
 }
 
 TEST_F(Wizard, AskMePathImportsAFileUnderItsOwnName) {
