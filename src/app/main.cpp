@@ -2,8 +2,10 @@
 #include "app/main.h"
 
 #include "app/Check.h"
+#include "app/LeftOut.h"
 #include "app/Try.h"
 #include "layout/LayoutIni.h"
+#include "layout/SystemLibraries.h"
 #include "platform/Errors.h"
 #include "ui/Application.h"
 #include "ui/Wallpaper.h"
@@ -32,7 +34,8 @@ TForm1::TForm1(ui::Application& app, Platform& platform, const Session& session)
       layout_(platform.files, platform.clock, platform.resources),
       installer_(platform.registry, platform.files, platform.resources),
       form6_(std::make_unique<TForm6>(app, platform.resources)),
-      form7_(std::make_unique<TForm7>(app)) {
+      form7_(std::make_unique<TForm7>(app)),
+      form8_(std::make_unique<TForm8>(app)) {
     CreateControls();
     CreateStatusLine();
 
@@ -230,6 +233,7 @@ void TForm1::EditorStartup() {
     layout_.SetOsKind(session_.osKind);
     const OsVersionInfo os = platform_.osVersion.Get();
     installer_.SetTargetSystem({session_.osKind, os.windows64, os.administrator, os.arm64});
+    loadFolder_ = LoadFolderFor(session_.osKind, os.windows64);
     Button10.SetEnabled(win9x);
     systemDirectory_ = platform_.files.WindowsDirectory() + (win9x ? "\\system\\" : "\\system32\\");
     layout_.SetTempDirectory(platform_.files.TempPath());
@@ -325,23 +329,6 @@ std::optional<std::string> TForm1::ChooseIniToSave() {
 bool TForm1::HoldsLayout(const std::string& path) { return HasLayoutKeys(platform_.profile, path); }
 
 void TForm1::ImportLayoutFile(const std::string& path) { ImportLayout(layout_, platform_.profile, path); }
-
-void TForm1::LoadFrom1Click() {
-    const std::optional<std::string> path = ChooseIniToLoad();
-    if (!path) return;
-    // A file without the layout's section would change nothing: say so instead.
-    if (!platform_.files.Exists(*path)) {
-        GetApplication().GetDialogs().Error("The file \"" + *path + "\" does not exist.");
-        return;
-    }
-    if (!HoldsLayout(*path)) {
-        GetApplication().GetDialogs().Error("The file \"" + *path +
-                                            "\" holds no keyboard layout: it has no [KBD] section with the keys "
-                                            "\"1\" to \"96\" or \"1001\" to \"1048\". Nothing was changed.");
-        return;
-    }
-    if (MayDiscardChanges()) ImportLayoutFile(*path);
-}
 
 void TForm1::SaveTo1Click() {
     if (std::optional<std::string> path = ChooseIniToSave()) ExportLayout(layout_, platform_.profile, platform_.files, *path);

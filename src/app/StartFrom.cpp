@@ -1,0 +1,84 @@
+// TForm1: a new layout started from a layout library of any maker (a file the user picks
+// in "Load From...", or an installed layout that Load cannot open as it is), with what
+// our layouts cannot hold shown once.
+#include "app/LeftOut.h"
+#include "app/main.h"
+#include "layout/ForeignLayout.h"
+#include "layout/SystemLibraries.h"
+#include "text/Text.h"
+#include "ui/Application.h"
+
+namespace tastavia {
+
+namespace {
+
+const char* const kLoadFilter = "Ini Files|*.ini|Layout Libraries|*.dll|All Files|*";
+
+}  // namespace
+
+std::optional<std::string> TForm1::ReadLibraryFile(const std::string& path) {
+    const FileStatus status = platform_.files.Status(path);
+    if (status.kind != FileKind::File || status.size < 2 || status.size > kMaxLayoutLibrarySize) return std::nullopt;
+    std::optional<std::string> bytes = platform_.files.ReadAll(path);
+    if (!bytes || bytes->compare(0, 2, "MZ") != 0) return std::nullopt;
+    return bytes;
+}
+
+void TForm1::StartFromLibrary(const ForeignLayout& foreign, const std::string& source) {
+    const std::string bytes = WorkingFileFromKeys(foreign.keys, session_.osKind, platform_.resources);
+    const std::string copy = LoadCopyName();
+    if (!platform_.files.WriteAll(copy, bytes)) throw IoError("Unable to write to " + copy);
+    const std::string name = Edit1.Text(), fileName = Edit2.Text();
+    // A new layout, under new names: Save must never write over the file it came from.
+    SetLayoutNames("Bulgarian (New)", session_.IsWin9x() ? "kbdbunew.kbd" : "kbdbunew.dll");
+    try {
+        OpenWorkingFileChecked(copy);
+    } catch (const AppError&) {
+        if (layout_.IsOpen()) SetLayoutNames(name, fileName);
+        throw;
+    }
+    RecolourCapsView();
+    if (!foreign.leftOut.empty()) form8_->ShowLeftOut(source, foreign.leftOut);
+}
+
+bool TForm1::StartFromInstalled(const std::string& fileName) {
+    const std::string plain = StripSpaces(fileName);
+    if (!IsPlainFileName(plain)) return false;
+    const std::string folder = loadFolder_ == SystemFolder::System ? systemDirectory_ : platform_.files.SystemFolderPath(loadFolder_);
+    const std::optional<std::string> bytes = ReadLibraryFile(folder + plain);
+    if (!bytes) return false;
+    const std::optional<ForeignLayout> foreign = ReadLayoutLibrary(*bytes, nullptr);
+    if (!foreign) return false;
+    StartFromLibrary(*foreign, plain);
+    return true;
+}
+
+void TForm1::LoadFrom1Click() {
+    const std::optional<std::string> path = GetApplication().GetDialogs().OpenFile(
+        {"Select keyboard layout configuration file to LOAD", kLoadFilter, "ini"});
+    if (!path) return;
+    // A file without the layout's section would change nothing: say so instead.
+    if (!platform_.files.Exists(*path)) {
+        GetApplication().GetDialogs().Error("The file \"" + *path + "\" does not exist.");
+        return;
+    }
+    if (const std::optional<std::string> library = ReadLibraryFile(*path)) {
+        std::string why;
+        const std::optional<ForeignLayout> foreign = ReadLayoutLibrary(*library, &why);
+        if (!foreign) {
+            GetApplication().GetDialogs().Error("The file \"" + *path + "\" was not loaded. " + why);
+            return;
+        }
+        if (MayDiscardChanges()) StartFromLibrary(*foreign, *path);
+        return;
+    }
+    if (!HoldsLayout(*path)) {
+        GetApplication().GetDialogs().Error("The file \"" + *path +
+                                            "\" holds no keyboard layout: it has no [KBD] section with the keys "
+                                            "\"1\" to \"96\" or \"1001\" to \"1048\". Nothing was changed.");
+        return;
+    }
+    if (MayDiscardChanges()) ImportLayoutFile(*path);
+}
+
+}  // namespace tastavia
