@@ -109,6 +109,10 @@ private:
             return 0;
         }
         if (c == kOwnCyrillicI) return 178;
+        // Byte 73 is the Cyrillic I in our NT libraries, as the Bulgarian layouts have it.
+        if (c == 'I')
+            leftOut.push_back(where + ": the Latin I (U+0049) is kept as byte 73, which Tastavia's NT layouts type as "
+                                      "the Cyrillic \xB2 (U+0406)");
         if (std::optional<std::uint8_t> byte = ByteForModernUnicode(c)) return *byte;
         leftOut.push_back(where + ": " + Hex(c) + " is not in Windows-1251");
         return 0;

@@ -26,6 +26,7 @@ inline LayoutKeys FixtureKeys() {
     set(19, 0xF2, 0xD2, true);   // т Т
     set(20, 0xE6, 0, false);     // ж, then a ligature
     set(21, 0xF3, 0xD3, true);   // у У
+    set(22, 'i', 'I', true);
     set(25, 0xF8, 0xD8, true);   // ш Ш
     set(36, 0, ':', false);      // a dead key unshifted
     set(48, ' ', ' ', false);
@@ -39,6 +40,8 @@ inline const std::vector<std::string> kFixtureLeftOut = {
     "key 19 (T), AltGr: \x88 (U+20AC) (Caps Lock acts on it)",
     "key 20 (Y), shifted: ligature \"d\xE6\" (U+0064 U+0436)",
     "key 21 (U), AltGr: dead key ~ (U+007E)",
+    "key 22 (I), shifted: the Latin I (U+0049) is kept as byte 73, which Tastavia's NT layouts type as the "
+    "Cyrillic \xB2 (U+0406)",
     "key 36 (;), unshifted: dead key U+00B4",
     "scan code 56 \"<>\", not one of the 48 keys: < (U+003C), > (U+003E)",
 };
