@@ -20,7 +20,7 @@ struct StartFromLibrary : test::WineMainWindow, ::testing::Test {
         ASSERT_TRUE(fixture) << TASTAVIA_KBD_FIXTURE_X86;
         source = *fixture;
         ASSERT_TRUE(files.WriteAll(SystemDirectoryPath() + kSourceFile, source));
-        auto key = registry.Open(RootKey::LocalMachine, kKeyboardLayoutsKey + kSourceKey, true);
+        auto key = registry.Open(RootKey::LocalMachine, std::string(kKeyboardLayoutsKey) + kSourceKey, true);
         key->WriteString("layout file", kSourceFile);
         key->WriteString("layout text", "Other Maker");
         Start();
