@@ -1,8 +1,16 @@
 #include "app/LeftOut.h"
 
+#include <optional>
+
 namespace tastavia {
 
 using ui::Setup;
+
+namespace {
+
+constexpr int kKeyTab = 0x09;
+
+}  // namespace
 
 TForm8::TForm8(ui::Application& app) : Form(app, "Form8") { CreateControls(); }
 
@@ -18,6 +26,19 @@ void TForm8::CreateControls() {
     Edit1.SetReadOnly(true);
     Edit1.SetFont(ui::Font{"", 0, false, ui::kCyrillicCharset});
     Edit1.SetTabStop(true);
+    // A multi-line text wants Enter and Tab for itself; read-only, it has no use for them:
+    // Enter closes the window as on the button, Tab goes on to the button.
+    Edit1.onKeyDown = [this](const ui::KeyEvent& key) -> std::optional<std::string> {
+        if (key.keyCode == ui::kKeyEnter) {
+            Close();
+            return std::string();
+        }
+        if (key.keyCode == kKeyTab && !key.control) {
+            Button1.SetFocus();
+            return std::string();
+        }
+        return std::nullopt;
+    };
     Setup(Button1, "OK", 437, 229, 75, 25, "Closes this window");
     Button1.isDefault = true;
     Button1.isCancel = true;

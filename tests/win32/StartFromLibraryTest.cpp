@@ -4,8 +4,13 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <functional>
+#include <vector>
+
 #include "WineMainWindow.h"
+#include "app/LeftOut.h"
 #include "layout/ForeignLayout.h"
+#include "ui/win32/Win32Backend.h"
 
 namespace tastavia {
 namespace {
@@ -64,6 +69,49 @@ TEST_F(StartFromLibrary, AnInstalledLibraryBecomesANewLayoutThatSavesWithTheSame
     ASSERT_TRUE(descriptor);
     EXPECT_NE(descriptor(), nullptr);
     FreeLibrary(library);
+}
+
+// Steps run one a timer tick while the window's modal loop runs.
+std::vector<std::function<void()>> g_steps;
+std::size_t g_next = 0;
+void CALLBACK RunStep(HWND, UINT, UINT_PTR, DWORD) {
+    if (g_next < g_steps.size()) g_steps[g_next++]();
+}
+void CALLBACK Quit(HWND, UINT, UINT_PTR, DWORD) { PostQuitMessage(1); }
+
+TEST(LeftOutWindow, IsAReadOnlyMultiLineTextThatTheKeyboardLeavesAndCloses) {
+    ui::Win32Backend backend;
+    ui::Application app{backend};
+    TForm8 window{app};
+    HWND edit = nullptr;
+    LONG style = 0;
+    char text[64] = "";
+    bool editFocused = false, buttonFocused = false;
+    g_steps = {[&] {
+                   edit = backend.WindowOf(window.Edit1);
+                   style = GetWindowLongA(edit, GWL_STYLE);
+                   GetWindowTextA(edit, text, sizeof text);
+                   editFocused = GetFocus() == edit;
+                   PostMessageA(edit, WM_KEYDOWN, VK_TAB, 1 | 0x0F << 16);
+               },
+               [&] {
+                   buttonFocused = GetFocus() == backend.WindowOf(window.Button1);
+                   SetFocus(edit);
+                   PostMessageA(edit, WM_KEYDOWN, VK_RETURN, 1 | 0x1C << 16);
+               }};
+    g_next = 0;
+    const UINT_PTR steps = SetTimer(nullptr, 0, 50, RunStep);
+    const UINT_PTR watchdog = SetTimer(nullptr, 0, 10000, Quit);
+    window.ShowLeftOut("k.dll", {"one", "two"});
+    KillTimer(nullptr, steps);
+    KillTimer(nullptr, watchdog);
+    EXPECT_EQ(g_next, 2u);
+    EXPECT_TRUE(style & ES_MULTILINE);
+    EXPECT_TRUE(style & ES_READONLY);
+    EXPECT_STREQ(text, "one\r\ntwo");
+    EXPECT_TRUE(editFocused);
+    EXPECT_TRUE(buttonFocused);
+    EXPECT_FALSE(window.Showing());
 }
 
 }  // namespace

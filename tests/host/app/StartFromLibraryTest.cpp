@@ -112,6 +112,21 @@ TEST_F(StartFrom, TheLeftOutWindowIsOperableFromTheKeyboard) {
     EXPECT_TRUE(window.Button1.isCancel);
     EXPECT_EQ(window.Label1.focusControl, &window.Edit1);
     EXPECT_TRUE(window.Edit1.TabStop());
+    // Shown: the list has the focus; Tab goes on to OK, Enter in the list closes.
+    backend.modalScripts["Form8"] = [&](ui::Form&) {
+        EXPECT_TRUE(window.Edit1.Focused());
+        ui::KeyEvent tab;
+        tab.keyCode = 0x09;
+        EXPECT_EQ(window.Edit1.PressKey(tab), std::string());
+        EXPECT_TRUE(window.Button1.Focused());
+        window.Edit1.SetFocus();
+        ui::KeyEvent enter;
+        enter.keyCode = ui::kKeyEnter;
+        window.Edit1.PressKey(enter);
+        EXPECT_FALSE(window.Showing());
+    };
+    window.ShowLeftOut("k.dll", {"one"});
+    EXPECT_EQ(backend.modalLog, std::vector<std::string>{"Form8"});
 }
 
 }  // namespace
