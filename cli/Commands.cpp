@@ -11,6 +11,7 @@
 #include "layout/LayoutCheck.h"
 #include "layout/LayoutFileKind.h"
 #include "layout/LayoutIni.h"
+#include "layout/PeImage.h"
 #include "layout/WideLibraryShape.h"
 #include "layout/WorkingLayout.h"
 #include "layout/XkbWriter.h"
@@ -153,6 +154,14 @@ std::optional<ForeignLayout> ReadForeign(Files& files, const std::string& path, 
     if (size < 2 || size > kMaxLayoutLibrarySize) return std::nullopt;
     const std::string bytes = ReadExisting(files, path);
     if (bytes.compare(0, 2, "MZ") != 0 || (!evenOurs && RecogniseLayoutFile(bytes))) return std::nullopt;
+    if (!evenOurs) {
+        // A file that is no PE image at all keeps the message of the layout file kinds.
+        try {
+            PeImage probe(bytes);
+        } catch (const LibraryFault&) {
+            return std::nullopt;
+        }
+    }
     std::string why;
     std::optional<ForeignLayout> foreign = ReadLayoutLibrary(bytes, &why);
     if (!foreign) throw Failure(path + ": " + why);

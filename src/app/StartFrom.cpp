@@ -24,10 +24,14 @@ std::optional<std::string> TForm1::ReadLibraryFile(const std::string& path) {
     return bytes;
 }
 
-void TForm1::StartFromLibrary(const ForeignLayout& foreign, const std::string& source) {
-    const std::string bytes = WorkingFileFromKeys(foreign.keys, session_.osKind, platform_.resources);
+std::optional<std::string> TForm1::WriteStartedCopy(const LayoutKeys& keys) {
+    const std::string bytes = WorkingFileFromKeys(keys, session_.osKind, platform_.resources);
     const std::string copy = LoadCopyName();
-    if (!platform_.files.WriteAll(copy, bytes)) throw IoError("Unable to write to " + copy);
+    if (!platform_.files.WriteAll(copy, bytes)) return std::nullopt;
+    return copy;
+}
+
+void TForm1::StartFromLibrary(const std::string& copy, const ForeignLayout& foreign, const std::string& source) {
     const std::string name = Edit1.Text(), fileName = Edit2.Text();
     // A new layout, under new names: Save must never write over the file it came from.
     SetLayoutNames("Bulgarian (New)", session_.IsWin9x() ? "kbdbunew.kbd" : "kbdbunew.dll");
@@ -49,7 +53,10 @@ bool TForm1::StartFromInstalled(const std::string& fileName) {
     if (!bytes) return false;
     const std::optional<ForeignLayout> foreign = ReadLayoutLibrary(*bytes, nullptr);
     if (!foreign) return false;
-    StartFromLibrary(*foreign, plain);
+    // A copy that cannot be written leaves Load's own refusal to be told.
+    const std::optional<std::string> copy = WriteStartedCopy(foreign->keys);
+    if (!copy) return false;
+    StartFromLibrary(*copy, *foreign, plain);
     return true;
 }
 
@@ -69,7 +76,10 @@ void TForm1::LoadFrom1Click() {
             GetApplication().GetDialogs().Error("The file \"" + *path + "\" was not loaded. " + why);
             return;
         }
-        if (MayDiscardChanges()) StartFromLibrary(*foreign, *path);
+        if (!MayDiscardChanges()) return;
+        const std::optional<std::string> copy = WriteStartedCopy(foreign->keys);
+        if (!copy) throw IoError("Unable to write the new layout to the temporary folder " + layout_.TempDirectory());
+        StartFromLibrary(*copy, *foreign, *path);
         return;
     }
     if (!HoldsLayout(*path)) {

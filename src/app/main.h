@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/EditState.h"
+#include "layout/LayoutKeys.h"
 #include "layout/Session.h"
 #include "layout/WorkingLayout.h"
 #include "platform/Errors.h"
@@ -140,8 +141,10 @@ public:
     bool HoldsLayout(const std::string& path);
     // "Load From..." takes an INI file or a layout library of any maker.
     void LoadFrom1Click();
-    // A new layout holding a library's keys, what was left out shown once.
-    void StartFromLibrary(const ForeignLayout& foreign, const std::string& source);
+    // A new layout opened from a working file holding a library's keys (written by
+    // WriteStartedCopy, nothing when it cannot be), what was left out shown once.
+    std::optional<std::string> WriteStartedCopy(const LayoutKeys& keys);
+    void StartFromLibrary(const std::string& copy, const ForeignLayout& foreign, const std::string& source);
     // Load's way with an installed library it cannot open as it is: false when the file
     // is no layout library either.
     bool StartFromInstalled(const std::string& fileName);
