@@ -6,10 +6,12 @@
 #include <utility>
 
 #include "layout/Charset.h"
+#include "layout/ForeignLayout.h"
 #include "layout/KlcWriter.h"
 #include "layout/LayoutCheck.h"
 #include "layout/LayoutFileKind.h"
 #include "layout/LayoutIni.h"
+#include "layout/PeImage.h"
 #include "layout/WideLibraryShape.h"
 #include "layout/WorkingLayout.h"
 #include "layout/XkbWriter.h"
@@ -64,6 +66,14 @@ public:
         ScratchFile copy(platform_.files, "tas");
         if (!layout_.ExtractResourceToFile(TemplateResource(layout_.GetOsKind()), copy.path()))
             throw Failure("cannot write the layout template to " + copy.path());
+        layout_.OpenWorkingFile(copy.Release());
+    }
+
+    // A working file of the session's kind holding a library's keys.
+    void OpenKeys(const LayoutKeys& keys) {
+        ScratchFile copy(platform_.files, "tas");
+        if (!platform_.files.WriteAll(copy.path(), WorkingFileFromKeys(keys, layout_.GetOsKind(), platform_.resources)))
+            throw Failure("cannot write the layout to " + copy.path());
         layout_.OpenWorkingFile(copy.Release());
     }
 
@@ -135,6 +145,56 @@ OsKind ResolveKind(Files& files, const std::string& path, std::optional<OsKind> 
     return RequireSoundShape(path, bytes, *kind);
 }
 
+// Any layout library read into our keys, or nothing when the file is no library (or,
+// unless `evenOurs`, one of our own kinds, which are opened as they are). A library that
+// cannot be read is refused with the reader's reason.
+std::optional<ForeignLayout> ReadForeign(Files& files, const std::string& path, bool evenOurs) {
+    RequireFile(files, path);
+    const std::uint64_t size = files.Status(path).size;
+    if (size < 2 || size > kMaxLayoutLibrarySize) return std::nullopt;
+    const std::string bytes = ReadExisting(files, path);
+    if (bytes.compare(0, 2, "MZ") != 0 || (!evenOurs && RecogniseLayoutFile(bytes))) return std::nullopt;
+    if (!evenOurs) {
+        // A file that is no PE image at all keeps the message of the layout file kinds.
+        try {
+            PeImage probe(bytes);
+        } catch (const LibraryFault&) {
+            return std::nullopt;
+        }
+    }
+    std::string why;
+    std::optional<ForeignLayout> foreign = ReadLayoutLibrary(bytes, &why);
+    if (!foreign) throw Failure(path + ": " + why);
+    return foreign;
+}
+
+void ReportLeftOut(const std::string& path, const ForeignLayout& foreign, std::ostream& err) {
+    for (const std::string& line : foreign.leftOut) err << path << ": left out: " << Cp1251ToUtf8(line) << "\n";
+}
+
+// A layout file of ours as it is, or any other layout library read into a working file
+// of the kind asked for (XP when none is), its left-out list on `err`.
+OsKind OpenLayout(std::optional<Session>& session, Platform& platform, const std::string& file,
+                  std::optional<OsKind> kind, std::ostream& err) {
+    OsKind resolved;
+    std::optional<ForeignLayout> foreign;
+    try {
+        resolved = ResolveKind(platform.files, file, kind);
+    } catch (const Failure&) {
+        foreign = ReadForeign(platform.files, file, false);
+        if (!foreign) throw;
+        resolved = kind.value_or(kOsWinXp);
+    }
+    session.emplace(platform, resolved);
+    if (!foreign) {
+        session->OpenCopyOf(file);
+    } else {
+        session->OpenKeys(foreign->keys);
+        ReportLeftOut(file, *foreign, err);
+    }
+    return resolved;
+}
+
 void ImportIni(Session& session, Platform& platform, const std::string& iniPath, std::ostream& err) {
     RequireFile(platform.files, iniPath);
     const std::string full = platform.files.FullPath(iniPath);
@@ -194,12 +254,13 @@ std::optional<OsKind> ParseKind(const std::string& text) {
     return std::nullopt;
 }
 
-// The kind of a layout file to export, once the export may write its target.
-OsKind ResolveExport(Files& files, const std::string& file, std::optional<OsKind> kind, const std::string& output) {
-    OsKind resolved = ResolveKind(files, file, kind);
-    RequireDistinct(files, file, output);
-    RequireWritableTarget(files, output);
-    return resolved;
+// A layout to export, opened once the export may write its target.
+void OpenExport(std::optional<Session>& session, Platform& platform, const std::string& file, std::optional<OsKind> kind,
+                const std::string& output, std::ostream& err) {
+    RequireFile(platform.files, file);
+    RequireDistinct(platform.files, file, output);
+    RequireWritableTarget(platform.files, output);
+    OpenLayout(session, platform, file, kind, err);
 }
 
 }  // namespace
@@ -219,12 +280,26 @@ void RunNew(Platform& platform, const NewOptions& options, std::ostream& err) {
     session.SaveTo(options.output);
 }
 
-void RunExport(Platform& platform, const std::string& file, std::optional<OsKind> kind, const std::string& output) {
+void RunNewFrom(Platform& platform, const std::string& library, OsKind kind, const std::string& output,
+                std::ostream& err) {
     Files& files = platform.files;
-    Session session(platform, ResolveExport(files, file, kind, output));
-    session.OpenCopyOf(file);
+    RequireWritableTarget(files, output);
+    RequireFile(files, library);
+    RequireDistinct(files, library, output);
+    std::optional<ForeignLayout> foreign = ReadForeign(files, library, true);
+    if (!foreign) throw Failure(library + ": not a keyboard layout library");
+    if (!files.WriteAll(output, WorkingFileFromKeys(foreign->keys, kind, platform.resources)))
+        throw Failure("cannot write " + output);
+    ReportLeftOut(library, *foreign, err);
+}
+
+void RunExport(Platform& platform, const std::string& file, std::optional<OsKind> kind, const std::string& output,
+               std::ostream& err) {
+    Files& files = platform.files;
+    std::optional<Session> session;
+    OpenExport(session, platform, file, kind, output, err);
     // Other sections of the target stay; a failure leaves it as it was.
-    ExportLayout(session.layout(), platform.profile, files, files.FullPath(output));
+    ExportLayout(session->layout(), platform.profile, files, files.FullPath(output));
 }
 
 void RunImport(Platform& platform, const std::string& file, std::optional<OsKind> kind, const std::string& ini,
@@ -240,11 +315,11 @@ void RunImport(Platform& platform, const std::string& file, std::optional<OsKind
     session.SaveTo(file);
 }
 
-void RunShow(Platform& platform, const std::string& file, std::optional<OsKind> kind, std::ostream& out) {
-    OsKind resolved = ResolveKind(platform.files, file, kind);
-    Session session(platform, resolved);
-    session.OpenCopyOf(file);
-    WorkingLayout& layout = session.layout();
+void RunShow(Platform& platform, const std::string& file, std::optional<OsKind> kind, std::ostream& out,
+             std::ostream& err) {
+    std::optional<Session> session;
+    const OsKind resolved = OpenLayout(session, platform, file, kind, err);
+    WorkingLayout& layout = session->layout();
     out << "# " << LayoutFileKindName(resolved) << "\n";
     out << "key  physical  unshifted  shifted  caps lock\n";
     for (const KeyInfo& key : KeyTable()) {
@@ -256,22 +331,22 @@ void RunShow(Platform& platform, const std::string& file, std::optional<OsKind> 
 }
 
 void RunExportAs(Platform& platform, const std::string& file, std::optional<OsKind> kind, ExportFormat format,
-                 const std::string& output) {
+                 const std::string& output, std::ostream& err) {
     Files& files = platform.files;
-    Session session(platform, ResolveExport(files, file, kind, output));
-    session.OpenCopyOf(file);
-    const LayoutKeys keys = ReadLayoutKeys(session.layout());
+    std::optional<Session> session;
+    OpenExport(session, platform, file, kind, output, err);
+    const LayoutKeys keys = ReadLayoutKeys(session->layout());
     const ExportIdentity identity = IdentityFromPath(file);
     // Whole or not at all, as every write of the files service.
     if (!files.WriteAll(output, format == ExportFormat::Klc ? KlcFileBytes(keys, identity) : XkbSymbolsText(keys, identity)))
         throw Failure("cannot write " + output);
 }
 
-int RunCheck(Platform& platform, const std::string& file, std::optional<OsKind> kind, std::ostream& out) {
-    OsKind resolved = ResolveKind(platform.files, file, kind);
-    Session session(platform, resolved);
-    session.OpenCopyOf(file);
-    const std::vector<Finding> findings = CheckLayout(ReadLayoutKeys(session.layout()));
+int RunCheck(Platform& platform, const std::string& file, std::optional<OsKind> kind, std::ostream& out,
+             std::ostream& err) {
+    std::optional<Session> session;
+    OpenLayout(session, platform, file, kind, err);
+    const std::vector<Finding> findings = CheckLayout(ReadLayoutKeys(session->layout()));
     for (const Finding& finding : findings) out << Cp1251ToUtf8(finding.text) << "\n";
     return findings.empty() ? 0 : 1;
 }
@@ -279,7 +354,7 @@ int RunCheck(Platform& platform, const std::string& file, std::optional<OsKind> 
 namespace {
 
 const char* const kUsage =
-    "usage: tastavia-cli new --os 98|2000|xp|x64|wow64|arm64 [--bds | --phonetic | --ini FILE] -o OUT\n"
+    "usage: tastavia-cli new --os 98|2000|xp|x64|wow64|arm64 [--bds | --phonetic | --ini FILE | --from LIBRARY] -o OUT\n"
     "       tastavia-cli export FILE [--os K] [--format ini|klc|xkb] -o OUT\n"
     "       tastavia-cli import FILE [--os K] IN.ini\n"
     "       tastavia-cli show FILE [--os K]\n"
@@ -290,6 +365,7 @@ struct Parsed {
     std::optional<OsKind> kind;
     std::optional<std::string> output;
     std::optional<std::string> ini;
+    std::optional<std::string> from;
     std::optional<ExportFormat> format;
     Builtin builtin = Builtin::None;
     int layoutSources = 0;
@@ -321,6 +397,9 @@ Parsed Parse(const std::vector<std::string>& args, bool forNew) {
         } else if (forNew && a == "--ini") {
             p.ini = value("--ini");
             ++p.layoutSources;
+        } else if (forNew && a == "--from") {
+            p.from = value("--from");
+            ++p.layoutSources;
         } else if (forNew && a == "--bds") {
             p.builtin = Builtin::Bds;
             ++p.layoutSources;
@@ -346,6 +425,7 @@ void CheckPaths(const Parsed& p, PathRules rules) {
     std::vector<std::string> paths = p.positional;
     if (p.output) paths.push_back(*p.output);
     if (p.ini) paths.push_back(*p.ini);
+    if (p.from) paths.push_back(*p.from);
     for (const std::string& path : paths) {
         if (!rules.backslashSeparates && path.find('\\') != std::string::npos)
             throw Failure(path + ": '\\' is no folder separator here; write the path with '/'");
@@ -371,18 +451,19 @@ int RunCommandLine(Platform& platform, const std::vector<std::string>& args, std
             ExpectPositional(p, 0);
             if (!p.kind) throw UsageError("new needs --os 98|2000|xp|x64|wow64|arm64");
             if (!p.output) throw UsageError("new needs -o OUT");
-            if (p.layoutSources > 1) throw UsageError("choose one of --bds, --phonetic and --ini");
+            if (p.layoutSources > 1) throw UsageError("choose one of --bds, --phonetic, --ini and --from");
             CheckPaths(p, rules);
-            RunNew(platform, NewOptions{*p.kind, p.builtin, p.ini.value_or(""), *p.output}, err);
+            if (p.from) RunNewFrom(platform, *p.from, *p.kind, *p.output, err);
+            else RunNew(platform, NewOptions{*p.kind, p.builtin, p.ini.value_or(""), *p.output}, err);
         } else if (command == "export") {
             Parsed p = Parse(args, false);
             ExpectPositional(p, 1);
             if (!p.output) throw UsageError("export needs -o OUT");
             CheckPaths(p, rules);
             if (p.format.value_or(ExportFormat::Ini) == ExportFormat::Ini)
-                RunExport(platform, p.positional[0], p.kind, *p.output);
+                RunExport(platform, p.positional[0], p.kind, *p.output, err);
             else
-                RunExportAs(platform, p.positional[0], p.kind, *p.format, *p.output);
+                RunExportAs(platform, p.positional[0], p.kind, *p.format, *p.output, err);
         } else if (command == "import") {
             Parsed p = Parse(args, false);
             ExpectPositional(p, 2);
@@ -396,13 +477,13 @@ int RunCommandLine(Platform& platform, const std::vector<std::string>& args, std
             if (p.output) throw UsageError("show takes no -o");
             if (p.format) throw UsageError("show takes no --format");
             CheckPaths(p, rules);
-            RunShow(platform, p.positional[0], p.kind, out);
+            RunShow(platform, p.positional[0], p.kind, out, err);
         } else if (command == "check") {
             Parsed p = Parse(args, false);
             ExpectPositional(p, 1);
             if (p.output || p.format) throw UsageError("check takes no -o or --format");
             CheckPaths(p, rules);
-            return RunCheck(platform, p.positional[0], p.kind, out);
+            return RunCheck(platform, p.positional[0], p.kind, out, err);
         } else {
             throw UsageError("unknown command " + command);
         }

@@ -33,10 +33,17 @@ struct NewOptions {
 
 // Values of an INI file that are not taken as they stand are told on err.
 void RunNew(Platform& platform, const NewOptions& options, std::ostream& err);
-void RunExport(Platform& platform, const std::string& file, std::optional<OsKind> kind, const std::string& output);
+// A new layout file of `kind` holding the keys of any layout library; what its layouts
+// cannot hold goes to `err`, one line each. The commands that read a layout file take
+// any layout library too (read into a working file of the kind given, XP by default).
+void RunNewFrom(Platform& platform, const std::string& library, OsKind kind, const std::string& output,
+                std::ostream& err);
+void RunExport(Platform& platform, const std::string& file, std::optional<OsKind> kind, const std::string& output,
+               std::ostream& err);
 void RunImport(Platform& platform, const std::string& file, std::optional<OsKind> kind, const std::string& ini,
                std::ostream& err);
-void RunShow(Platform& platform, const std::string& file, std::optional<OsKind> kind, std::ostream& out);
+void RunShow(Platform& platform, const std::string& file, std::optional<OsKind> kind, std::ostream& out,
+             std::ostream& err);
 
 // How the system spells paths. Where '\\' is no folder separator a path with one is
 // refused: the file services would take it as one, and the user may have meant either.
@@ -45,9 +52,10 @@ struct PathRules {
 };
 // The layout as a klc or XKB source for today's systems (INI goes through RunExport).
 void RunExportAs(Platform& platform, const std::string& file, std::optional<OsKind> kind, ExportFormat format,
-                 const std::string& output);
+                 const std::string& output, std::ostream& err);
 // One finding a line; 0 when there are none, 1 otherwise.
-int RunCheck(Platform& platform, const std::string& file, std::optional<OsKind> kind, std::ostream& out);
+int RunCheck(Platform& platform, const std::string& file, std::optional<OsKind> kind, std::ostream& out,
+             std::ostream& err);
 
 // Parses the arguments after the program name and runs the command.
 int RunCommandLine(Platform& platform, const std::vector<std::string>& args, std::ostream& out, std::ostream& err,

@@ -145,7 +145,8 @@ void TForm1::Button5Click() {
     const std::string copy = LoadCopyName();
     const Notice notice = installer_.CopyForEditing(systemDirectory_, Edit2.Text(), copy);
     if (notice.kind != Notice::Kind::None) {
-        Show(notice);
+        // A library of another maker (the system's own included) starts a new layout.
+        if (!StartFromInstalled(Edit2.Text())) Show(notice);
         return;
     }
     OpenWorkingFileChecked(copy);

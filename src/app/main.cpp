@@ -3,8 +3,10 @@
 
 #include "app/Check.h"
 #include "app/LostLayoutsWindow.h"
+#include "app/LeftOut.h"
 #include "app/Try.h"
 #include "layout/LayoutIni.h"
+#include "layout/SystemLibraries.h"
 #include "platform/Errors.h"
 #include "ui/Application.h"
 #include "ui/Wallpaper.h"
@@ -33,7 +35,8 @@ TForm1::TForm1(ui::Application& app, Platform& platform, const Session& session)
       layout_(platform.files, platform.clock, platform.resources),
       installer_(platform.registry, platform.files, platform.resources),
       form6_(std::make_unique<TForm6>(app, platform.resources)),
-      form7_(std::make_unique<TForm7>(app)) {
+      form7_(std::make_unique<TForm7>(app)),
+      form8_(std::make_unique<TForm8>(app)) {
     CreateControls();
     CreateStatusLine();
 
@@ -236,6 +239,7 @@ void TForm1::EditorStartup() {
     layout_.SetOsKind(session_.osKind);
     const OsVersionInfo os = platform_.osVersion.Get();
     installer_.SetTargetSystem({session_.osKind, os.machine, os.administrator});
+    loadFolder_ = LoadFolderFor(session_.osKind, os.machine);
     Button10.SetEnabled(win9x);
     systemDirectory_ = platform_.files.WindowsDirectory() + (win9x ? "\\system\\" : "\\system32\\");
     layout_.SetTempDirectory(platform_.files.TempPath());
@@ -338,24 +342,6 @@ void TForm1::ImportLayoutFile(const std::string& path) {
         if (c == '\n') c = '\r';
     GetApplication().GetDialogs().Warning("Some values in \"" + path +
                                           "\" are no character of a key and were not taken as they stand:\r" + text);
-}
-
-void TForm1::LoadFrom1Click() {
-    const std::optional<std::string> path = ChooseIniToLoad();
-    if (!path) return;
-    // A file without the layout's section would change nothing: say so instead.
-    const FileKind kind = platform_.files.Status(*path).kind;
-    if (kind != FileKind::File) {
-        GetApplication().GetDialogs().Error(kind == FileKind::Missing
-                                                ? "The file \"" + *path + "\" does not exist."
-                                                : "\"" + *path + "\" is a folder or a device, not a file.");
-        return;
-    }
-    if (!HoldsLayout(*path)) {
-        GetApplication().GetDialogs().Error(NoLayoutKeysText(*path));
-        return;
-    }
-    if (MayDiscardChanges()) ImportLayoutFile(*path);
 }
 
 void TForm1::SaveTo1Click() {

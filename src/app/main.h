@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/EditState.h"
+#include "layout/LayoutKeys.h"
 #include "layout/Session.h"
 #include "layout/WorkingLayout.h"
 #include "platform/Errors.h"
@@ -27,6 +28,8 @@ namespace tastavia {
 class TForm6;
 class TForm7;
 class TLostLayouts;
+class TForm8;
+struct ForeignLayout;
 
 constexpr std::uint32_t kRequestMessage = 0x401;  // WM_USER + 1
 constexpr std::intptr_t kRequestWizard = 0;
@@ -141,6 +144,7 @@ public:
     void Button13Click();
     TForm6& Form6() { return *form6_; }
     TForm7& Form7() { return *form7_; }
+    TForm8& Form8() { return *form8_; }
     // Selects a key as clicking its key button does, leaving it selected if it was.
     void GoToKey(KeyNumber key);
     // The INI file dialogs and the import, also for the wizard.
@@ -148,7 +152,15 @@ public:
     std::optional<std::string> ChooseIniToSave();
     void ImportLayoutFile(const std::string& path);
     bool HoldsLayout(const std::string& path);
+    // "Load From..." takes an INI file or a layout library of any maker.
     void LoadFrom1Click();
+    // A new layout opened from a working file holding a library's keys (written by
+    // WriteStartedCopy, nothing when it cannot be), what was left out shown once.
+    std::optional<std::string> WriteStartedCopy(const LayoutKeys& keys);
+    void StartFromLibrary(const std::string& copy, const ForeignLayout& foreign, const std::string& source);
+    // Load's way with an installed library it cannot open as it is: false when the file
+    // is no layout library either.
+    bool StartFromInstalled(const std::string& fileName);
     void SaveTo1Click();
     void BDS1Click();
     void Phonetic1Click();
@@ -192,6 +204,8 @@ private:
     void OpenWorkingFileChecked(const std::string& argument);
     // A name for Load's copy that is never the open working file's.
     std::string LoadCopyName();
+    // A file's bytes when it is a program library small enough for a layout.
+    std::optional<std::string> ReadLibraryFile(const std::string& path);
     Reply AskUser(Ask buttons, const std::string& question);
     // Interactive Save asks once whether to go on with a layout the check finds fault with.
     bool SaveDespiteFindings();
@@ -226,6 +240,8 @@ private:
     std::unique_ptr<TForm6> form6_;
     std::unique_ptr<TForm7> form7_;
     std::unique_ptr<TLostLayouts> lostLayouts_;  // made when first needed
+    std::unique_ptr<TForm8> form8_;
+    SystemFolder loadFolder_ = SystemFolder::System;  // where Load reads installed libraries
 };
 
 }  // namespace tastavia

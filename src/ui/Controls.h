@@ -58,6 +58,8 @@ class Edit : public Widget {
 public:
     using Widget::Widget;
     std::function<void()> onChange;
+    // Several lines (CR LF between them), wrapped, with a scroll bar; set before showing.
+    bool multiLine = false;
 
     const std::string& Text() const { return text_; }
     void SetText(const std::string& text);  // raises onChange when the text changes

@@ -1,11 +1,13 @@
 // The layout readers on arbitrary files: kind detection with the bounded walk of a
 // library's PE headers and layout tables (also of the 64-bit Windows libraries), and the
-// Windows 9x and NT key access of every kind over any bytes. No crash, no access outside the file's bytes
+// Windows 9x and NT key access of every kind over any bytes, and the reader of any
+// maker's layout library. No crash, no access outside the file's bytes
 // (reads past the end fail with IoError), and a key reads back what was written to it.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <string>
 
+#include "layout/ForeignLayout.h"
 #include "layout/KeyAccess.h"
 #include "layout/LayoutFileKind.h"
 #include "layout/LayoutShape.h"
@@ -54,6 +56,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FuzzedDataProvider input(data, size);
     const std::string bytes = input.ConsumeRandomLengthString(8192);
     std::optional<OsKind> recognised = RecogniseLayoutFile(bytes);
+    // Any library is read or refused with a reason, never both.
+    std::string why;
+    const std::optional<ForeignLayout> foreign = ReadLayoutLibrary(bytes, &why);
+    Require(foreign.has_value() == why.empty());
     for (OsKind kind : kLayoutFileKinds) {
         // The same bytes cut or padded to the kind's size, so that the walk runs for
         // every input and not only for those of an exact size.

@@ -33,7 +33,8 @@ bool ButtonPeer::OnCommand(int code) {
 
 HWND EditPeer::CreateNative(HWND parent, DWORD commonStyle) {
     auto& edit = static_cast<Edit&>(widget_);
-    DWORD style = commonStyle | WS_GROUP | ES_AUTOHSCROLL | (edit.ReadOnly() ? ES_READONLY : 0);
+    DWORD style = commonStyle | WS_GROUP | (edit.ReadOnly() ? ES_READONLY : 0) |
+                  (edit.multiLine ? ES_MULTILINE | ES_AUTOVSCROLL | WS_VSCROLL : ES_AUTOHSCROLL);
     HWND hwnd = MakeControl("EDIT", edit.Text(), style, WS_EX_CLIENTEDGE, parent);
     if (hwnd) {
         // The model may want the keys, as the physical keyboard gives them.

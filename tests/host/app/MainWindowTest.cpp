@@ -195,7 +195,7 @@ TEST_F(Editor, MenusImportAndExportThroughTheDialogs) {
     dialogs().answers = {ui::Answer::Yes};  // Phonetic differs from what was exported
     main.PopupMenu1.ChooseItem(0);
     EXPECT_EQ(dialogs().fileDialogs.back().title, "Select keyboard layout configuration file to LOAD");
-    EXPECT_EQ(dialogs().fileDialogs.back().filter, "Ini Files|*.ini|All Files|*");
+    EXPECT_EQ(dialogs().fileDialogs.back().filter, "Ini Files|*.ini|Layout Libraries|*.dll|All Files|*");
     EXPECT_EQ(main.KeyButton(1).Caption(), "A");
 }
 

@@ -37,7 +37,6 @@ TEST_F(Trust, LoadTakesOnlyALayoutFileOfTheKindInUse) {
         std::string bytes;
     };
     std::vector<Case> cases = {
-        {"win2k.dll", test::ResourceFile("WIN2K.dll")},  // another Windows' library
         {"small.dll", std::string(100, 'x')},
         {"big.dll", std::string(20 << 20, '\x5A')},
         {"win98.dll", test::ResourceFile("WIN98.kbd")},
@@ -72,6 +71,25 @@ TEST_F(Trust, LoadTakesOnlyALayoutFileOfTheKindInUse) {
     }
     EXPECT_EQ(Value("00050402", "layout text"), "Phonetic");  // no key was added
     EXPECT_EQ(Value("00060402", "layout text"), "<no key>");
+}
+
+// Another Windows' library is no file to patch, but a layout to start from: a new layout
+// holding its keys, under new names, and the installed file as it was.
+TEST_F(Trust, LoadStartsANewLayoutFromAnotherWindowsLibraryAndLeavesItAsItWas) {
+    TForm1& main = Main();
+    const std::string library = test::ResourceFile("WIN2K.dll");
+    WriteFile(SystemFile(main, "win2k.dll"), library);
+    AddLayout("00070402", "Planted", "win2k.dll");
+    main.Button8Click();
+    Select(main, "Planted", "win2k.dll");
+    const std::string working = main.Layout().WorkingPath();
+    main.Button5.Click();
+    EXPECT_EQ(LastMessage(), "");
+    EXPECT_NE(main.Layout().WorkingPath(), working);
+    EXPECT_EQ(main.Edit2.Text(), "kbdbunew.dll");
+    main.Button4.Click();  // Save goes to the new name
+    EXPECT_EQ(ReadFile(SystemFile(main, "win2k.dll")), library);
+    EXPECT_TRUE(FileExists(SystemFile(main, "kbdbunew.dll")));
 }
 
 TEST_F(Trust, DeviceNamesAreNoFileNames) {
