@@ -2,6 +2,7 @@
 #include "app/main.h"
 
 #include "app/Check.h"
+#include "app/Compare.h"
 #include "app/Try.h"
 #include "layout/LayoutIni.h"
 #include "platform/Errors.h"
@@ -32,7 +33,8 @@ TForm1::TForm1(ui::Application& app, Platform& platform, const Session& session)
       layout_(platform.files, platform.clock, platform.resources),
       installer_(platform.registry, platform.files, platform.resources),
       form6_(std::make_unique<TForm6>(app, platform.resources)),
-      form7_(std::make_unique<TForm7>(app)) {
+      form7_(std::make_unique<TForm7>(app)),
+      form8_(std::make_unique<TForm8>(app, platform.resources)) {
     CreateControls();
     CreateStatusLine();
 
@@ -163,6 +165,11 @@ void TForm1::CreateControls() {
 
     PopupMenu1.alignment = ui::MenuAlignment::Right;
     PopupMenu1.items = {{"Load From...", [this] { LoadFrom1Click(); }}, {"Save To...", [this] { SaveTo1Click(); }}};
+    PopupMenu1.items.push_back({"-", nullptr});
+    PopupMenu1.items.push_back({"&Compare...", [this] { Compare1Click(); }});
+    PopupMenu1.items.push_back({"Compare With &Installed", [this] { CompareInstalled1Click(); }});
+    PopupMenu1.items.push_back({"&Print...", [this] { Print1Click(); }});
+    PopupMenu1.items.push_back({"P&icture...", [this] { Picture1Click(); }});
     PopupMenu2.alignment = ui::MenuAlignment::Right;
     PopupMenu2.items = {{"BDS", [this] { BDS1Click(); }}, {"Phonetic", [this] { Phonetic1Click(); }}};
     Button7.contextMenu = &PopupMenu2;

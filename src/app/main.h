@@ -10,8 +10,10 @@
 #include <vector>
 
 #include "app/EditState.h"
+#include "layout/LayoutKeys.h"
 #include "layout/Session.h"
 #include "layout/WorkingLayout.h"
+#include "picture/Picture.h"
 #include "platform/Errors.h"
 #include "platform/Platform.h"
 #include "registry/Catalogue.h"
@@ -25,6 +27,7 @@ namespace tastavia {
 
 class TForm6;
 class TForm7;
+class TForm8;
 
 constexpr std::uint32_t kRequestMessage = 0x401;  // WM_USER + 1
 constexpr std::intptr_t kRequestWizard = 0;
@@ -68,7 +71,7 @@ public:
     ui::Panel Panel3{this, "Panel3"};
     ui::Label Label3{this, "Label3"};
     ui::Label Label4{this, "Label4"};
-    ui::PopupMenu PopupMenu1{"PopupMenu1"};  // Load From..., Save To...
+    ui::PopupMenu PopupMenu1{"PopupMenu1"};  // Load From..., Save To..., Compare..., Print..., Picture...
     ui::PopupMenu PopupMenu2{"PopupMenu2"};  // BDS, Phonetic
 
     // The on-screen button of a key number: 1..47 and 49..53 their own, others the
@@ -140,6 +143,13 @@ public:
     void BDS1Click();
     void Phonetic1Click();
     void FormClose();
+    // Comparing with a file or the installed layout named in File Name (TForm8), and
+    // the layout's chart on paper or in a bitmap file.
+    void Compare1Click();
+    void CompareInstalled1Click();
+    void Print1Click();
+    void Picture1Click();
+    TForm8& Form8() { return *form8_; }
 
     // Changes since the layout was opened, installed or exported, and the question
     // before they go: true when there are none or the user lets them go.
@@ -183,6 +193,8 @@ private:
     // Interactive Save asks once whether to go on with a layout the check finds fault with.
     bool SaveDespiteFindings();
     void Show(const Notice& notice);
+    void CompareWith(const LayoutKeys& other, const std::string& otherName);
+    picture::Picture Chart();
 
     Platform& platform_;
     const Session& session_;
@@ -201,6 +213,7 @@ private:
     std::string systemDirectory_;
     std::unique_ptr<TForm6> form6_;
     std::unique_ptr<TForm7> form7_;
+    std::unique_ptr<TForm8> form8_;
 };
 
 }  // namespace tastavia
