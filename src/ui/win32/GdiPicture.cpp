@@ -30,7 +30,7 @@ win32::Font TextFont(const picture::Text& text, double scale) {
     font.lfCharSet = RUSSIAN_CHARSET;
     font.lfQuality = ANTIALIASED_QUALITY;
     font.lfPitchAndFamily = VARIABLE_PITCH | FF_SWISS;
-    std::strcpy(font.lfFaceName, "Arial");
+    std::memcpy(font.lfFaceName, "Arial", sizeof "Arial");
     return win32::Font(CreateFontIndirectA(&font));
 }
 
