@@ -169,7 +169,7 @@ void TForm1::CreateControls() {
     PopupMenu1.items.push_back({"&Compare...", [this] { Compare1Click(); }});
     PopupMenu1.items.push_back({"Compare With &Installed", [this] { CompareInstalled1Click(); }});
     PopupMenu1.items.push_back({"&Print...", [this] { Print1Click(); }});
-    PopupMenu1.items.push_back({"P&icture...", [this] { Picture1Click(); }});
+    PopupMenu1.items.push_back({"Pic&ture...", [this] { Picture1Click(); }});
     PopupMenu2.alignment = ui::MenuAlignment::Right;
     PopupMenu2.items = {{"BDS", [this] { BDS1Click(); }}, {"Phonetic", [this] { Phonetic1Click(); }}};
     Button7.contextMenu = &PopupMenu2;

@@ -104,7 +104,15 @@ LayoutKeys ReadLayoutForCompare(Platform& platform, const std::string& path) {
     if (!HasLayoutKeys(platform.profile, full))
         throw IoError(path + ": neither a layout file of a known kind nor an INI file with a [KBD] section");
     ScratchLayout scratch(platform, kOsWinXp);
-    scratch.layout().OpenWorkingFile(kTemplateMarker);
+    // A file of its own, never the template copy's name of this clock step, which the
+    // editor's working file may have.
+    const std::string copy = files.CreateUniqueFile(files.TempPath(), "cmp");
+    if (copy.empty()) throw IoError("Unable to create a temporary file in " + files.TempPath());
+    if (!scratch.layout().ExtractResourceToFile(TemplateResource(kOsWinXp), copy)) {
+        files.Delete(copy);
+        throw IoError("Unable to write to " + copy);
+    }
+    scratch.layout().OpenWorkingFile(copy);
     ImportLayout(scratch.layout(), platform.profile, full);
     return ReadLayoutKeys(scratch.layout());
 }

@@ -107,16 +107,16 @@ TEST_F(CompareAndPicture, PrintAndPictureDrawTheChartOfTheEditedLayout) {
     EXPECT_TRUE(dialogs().shown.empty());
 
     dialogs().files.push_back(std::nullopt);
-    Choose(main, "P&icture...");
+    Choose(main, "Pic&ture...");
     EXPECT_TRUE(backend.pictures.drawn.empty());
     dialogs().files.push_back(dir / "chart.bmp");
-    Choose(main, "P&icture...");
+    Choose(main, "Pic&ture...");
     EXPECT_EQ(dialogs().fileDialogs.back().defaultExtension, "bmp");
     ASSERT_EQ(backend.pictures.drawn.size(), 1u);
     EXPECT_EQ(test::ReadFile(dir / "chart.bmp"), "BM" + picture::SvgText(backend.pictures.drawn[0]));
     // A target that cannot be written: the reason, and nothing half written.
     dialogs().files.push_back(dir / "no-such-folder/chart.bmp");
-    Choose(main, "P&icture...");
+    Choose(main, "Pic&ture...");
     EXPECT_NE(LastMessage().find("Unable to write to"), std::string::npos) << LastMessage();
 }
 
