@@ -85,8 +85,8 @@ picture::Picture LayoutChart(const LayoutKeys& keys, const std::string& title) {
     picture::Picture chart;
     chart.width = 2 * kMargin + kRowWidth - (kPitch - kKeySize);
     chart.height = RowTop(5) + kLegendHeight + kMargin;
-    chart.texts.push_back({{kMargin, 8, chart.width - 2 * kMargin, kTitleHeight - 8}, VisibleText(title), 22, true, kInk,
-                           picture::Align::Left, "title"});
+    const Rect titleRect{kMargin, 8, chart.width - 2 * kMargin, kTitleHeight - 8};
+    chart.texts.push_back({titleRect, VisibleText(title), 22, true, kInk, picture::Align::Left, "title"});
     for (int r = 0; r < 4; ++r) {
         const Row& row = kRows[r];
         const int top = RowTop(r);

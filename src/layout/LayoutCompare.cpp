@@ -91,7 +91,8 @@ LayoutKeys ReadLayoutForCompare(Platform& platform, const std::string& path) {
         if (!bytes) throw IoError("Unable to read " + path);
         kind = RecogniseLayoutFile(*bytes);
         if (kind) {
-            if (std::optional<std::string> fault = WideLibraryShapeFault(*bytes, *kind)) throw IoError(path + ": " + *fault);
+            if (std::optional<std::string> fault = WideLibraryShapeFault(*bytes, *kind))
+                throw IoError(path + ": " + *fault);
         }
         break;
     }

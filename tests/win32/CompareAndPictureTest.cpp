@@ -69,7 +69,8 @@ struct Bmp {
     }
     std::uint32_t U32(std::size_t at) const {
         return static_cast<std::uint8_t>(bytes[at]) | static_cast<std::uint8_t>(bytes[at + 1]) << 8 |
-               static_cast<std::uint8_t>(bytes[at + 2]) << 16 | static_cast<std::uint32_t>(static_cast<std::uint8_t>(bytes[at + 3])) << 24;
+               static_cast<std::uint8_t>(bytes[at + 2]) << 16 |
+               static_cast<std::uint32_t>(static_cast<std::uint8_t>(bytes[at + 3])) << 24;
     }
     picture::Color At(int x, int y) const {
         const std::size_t stride = (static_cast<std::size_t>(width) * 3 + 3) & ~std::size_t{3};
@@ -196,9 +197,10 @@ TEST_F(CompareAndPicture, PictureWritesTheChartAsABmpWithEveryKeyDrawn) {
     ASSERT_EQ(file->size(), bmp.U32(2));
     // The title is drawn, from its left end.
     const picture::Text& title = chart.texts.at(0);
-    EXPECT_NE(Ink([&](int x, int y) { return bmp.At(x, y); }, {title.rect.left, title.rect.top, 120, title.rect.height}, 0)
-                  .find('1'),
-              std::string::npos);
+    EXPECT_NE(
+        Ink([&](int x, int y) { return bmp.At(x, y); }, {title.rect.left, title.rect.top, 120, title.rect.height}, 0)
+            .find('1'),
+        std::string::npos);
     CheckChartPixels(chart, keys, [&](int x, int y) { return bmp.At(x, y); });
 }
 
@@ -234,7 +236,8 @@ TEST_F(CompareAndPicture, ThePrintedPageHoldsTheWholeChartScaledToTheWidth) {
     int outside = 0;
     for (int y = 0; y < pageHeight; ++y)
         for (int x = 0; x < pageWidth; ++x)
-            if ((x < margin - 1 || x > pageWidth - margin || y < margin - 1) && (pixels[y * pageWidth + x] & 0xFFFFFF) != 0xFFFFFF)
+            if ((x < margin - 1 || x > pageWidth - margin || y < margin - 1) &&
+                (pixels[y * pageWidth + x] & 0xFFFFFF) != 0xFFFFFF)
                 ++outside;
     EXPECT_EQ(outside, 0);
     CheckChartPixels(chart, keys, at);

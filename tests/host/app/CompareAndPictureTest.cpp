@@ -38,8 +38,9 @@ TEST_F(CompareAndPicture, CompareListsTheKeysThatDifferAndGoesToTheChosenOne) {
         EXPECT_EQ(compare.ListView1.Item(0).caption, "key 1 (`)");
         EXPECT_EQ(compare.ListView1.Item(0).subItems,
                   (std::vector<std::string>{"unshifted, shifted, Caps Lock", DifferenceText(expected[0])}));
-        EXPECT_EQ(compare.Label1.Caption(), std::to_string(expected.size()) +
-                                                " keys differ from phonetic.ini. Double-click one to show it in the editor.");
+        EXPECT_EQ(compare.Label1.Caption(),
+                  std::to_string(expected.size()) +
+                      " keys differ from phonetic.ini. Double-click one to show it in the editor.");
         compare.ListView1.UserDoubleClick(1);
     };
     dialogs().files.push_back(dir / "phonetic.ini");
@@ -70,8 +71,10 @@ TEST_F(CompareAndPicture, CompareWithInstalledReadsACopyOfTheInstalledFile) {
     main.Layout().WriteKeyChar(15, ShiftState::Unshifted, 0xFF);
     std::vector<std::string> rows;
     backend.modalScripts["Form8"] = [&](ui::Form&) {
-        for (int i = 0; i < main.Form8().ListView1.Count(); ++i) rows.push_back(main.Form8().ListView1.Item(i).subItems[1]);
-        EXPECT_EQ(main.Form8().Label1.Caption(), "1 key differs from kbdmine.dll. Double-click it to show it in the editor.");
+        for (int i = 0; i < main.Form8().ListView1.Count(); ++i)
+            rows.push_back(main.Form8().ListView1.Item(i).subItems[1]);
+        EXPECT_EQ(main.Form8().Label1.Caption(),
+                  "1 key differs from kbdmine.dll. Double-click it to show it in the editor.");
     };
     const std::string installed = test::ReadFile(SystemFile(main, "kbdmine.dll"));
     Choose(main, "Compare With &Installed");

@@ -65,7 +65,8 @@ TEST_F(CompareChart, DiffListsTheKeysThatDifferAndExitsByTheResult) {
         EXPECT_EQ(r.code, 1) << a << " " << b << r.err;
         const std::vector<std::string> lines = Lines(r.out);
         EXPECT_EQ(lines.size(), differing);
-        EXPECT_EQ(lines.at(0), "key 1 (`): unshifted ` (96) -> ч (247), shifted ~ (126) -> Ч (215), Caps Lock off -> on");
+        EXPECT_EQ(lines.at(0),
+                  "key 1 (`): unshifted ` (96) -> ч (247), shifted ~ (126) -> Ч (215), Caps Lock off -> on");
         EXPECT_EQ(lines.at(1), "key 3 (2): shifted ? (63) -> @ (64)");
     }
     // The same layout in any two kinds of file: nothing, and 0.
@@ -212,8 +213,8 @@ TEST_F(CompareChart, ChartPngDrawsEveryCharacterInItsPlace) {
             cairo_glyph_t* glyphs = nullptr;
             int count = 0;
             ASSERT_EQ(cairo_scaled_font_text_to_glyphs(cairo_get_scaled_font(cairo), 0, 0, utf8.c_str(),
-                                                       static_cast<int>(utf8.size()), &glyphs, &count, nullptr,
-                                                       nullptr, nullptr),
+                                                       static_cast<int>(utf8.size()), &glyphs, &count, nullptr, nullptr,
+                                                       nullptr),
                       CAIRO_STATUS_SUCCESS);
             for (int g = 0; g < count; ++g) EXPECT_NE(glyphs[g].index, 0u) << text.id << " " << utf8;
             cairo_glyph_free(glyphs);
