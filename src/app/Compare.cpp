@@ -17,12 +17,12 @@ const ui::Font kCyrillicFont{"", 0, false, ui::kCyrillicCharset};
 
 }  // namespace
 
-TForm8::TForm8(ui::Application& app, Resources& resources) : Form(app, "Form8") {
+TForm9::TForm9(ui::Application& app, Resources& resources) : Form(app, "Form9") {
     CreateControls();
     ui::ShowWallpaper(resources, ListView1);
 }
 
-void TForm8::CreateControls() {
+void TForm9::CreateControls() {
     SetCaption("Compare Layouts");
     SetClientSize(520, 282);
     borderStyle = ui::BorderStyle::Dialog;
@@ -52,14 +52,14 @@ void TForm8::CreateControls() {
     Button2.onClick = [this] { Button2Click(); };
 }
 
-KeyNumber TForm8::ShowDifferences(const std::vector<KeyDifference>& differences, const std::string& otherName) {
+KeyNumber TForm9::ShowDifferences(const std::vector<KeyDifference>& differences, const std::string& otherName) {
     SetDifferences(differences, otherName);
     ListView1.SetFocus();
     ShowModal();
     return chosenKey_;
 }
 
-void TForm8::SetDifferences(const std::vector<KeyDifference>& differences, const std::string& otherName) {
+void TForm9::SetDifferences(const std::vector<KeyDifference>& differences, const std::string& otherName) {
     differences_ = differences;
     chosenKey_ = 0;
     {
@@ -80,7 +80,7 @@ void TForm8::SetDifferences(const std::vector<KeyDifference>& differences, const
     ListView1SelectItem();
 }
 
-void TForm8::ListView1SelectItem() {
+void TForm9::ListView1SelectItem() {
     const int selected = ListView1.Selected();
     const KeyDifference* difference =
         selected >= 0 && static_cast<std::size_t>(selected) < differences_.size() ? &differences_[selected] : nullptr;
@@ -88,11 +88,11 @@ void TForm8::ListView1SelectItem() {
     Button1.SetEnabled(difference != nullptr);
 }
 
-void TForm8::ListView1CustomDraw() {
+void TForm9::ListView1CustomDraw() {
     ListView1.SetColumnWidth(2, std::max(0, ListView1.ClientWidth() - kKeyColumnWidth - kKindColumnWidth));
 }
 
-void TForm8::GoToKey(int index) {
+void TForm9::GoToKey(int index) {
     if (index < 0 || static_cast<std::size_t>(index) >= differences_.size()) return;
     chosenKey_ = differences_[static_cast<std::size_t>(index)].key;
     SetModalResult(ui::ModalResult::Ok);

@@ -1,5 +1,5 @@
 #pragma once
-// TForm8, the comparison of the edited layout with another: the keys that differ, one a
+// TForm9, the comparison of the edited layout with another: the keys that differ, one a
 // row, from which the user picks a key to go to in the editor.
 #include <string>
 #include <vector>
@@ -12,9 +12,9 @@
 
 namespace tastavia {
 
-class TForm8 : public ui::Form {
+class TForm9 : public ui::Form {
 public:
-    TForm8(ui::Application& app, Resources& resources);
+    TForm9(ui::Application& app, Resources& resources);
 
     ui::Label Label1{this, "Label1"};           // how many keys differ, and from what
     ui::ListView ListView1{this, "ListView1"};  // key, what differs, details

@@ -23,7 +23,7 @@ std::string FileNameOf(const std::string& path) {
 }  // namespace
 
 void TForm1::CompareWith(const LayoutKeys& other, const std::string& otherName) {
-    const KeyNumber key = form8_->ShowDifferences(CompareLayouts(ReadLayoutKeys(layout_), other), otherName);
+    const KeyNumber key = form9_->ShowDifferences(CompareLayouts(ReadLayoutKeys(layout_), other), otherName);
     if (key != 0) GoToKey(key);
 }
 

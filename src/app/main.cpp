@@ -34,7 +34,7 @@ TForm1::TForm1(ui::Application& app, Platform& platform, const Session& session)
       installer_(platform.registry, platform.files, platform.resources),
       form6_(std::make_unique<TForm6>(app, platform.resources)),
       form7_(std::make_unique<TForm7>(app)),
-      form8_(std::make_unique<TForm8>(app, platform.resources)) {
+      form9_(std::make_unique<TForm9>(app, platform.resources)) {
     CreateControls();
     CreateStatusLine();
 

@@ -27,7 +27,7 @@ namespace tastavia {
 
 class TForm6;
 class TForm7;
-class TForm8;
+class TForm9;
 
 constexpr std::uint32_t kRequestMessage = 0x401;  // WM_USER + 1
 constexpr std::intptr_t kRequestWizard = 0;
@@ -143,13 +143,13 @@ public:
     void BDS1Click();
     void Phonetic1Click();
     void FormClose();
-    // Comparing with a file or the installed layout named in File Name (TForm8), and
+    // Comparing with a file or the installed layout named in File Name (TForm9), and
     // the layout's chart on paper or in a bitmap file.
     void Compare1Click();
     void CompareInstalled1Click();
     void Print1Click();
     void Picture1Click();
-    TForm8& Form8() { return *form8_; }
+    TForm9& Form9() { return *form9_; }
 
     // Changes since the layout was opened, installed or exported, and the question
     // before they go: true when there are none or the user lets them go.
@@ -213,7 +213,7 @@ private:
     std::string systemDirectory_;
     std::unique_ptr<TForm6> form6_;
     std::unique_ptr<TForm7> form7_;
-    std::unique_ptr<TForm8> form8_;
+    std::unique_ptr<TForm9> form9_;
 };
 
 }  // namespace tastavia

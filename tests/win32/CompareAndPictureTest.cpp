@@ -160,7 +160,7 @@ TEST_F(CompareAndPicture, CompareListsTheDifferencesAndADoubleClickGoesToTheKey)
     ASSERT_TRUE(files.WriteAll(other, "[KBD]\r\n15=255\r\n63=223\r\n1015=1\r\n"));  // я/Я on Q
     backend.scripted.files.push_back(other);
     std::vector<std::string> rows;
-    TForm8& compare = main.Form8();
+    TForm9& compare = main.Form9();
     g_steps = {[&] {
         HWND list = backend.WindowOf(compare.ListView1);
         for (int i = 0; i < static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)); ++i)

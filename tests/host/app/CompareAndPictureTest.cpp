@@ -32,8 +32,8 @@ TEST_F(CompareAndPicture, CompareListsTheKeysThatDifferAndGoesToTheChosenOne) {
     test::WriteFile(dir / "phonetic.ini", test::ResourceFile("PHONETIC.ini"));
     const std::vector<KeyDifference> expected =
         CompareLayouts(test::BuiltinKeys(kOsWinXp, "BDS"), test::BuiltinKeys(kOsWinXp, "PHONETIC"));
-    TForm8& compare = main.Form8();
-    backend.modalScripts["Form8"] = [&](ui::Form&) {
+    TForm9& compare = main.Form9();
+    backend.modalScripts["Form9"] = [&](ui::Form&) {
         ASSERT_EQ(compare.ListView1.Count(), static_cast<int>(expected.size()));
         EXPECT_EQ(compare.ListView1.Item(0).caption, "key 1 (`)");
         EXPECT_EQ(compare.ListView1.Item(0).subItems,
@@ -57,7 +57,7 @@ TEST_F(CompareAndPicture, CompareListsTheKeysThatDifferAndGoesToTheChosenOne) {
     EXPECT_NE(LastMessage().find("neither a layout file of a known kind nor an INI file"), std::string::npos);
     dialogs().files.push_back(std::nullopt);  // cancelled: no window
     Choose(main, "&Compare...");
-    EXPECT_EQ(backend.modalLog, (std::vector<std::string>{"Form8"}));
+    EXPECT_EQ(backend.modalLog, (std::vector<std::string>{"Form9"}));
 }
 
 TEST_F(CompareAndPicture, CompareWithInstalledReadsACopyOfTheInstalledFile) {
@@ -70,10 +70,10 @@ TEST_F(CompareAndPicture, CompareWithInstalledReadsACopyOfTheInstalledFile) {
     ASSERT_EQ(Value("00050402", "layout file"), "kbdmine.dll");
     main.Layout().WriteKeyChar(15, ShiftState::Unshifted, 0xFF);
     std::vector<std::string> rows;
-    backend.modalScripts["Form8"] = [&](ui::Form&) {
-        for (int i = 0; i < main.Form8().ListView1.Count(); ++i)
-            rows.push_back(main.Form8().ListView1.Item(i).subItems[1]);
-        EXPECT_EQ(main.Form8().Label1.Caption(),
+    backend.modalScripts["Form9"] = [&](ui::Form&) {
+        for (int i = 0; i < main.Form9().ListView1.Count(); ++i)
+            rows.push_back(main.Form9().ListView1.Item(i).subItems[1]);
+        EXPECT_EQ(main.Form9().Label1.Caption(),
                   "1 key differs from kbdmine.dll. Double-click it to show it in the editor.");
     };
     const std::string installed = test::ReadFile(SystemFile(main, "kbdmine.dll"));
