@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <regex>
+#include <map>
 #include <sstream>
 
 #include "Commands.h"
@@ -113,16 +113,22 @@ TEST_F(CompareChart, DiffAndChartRefuseWhatTheyCannotRead) {
 // Every <text> and <rect> of the SVG with an id, by id: the text decoded, or "" for a rect.
 std::map<std::string, std::string> SvgElements(const std::string& svg) {
     std::map<std::string, std::string> found;
-    const std::regex text(R"re(<text id="([^"]+)"[^>]*>([^<]*)</text>)re");
-    for (std::sregex_iterator i(svg.begin(), svg.end(), text), end; i != end; ++i) {
-        std::string value = (*i)[2];
-        for (const auto& [entity, c] : std::vector<std::pair<std::string, std::string>>{
-                 {"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""}, {"&apos;", "'"}, {"&amp;", "&"}})
-            for (std::size_t at; (at = value.find(entity)) != std::string::npos;) value.replace(at, entity.size(), c);
-        found[(*i)[1]] = value;
+    for (const std::string element : {"<text id=\"", "<rect id=\""}) {
+        for (std::size_t at = svg.find(element); at != std::string::npos; at = svg.find(element, at + 1)) {
+            const std::size_t idStart = at + element.size();
+            const std::string id = svg.substr(idStart, svg.find('"', idStart) - idStart);
+            if (element[1] == 'r') {
+                found[id] = "";
+                continue;
+            }
+            const std::size_t textStart = svg.find('>', idStart) + 1;
+            std::string value = svg.substr(textStart, svg.find("</text>", textStart) - textStart);
+            for (const auto& [entity, c] : std::vector<std::pair<std::string, std::string>>{
+                     {"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""}, {"&apos;", "'"}, {"&amp;", "&"}})
+                for (std::size_t e; (e = value.find(entity)) != std::string::npos;) value.replace(e, entity.size(), c);
+            found[id] = value;
+        }
     }
-    const std::regex rect(R"re(<rect id="([^"]+)")re");
-    for (std::sregex_iterator i(svg.begin(), svg.end(), rect), end; i != end; ++i) found[(*i)[1]] = "";
     return found;
 }
 
