@@ -5,6 +5,7 @@
 #include <sstream>
 #include <utility>
 
+#include "CompareChart.h"
 #include "layout/Charset.h"
 #include "layout/ForeignLayout.h"
 #include "layout/KlcWriter.h"
@@ -358,7 +359,9 @@ const char* const kUsage =
     "       tastavia-cli export FILE [--os K] [--format ini|klc|xkb] -o OUT\n"
     "       tastavia-cli import FILE [--os K] IN.ini\n"
     "       tastavia-cli show FILE [--os K]\n"
-    "       tastavia-cli check FILE [--os K]\n";
+    "       tastavia-cli check FILE [--os K]\n"
+    "       tastavia-cli diff A B\n"
+    "       tastavia-cli chart FILE -o OUT.svg|OUT.png\n";
 
 struct Parsed {
     std::vector<std::string> positional;
@@ -484,6 +487,16 @@ int RunCommandLine(Platform& platform, const std::vector<std::string>& args, std
             if (p.output || p.format) throw UsageError("check takes no -o or --format");
             CheckPaths(p, rules);
             return RunCheck(platform, p.positional[0], p.kind, out, err);
+        } else if (command == "diff" || command == "chart") {
+            Parsed p = Parse(args, false);
+            const bool diff = command == "diff";
+            ExpectPositional(p, diff ? 2 : 1);
+            if (p.format || p.kind) throw UsageError(command + " takes no --format or --os");
+            if (diff && p.output) throw UsageError("diff takes no -o");
+            if (!diff && !p.output) throw UsageError("chart needs -o OUT.svg or -o OUT.png");
+            CheckPaths(p, rules);
+            if (diff) return RunDiff(platform, p.positional[0], p.positional[1], out);
+            RunChart(platform, p.positional[0], *p.output);
         } else {
             throw UsageError("unknown command " + command);
         }

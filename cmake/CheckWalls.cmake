@@ -1,22 +1,23 @@
 cmake_minimum_required(VERSION 3.21)
 # Fails when a source includes across a wall between the layers:
-#   program -> app, wizard, languages -> registry, layout -> ui -> platform, text
+#   program -> app, wizard, languages -> registry, layout -> ui -> picture -> platform, text
 # and when code outside a win32 folder reaches the Windows API.
 # Usage: cmake -DSOURCE_DIR=<top> -DSTAMP=<file> -P CheckWalls.cmake
 
 # The folders each folder's files may include from.
 set(allowed_text text)
 set(allowed_platform platform text)
-set(allowed_layout layout platform text)
-set(allowed_registry registry layout platform text)
-set(allowed_ui ui platform text)
-set(allowed_app app registry layout ui platform text)
-set(allowed_languages languages registry layout ui platform text)
-set(allowed_wizard wizard languages registry layout ui platform text)
-set(allowed_program program app wizard languages registry layout ui platform text)
-set(allowed_cli layout platform text)
+set(allowed_picture picture platform text)
+set(allowed_layout layout picture platform text)
+set(allowed_registry registry layout picture platform text)
+set(allowed_ui ui picture platform text)
+set(allowed_app app registry layout ui picture platform text)
+set(allowed_languages languages registry layout ui picture platform text)
+set(allowed_wizard wizard languages registry layout ui picture platform text)
+set(allowed_program program app wizard languages registry layout ui picture platform text)
+set(allowed_cli layout picture platform text)
 set(allowed_mkkbd layout platform text)
-set(layers text platform layout registry ui app languages wizard program)
+set(layers text platform picture layout registry ui app languages wizard program)
 
 file(GLOB_RECURSE files RELATIVE "${SOURCE_DIR}"
      "${SOURCE_DIR}/src/*.h" "${SOURCE_DIR}/src/*.cpp" "${SOURCE_DIR}/cli/*.h" "${SOURCE_DIR}/cli/*.cpp"

@@ -4,6 +4,7 @@
 #include "app/Check.h"
 #include "app/LostLayoutsWindow.h"
 #include "app/LeftOut.h"
+#include "app/Compare.h"
 #include "app/Try.h"
 #include "layout/LayoutIni.h"
 #include "layout/SystemLibraries.h"
@@ -36,7 +37,8 @@ TForm1::TForm1(ui::Application& app, Platform& platform, const Session& session)
       installer_(platform.registry, platform.files, platform.resources),
       form6_(std::make_unique<TForm6>(app, platform.resources)),
       form7_(std::make_unique<TForm7>(app)),
-      form8_(std::make_unique<TForm8>(app)) {
+      form8_(std::make_unique<TForm8>(app)),
+      form9_(std::make_unique<TForm9>(app, platform.resources)) {
     CreateControls();
     CreateStatusLine();
 
@@ -171,6 +173,11 @@ void TForm1::CreateControls() {
 
     PopupMenu1.alignment = ui::MenuAlignment::Right;
     PopupMenu1.items = {{"&Load From...", [this] { LoadFrom1Click(); }}, {"&Save To...", [this] { SaveTo1Click(); }}};
+    PopupMenu1.items.push_back({"-", nullptr});
+    PopupMenu1.items.push_back({"&Compare...", [this] { Compare1Click(); }});
+    PopupMenu1.items.push_back({"Compare With &Installed", [this] { CompareInstalled1Click(); }});
+    PopupMenu1.items.push_back({"&Print...", [this] { Print1Click(); }});
+    PopupMenu1.items.push_back({"Pic&ture...", [this] { Picture1Click(); }});
     PopupMenu2.alignment = ui::MenuAlignment::Right;
     PopupMenu2.items = {{"&BDS", [this] { BDS1Click(); }}, {"&Phonetic", [this] { Phonetic1Click(); }}};
     Button7.contextMenu = &PopupMenu2;

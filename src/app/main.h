@@ -13,6 +13,7 @@
 #include "layout/LayoutKeys.h"
 #include "layout/Session.h"
 #include "layout/WorkingLayout.h"
+#include "picture/Picture.h"
 #include "platform/Errors.h"
 #include "platform/Platform.h"
 #include "registry/Catalogue.h"
@@ -30,6 +31,7 @@ class TForm7;
 class TLostLayouts;
 class TForm8;
 struct ForeignLayout;
+class TForm9;
 
 constexpr std::uint32_t kRequestMessage = 0x401;  // WM_USER + 1
 constexpr std::intptr_t kRequestWizard = 0;
@@ -73,7 +75,7 @@ public:
     ui::Panel Panel3{this, "Panel3"};
     ui::Label Label3{this, "Label3"};
     ui::Label Label4{this, "Label4"};
-    ui::PopupMenu PopupMenu1{"PopupMenu1"};  // Load From..., Save To...
+    ui::PopupMenu PopupMenu1{"PopupMenu1"};  // Load From..., Save To..., Compare..., Print..., Picture...
     ui::PopupMenu PopupMenu2{"PopupMenu2"};  // BDS, Phonetic
     ui::PopupMenu LayoutListMenu{"LayoutListMenu"};  // the installed layout list's commands
 
@@ -165,6 +167,13 @@ public:
     void BDS1Click();
     void Phonetic1Click();
     void FormClose();
+    // Comparing with a file or the installed layout named in File Name (TForm9), and
+    // the layout's chart on paper or in a bitmap file.
+    void Compare1Click();
+    void CompareInstalled1Click();
+    void Print1Click();
+    void Picture1Click();
+    TForm9& Form9() { return *form9_; }
 
     // Changes since the layout was opened, installed or exported, and the question
     // before they go: true when there are none or the user lets them go.
@@ -216,6 +225,8 @@ private:
     void OfferUseNow();
     // A deleted layout leaves nothing in the user's input lists.
     void ForgetInputEntries(const std::string& keyName);
+    void CompareWith(const LayoutKeys& other, const std::string& otherName);
+    picture::Picture Chart();
 
     Platform& platform_;
     const Session& session_;
@@ -242,6 +253,7 @@ private:
     std::unique_ptr<TLostLayouts> lostLayouts_;  // made when first needed
     std::unique_ptr<TForm8> form8_;
     SystemFolder loadFolder_ = SystemFolder::System;  // where Load reads installed libraries
+    std::unique_ptr<TForm9> form9_;
 };
 
 }  // namespace tastavia

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "ui/Dialogs.h"
+#include "ui/PictureDevice.h"
 
 namespace tastavia {
 class AppError;
@@ -36,6 +37,7 @@ public:
     virtual void Popup(PopupMenu& menu, Widget& anchor, int x, int y) = 0;
     virtual void Focus(Widget& widget) = 0;
     virtual Dialogs& GetDialogs() = 0;
+    virtual PictureDevice& GetPictureDevice() = 0;
 };
 
 // A caption as the name of the action it starts: without its accelerator marks and
@@ -48,6 +50,7 @@ public:
 
     Backend& GetBackend() { return backend_; }
     Dialogs& GetDialogs() { return backend_.GetDialogs(); }
+    PictureDevice& GetPictureDevice() { return backend_.GetPictureDevice(); }
 
     std::string title;
 

@@ -73,10 +73,21 @@ for command in "show mz.dll --os xp" "check mz.dll --os xp" "export mz.dll --os 
 done
 [ ! -e mz.ini ] || fail "export of mz.dll wrote mz.ini"
 
+# diff across kinds, and the chart: SVG in UTF-8; no PNG library in the Windows build.
+cli diff bdsxp.bin bds98.bin >diff.txt; code=$?
+[ "$code" = 0 ] && [ ! -s diff.txt ] || fail "diff of BDS in two kinds: exit $code, $(cat diff.txt)"
+cli diff bdsxp.bin phonetic2000.bin >diff.txt; code=$?
+[ "$code" = 1 ] || fail "diff of BDS and Phonetic exits $code"
+grep -q $'^key 1 (`): unshifted ` (96) -> \xD1\x87 (247)' diff.txt || fail "diff's first line: $(head -1 diff.txt)"
+cli chart bdsxp.bin -o bds.svg || fail "chart -o bds.svg"
+grep -q $'<text id="k29u"[^>]*>\xD0\xB0</text>' bds.svg || fail "the chart's key 29 is not UTF-8 а"
+cli chart bdsxp.bin -o bds.png 2>err.txt; code=$?
+[ "$code" = 1 ] && grep -q "writes no PNG pictures" err.txt && [ ! -e bds.png ] || fail "chart -o bds.png: exit $code, $(cat err.txt)"
+
 cli frobnicate 2>/dev/null; code=$?
 [ "$code" = 2 ] || fail "bad usage exits $code"
 
-leftover=$(find "$prefix/drive_c/users" -iname 'tas*.tmp' -o -iname 'ini*.tmp' 2>/dev/null | wc -l)
+leftover=$(find "$prefix/drive_c/users" -iname 'tas*.tmp' -o -iname 'ini*.tmp' -o -iname 'cmp*.tmp' 2>/dev/null | wc -l)
 [ "$leftover" = 0 ] || fail "$leftover scratch files left in the temporary folder"
 
 [ "$failures" = 0 ] && echo "cli under Wine: all checks passed"

@@ -40,6 +40,7 @@ public:
 class HeadlessBackend : public Backend {
 public:
     ScriptedDialogs dialogs;
+    RecordingPictureDevice pictures;
     // Run while a form is shown modally, by form name; the form closes when the script
     // returns if the script did not close it.
     std::map<std::string, std::function<void(Form&)>> modalScripts;
@@ -64,6 +65,7 @@ public:
     void Popup(PopupMenu& menu, Widget& anchor, int x, int y) override;
     void Focus(Widget&) override {}
     Dialogs& GetDialogs() override { return dialogs; }
+    PictureDevice& GetPictureDevice() override { return pictures; }
 
     // Delivers the posted messages, also those posted meanwhile, while the main form
     // runs; returns how many were delivered.

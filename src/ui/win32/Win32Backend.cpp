@@ -14,7 +14,8 @@ using win32::FormPeer;
 using win32::WidgetPeer;
 
 Win32Backend::Win32Backend()
-    : binding_(std::make_unique<win32::Binding>()), dialogs_([this] { return ActiveWindow(); }) {
+    : binding_(std::make_unique<win32::Binding>()), dialogs_([this] { return ActiveWindow(); }),
+      pictures_([this] { return ActiveWindow(); }) {
     binding_->openMenu = [this](PopupMenu& menu, Widget& anchor, POINT at) { OpenMenu(menu, anchor, at); };
 }
 

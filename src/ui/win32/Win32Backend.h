@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "ui/Application.h"
+#include "ui/win32/GdiPicture.h"
 #include "ui/win32/Win32Dialogs.h"
 
 namespace tastavia::ui {
@@ -34,6 +35,7 @@ public:
     void Popup(PopupMenu& menu, Widget& anchor, int x, int y) override;
     void Focus(Widget& widget) override;
     Dialogs& GetDialogs() override { return dialogs_; }
+    PictureDevice& GetPictureDevice() override { return pictures_; }
 
     // The window that shows a widget; its form's windows are made when needed.
     HWND WindowOf(Widget& widget);
@@ -53,6 +55,7 @@ private:
 
     std::unique_ptr<win32::Binding> binding_;
     Win32Dialogs dialogs_;
+    GdiPictureDevice pictures_;
     std::map<Form*, std::unique_ptr<win32::FormPeer>> forms_;
     std::vector<Form*> modal_;
     Form* main_ = nullptr;
