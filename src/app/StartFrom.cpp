@@ -4,6 +4,7 @@
 #include "app/LeftOut.h"
 #include "app/main.h"
 #include "layout/ForeignLayout.h"
+#include "layout/LayoutIni.h"
 #include "layout/SystemLibraries.h"
 #include "text/Text.h"
 #include "ui/Application.h"

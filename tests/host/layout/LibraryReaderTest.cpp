@@ -76,8 +76,9 @@ TEST(OwnLibraries, ReadBackToTheirKeysWithNothingLeftOut) {
             ImportLayout(f.layout, profile, ini);
             const LayoutKeys keys = ReadLayoutKeys(f.layout);
             std::vector<std::string> libraries{f.WorkingBytes()};
-            for (const SystemLibrary& wide : SystemLibrariesFor(kind, true, f.WorkingBytes(), f.resources))
-                libraries.push_back(wide.bytes);
+            for (Machine machine : {Machine::X64, Machine::Arm64})
+                for (const SystemLibrary& wide : SystemLibrariesFor(kind, machine, f.WorkingBytes(), f.resources))
+                    libraries.push_back(wide.bytes);
             for (const std::string& library : libraries) {
                 SCOPED_TRACE(std::string(LayoutFileKindName(kind)) + " " + builtin + " " + std::to_string(library.size()));
                 std::string why;
