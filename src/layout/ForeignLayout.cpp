@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "layout/BytesFile.h"
 #include "layout/Charset.h"
 #include "layout/KeyAccess.h"
 #include "layout/LayoutFileKind.h"
@@ -199,29 +200,6 @@ private:
     }
 
     const KbdTables& t_;
-};
-
-// A layout file's bytes in memory, for the key access.
-class BytesFile : public RandomAccessFile {
-public:
-    explicit BytesFile(std::string& bytes) : bytes_(bytes) {}
-    void Seek(std::uint32_t offset) override { at_ = offset; }
-    std::uint8_t ReadByte() override { return static_cast<std::uint8_t>(bytes_[At()]); }
-    void WriteByte(std::uint8_t value) override { bytes_[At()] = static_cast<char>(value); }
-    void WritePair(std::uint8_t first, std::uint8_t second) override {
-        WriteByte(first);
-        WriteByte(second);
-    }
-    std::uint32_t Size() override { return static_cast<std::uint32_t>(bytes_.size()); }
-    void Close() override {}
-
-private:
-    std::size_t At() {
-        if (at_ >= bytes_.size()) throw IoError("A layout template ends too early.");
-        return at_++;
-    }
-    std::string& bytes_;
-    std::size_t at_ = 0;
 };
 
 }  // namespace

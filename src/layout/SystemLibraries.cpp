@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "layout/BytesFile.h"
 #include "layout/KeyAccess.h"
 #include "layout/LayoutFileKind.h"
 #include "layout/WideLibraryShape.h"
@@ -11,30 +12,6 @@
 namespace tastavia {
 
 namespace {
-
-// A layout file's bytes in memory, for the key access.
-class BytesFile : public RandomAccessFile {
-public:
-    explicit BytesFile(std::string& bytes) : bytes_(bytes) {}
-    void Seek(std::uint32_t offset) override { at_ = offset; }
-    std::uint8_t ReadByte() override { return static_cast<std::uint8_t>(bytes_.at(At())); }
-    void WriteByte(std::uint8_t value) override { bytes_.at(At()) = static_cast<char>(value); }
-    void WritePair(std::uint8_t first, std::uint8_t second) override {
-        if (at_ + 1 >= bytes_.size()) throw IoError("A layout library ends too early.");
-        WriteByte(first);
-        WriteByte(second);
-    }
-    std::uint32_t Size() override { return static_cast<std::uint32_t>(bytes_.size()); }
-    void Close() override {}
-
-private:
-    std::size_t At() {
-        if (at_ >= bytes_.size()) throw IoError("A layout library ends too early.");
-        return at_++;
-    }
-    std::string& bytes_;
-    std::size_t at_ = 0;
-};
 
 // One row of what a layout of a kind becomes on a machine: the files installing writes,
 // each of a kind and into a folder, and the folder Load reads back. Kinds and machines

@@ -12,6 +12,7 @@
 #include <set>
 
 #include "TestSupport.h"
+#include "layout/BytesFile.h"
 #include "layout/Charset.h"
 #include "layout/KeyAccess.h"
 #include "layout/LayoutKeys.h"
@@ -38,25 +39,6 @@ Result Shell(const std::string& command) {
     r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return r;
 }
-
-// A layout file's bytes in memory, for the key access.
-class BytesFile : public RandomAccessFile {
-public:
-    explicit BytesFile(std::string& bytes) : bytes_(bytes) {}
-    void Seek(std::uint32_t offset) override { at_ = offset; }
-    std::uint8_t ReadByte() override { return static_cast<std::uint8_t>(bytes_.at(at_++)); }
-    void WriteByte(std::uint8_t value) override { bytes_.at(at_++) = static_cast<char>(value); }
-    void WritePair(std::uint8_t first, std::uint8_t second) override {
-        WriteByte(first);
-        WriteByte(second);
-    }
-    std::uint32_t Size() override { return static_cast<std::uint32_t>(bytes_.size()); }
-    void Close() override {}
-
-private:
-    std::string& bytes_;
-    std::size_t at_ = 0;
-};
 
 // The keys of an XP library as the loader reads them: "number scan unshifted shifted caps".
 std::string ExpectedKeys(std::string xp) {
