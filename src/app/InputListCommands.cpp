@@ -39,6 +39,7 @@ void TForm1::CreateLayoutListMenu() {
 
 bool TForm1::UseLayoutNow(const std::string& keyName) {
     const InputListOutcome outcome = InputList().UseNow(keyName);
+    catalogueCurrent_ = false;  // the in-use marks follow the user's lists
     Button8Click();
     if (!outcome.message.empty())
         Show(Notice{outcome.done ? Notice::Kind::Information : Notice::Kind::Warning, outcome.message});
@@ -57,6 +58,7 @@ void TForm1::StopUsingItClick() {
     if (!record) return Show(Notice{Notice::Kind::Information, kChooseLayout});
     if (!InputList().Offered()) return Show(Notice{Notice::Kind::Information, kNotOnWin9x});
     const InputListOutcome outcome = InputList().StopUsing(record->KeyName(), record->layout.layoutId);
+    catalogueCurrent_ = false;
     Button8Click();
     if (!outcome.message.empty())
         Show(Notice{outcome.done ? Notice::Kind::Information : Notice::Kind::Warning, outcome.message});

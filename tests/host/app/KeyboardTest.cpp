@@ -99,8 +99,8 @@ TEST(Keyboard, EveryWindowHasMnemonicsThatDoNotClash) {
     // The menus' items have letters of their own within each menu.
     for (ui::PopupMenu* menu : {&main.PopupMenu1, &main.PopupMenu2}) {
         std::string letters;
-        for (const ui::MenuItem& item : menu->items) letters += ui::MnemonicOf(item.caption);
-        EXPECT_EQ(letters.size(), menu->items.size()) << menu->Name();
+        for (const ui::MenuItem& item : menu->items)
+            if (item.caption != "-") letters += ui::MnemonicOf(item.caption);  // a separator is no item
         EXPECT_EQ(letters.find('\0'), std::string::npos) << menu->Name();
         EXPECT_EQ(std::set<char>(letters.begin(), letters.end()).size(), letters.size()) << menu->Name();
     }

@@ -4,6 +4,7 @@
 // registry that opens only for reading still shows what is installed.
 #include <gtest/gtest.h>
 
+#include "layout/LayoutFileKind.h"
 #include "DamagedLibraries.h"
 #include "languages/LanguageFixture.h"
 
@@ -42,16 +43,16 @@ TEST_F(Trust, LoadTakesOnlyALayoutFileOfTheKindInUse) {
         {"win98.dll", test::ResourceFile("WIN98.kbd")},
         {"mz.dll", mz},  // the size and "MZ" of an XP library, its PE header outside the file
     };
-    // XP libraries the loader refuses or crashes on: Load never takes them, nor Save
-    // installs them again.
+    // XP libraries the loader refuses or crashes on: Load never patches them (it may start
+    // a new layout from their tables, read as data), nor does Save install them again.
     const std::string xp = test::ResourceFile("WINXP.dll");
     for (const test::DamagedLibrary& d : test::LibraryDamager(xp).All())
         for (const char* what : {"relocation block size 0xFFFFFFF0", "relocation entry type 15", "a section at RVA 0",
                                  "NumberOfSections + 1", "section data outside the file", "NumberOfNames 0xFFFFFFFF"})
             if (d.what == what) cases.push_back({"damaged" + std::to_string(cases.size()) + ".dll", d.bytes});
-    const std::string working = main.Layout().WorkingPath();
-    const std::string before = ReadFile(working);
     for (const auto& c : cases) {
+        const std::string working = main.Layout().WorkingPath();
+        const std::string before = ReadFile(working);
         WriteFile(SystemFile(main, c.file), c.bytes);
         AddLayout("00070402", "Planted", c.file);
         main.Button8Click();
@@ -59,9 +60,15 @@ TEST_F(Trust, LoadTakesOnlyALayoutFileOfTheKindInUse) {
         ASSERT_TRUE(main.Button5.Enabled()) << c.file;
         main.Button5.Click();
         const std::string refusal = "\"" + std::string(c.file) + "\" is not a Windows XP layout library!";
-        EXPECT_EQ(LastMessage(), refusal + " It was not loaded.");
-        EXPECT_EQ(main.Layout().WorkingPath(), working) << c.file;
-        EXPECT_EQ(ReadFile(working), before) << c.file;
+        if (c.file.rfind("damaged", 0) == 0 && main.Layout().WorkingPath() != working) {
+            // Started from: a whole template copy of our own holds the keys read.
+            EXPECT_TRUE(IsLayoutFileOfKind(ReadFile(main.Layout().WorkingPath()), kOsWinXp)) << c.file;
+            Select(main, "Planted", c.file);
+        } else {
+            EXPECT_EQ(LastMessage(), refusal + " It was not loaded.");
+            EXPECT_EQ(main.Layout().WorkingPath(), working) << c.file;
+            EXPECT_EQ(ReadFile(working), before) << c.file;
+        }
 
         // Nor is the file replaced by Save, which asks nothing first.
         main.Button4.Click();
