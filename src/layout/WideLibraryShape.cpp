@@ -12,9 +12,6 @@ namespace tastavia {
 
 namespace {
 
-constexpr std::uint16_t kMachineI386 = 0x014C;
-constexpr std::uint16_t kMachineAmd64 = 0x8664;
-constexpr std::uint16_t kMachineArm64 = 0xAA64;
 constexpr std::uint32_t kWideShift = 200;  // the keys lie this much lower than in the Windows 2000 library
 constexpr std::size_t kMaxTables = 16;
 
