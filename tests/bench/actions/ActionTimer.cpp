@@ -65,10 +65,38 @@ void Seed(int layouts, int languages) {
     RegCloseKey(locale);
 }
 
+// Every key the seed or an interrupted round left (their texts begin "Bench "), with the
+// rounds' files in the system folder.
 void Unseed() {
-    for (int i = 0; i < 0x10000; ++i)
-        if (RegDeleteKeyA(HKEY_LOCAL_MACHINE, (std::string(kLayouts) + "\\" + Id(kLayoutBase + i)).c_str()) != ERROR_SUCCESS)
-            break;
+    HKEY layouts;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kLayouts, 0, KEY_ALL_ACCESS, &layouts) == ERROR_SUCCESS) {
+        std::vector<std::string> ours;
+        char name[256];
+        for (DWORD index = 0;; ++index) {
+            DWORD length = sizeof name;
+            if (RegEnumKeyExA(layouts, index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+            char text[256] = "";
+            DWORD size = sizeof text - 1;
+            HKEY key;
+            if (RegOpenKeyExA(layouts, name, 0, KEY_READ, &key) != ERROR_SUCCESS) continue;
+            if (RegQueryValueExA(key, "layout text", nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size) ==
+                    ERROR_SUCCESS &&
+                std::string(text).rfind("Bench ", 0) == 0)
+                ours.push_back(name);
+            RegCloseKey(key);
+        }
+        for (const std::string& key : ours) RegDeleteKeyA(layouts, key.c_str());
+        RegCloseKey(layouts);
+    }
+    char system[MAX_PATH];
+    GetSystemDirectoryA(system, sizeof system);
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((std::string(system) + "\\kbdbr*.*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do DeleteFileA((std::string(system) + "\\" + found.cFileName).c_str());
+        while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
     HKEY locale;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kLocale, 0, KEY_ALL_ACCESS, &locale) != ERROR_SUCCESS) return;
     for (int i = 0; RegDeleteValueA(locale, Id(kLanguageBase + i).c_str()) == ERROR_SUCCESS; ++i) {
@@ -138,6 +166,24 @@ BOOL CALLBACK TakeTopLevel(HWND hwnd, LPARAM param) {
     return FALSE;
 }
 
+BOOL CALLBACK ListTopLevel(HWND hwnd, LPARAM param) {
+    auto* search = reinterpret_cast<Search*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(hwnd, &owner);
+    if (owner != search->process || !IsWindowVisible(hwnd)) return TRUE;
+    char title[256] = "";
+    GetWindowTextA(hwnd, title, sizeof title);
+    search->title += std::string("[") + title + "] ";
+    return TRUE;
+}
+
+// The titles of the process's visible top-level windows, for a failure's message.
+std::string OpenWindows(DWORD process) {
+    Search search{process, "", "", nullptr};
+    EnumWindows(ListTopLevel, reinterpret_cast<LPARAM>(&search));
+    return search.title;
+}
+
 // The process's visible, painted top-level window of that title (any, when empty) and class.
 HWND WaitWindow(DWORD process, const std::string& title, const std::string& className = "") {
     const double start = Now();
@@ -145,9 +191,20 @@ HWND WaitWindow(DWORD process, const std::string& title, const std::string& clas
         Search search{process, title, className, nullptr};
         EnumWindows(TakeTopLevel, reinterpret_cast<LPARAM>(&search));
         if (search.found && !GetUpdateRect(search.found, nullptr, FALSE)) return search.found;
-        if (Now() - start > kPatienceMs) Fail("no window \"" + title + "\"");
+        if (Now() - start > kPatienceMs) Fail("no window \"" + title + "\"; open: " + OpenWindows(process));
         Sleep(1);
     }
+}
+
+// What a message box says: its static texts.
+std::string BoxText(HWND box) {
+    std::string text;
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        char name[16] = "";
+        GetClassNameA(child, name, sizeof name);
+        if (_stricmp(name, "Static") == 0) text += TextOf(child);
+    }
+    return text;
 }
 
 void Answer(HWND box, int button) {
@@ -248,7 +305,7 @@ HWND WaitBox(const std::string& title, double& paused, int& warnings) {
     for (;;) {
         HWND box = WaitWindow(g_process, "", "#32770");
         if (TextOf(box) == title) return box;
-        if (TextOf(box) != "Warning") Fail("unexpected box \"" + TextOf(box) + "\"");
+        if (TextOf(box) != "Warning") Fail("unexpected box \"" + TextOf(box) + "\": " + BoxText(box));
         const double start = Now();
         Answer(box, IDYES);
         paused += Now() - start;
@@ -270,6 +327,7 @@ void Round(const std::string& exe, int round, Samples& samples) {
     g_process = process.dwProcessId;
     g_processHandle = process.hProcess;
     HWND start = WaitWindow(g_process, "Select Operation System");
+    Press(Control(start, "Start Wizard"));  // the main window straight away
     double floor = Floor(kStartUp, samples);
     double t = Now();
     PostMessageA(Control(start, "OK"), BM_CLICK, 0, 0);
@@ -312,7 +370,10 @@ void Round(const std::string& exe, int round, Samples& samples) {
         for (int i = 0; i < std::get<2>(timed); ++i) samples.box.push_back(FloorBox()), floor += samples.box.back();
         record(action, floor, std::get<1>(timed));
     };
-    settle(kSave, boxed(kSave, "Save", "Information", IDOK));
+    const auto saved = boxed(kSave, "Save", "Information", IDOK);
+    // On Windows 2000 and later the program then offers to use the new layout at once.
+    if (!win9x) Answer(WaitWindow(g_process, "Confirm"), IDNO);
+    settle(kSave, saved);
     settle(kReplace, boxed(kReplace, "Save", "Confirm", IDCANCEL));
 
     floor = Floor(kLoad, samples);
