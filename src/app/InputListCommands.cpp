@@ -57,7 +57,9 @@ void TForm1::StopUsingItClick() {
     const CatalogueRecord* record = SelectedRecord();
     if (!record) return Show(Notice{Notice::Kind::Information, kChooseLayout});
     if (!InputList().Offered()) return Show(Notice{Notice::Kind::Information, kNotOnWin9x});
-    const InputListOutcome outcome = InputList().StopUsing(record->KeyName(), record->layout.layoutId);
+    // The list is read without layout ids; the one key is read for its own.
+    const std::optional<InstalledLayout> layout = ReadInstalledLayout(platform_.registry, record->KeyName());
+    const InputListOutcome outcome = InputList().StopUsing(record->KeyName(), layout ? layout->layoutId : "");
     catalogueCurrent_ = false;
     Button8Click();
     if (!outcome.message.empty())
@@ -71,7 +73,8 @@ void TForm1::FindLostLayoutsClick() {
     if (!lostLayouts_) {
         lostLayouts_ = std::make_unique<TLostLayouts>(GetApplication());
         lostLayouts_->onRegister = [this](const std::string& fileName, const std::string& name) {
-            // The ids of every layout key, of any language, as the last read found them.
+            // The ids of every layout key, of any language.
+            RefreshCatalogue(true);
             std::vector<std::string> ids;
             for (const InstalledLayout& layout : layoutKeys_.layouts) ids.push_back(layout.layoutId);
             const Registered registered = RegisterLostLayout(platform_.registry, name, fileName, ids);

@@ -14,11 +14,11 @@ const CatalogueRecord* TForm1::SelectedRecord() const {
     return &records_[static_cast<std::size_t>(selected)];
 }
 
-void TForm1::FillLayoutList() {
+void TForm1::FillLayoutList(bool withIds) {
     records_.clear();
     ui::ListView::UpdateScope update(ListView2);
     ListView2.Clear();
-    InstalledCatalogue catalogue = ReadInstalledCatalogue(platform_.registry, session_.osKind);
+    InstalledCatalogue catalogue = ReadInstalledCatalogue(platform_.registry, session_.osKind, withIds);
     records_ = std::move(catalogue.records);
     layoutKeys_ = std::move(catalogue.keys);
     // Outside a user action (a test calling in) nothing tells when the registry may change.
@@ -27,11 +27,13 @@ void TForm1::FillLayoutList() {
         ListView2.AddItem(CatalogueCaption(record), CatalogueCaptionMarks(record));
 }
 
-void TForm1::Button8Click() {
+void TForm1::Button8Click() { RefreshCatalogue(false); }
+
+void TForm1::RefreshCatalogue(bool withIds) {
     // Another program may change the registry between two user actions, never within one.
-    if (!catalogueCurrent_ || !GetApplication().InCommand()) {
+    if (!catalogueCurrent_ || !GetApplication().InCommand() || (withIds && !layoutKeys_.idsRead)) {
         GuardScope guard(selectionGuard_);
-        FillLayoutList();
+        FillLayoutList(withIds);
     }
     Edit1Change();
 }
@@ -104,7 +106,7 @@ void TForm1::Show(const Notice& notice) {
 }
 
 std::string TForm1::SaveLayoutToSystem(bool silent) {
-    Button8Click();
+    RefreshCatalogue(true);  // a new layout takes an id no key has
     // A File Name that cannot be taken is refused first, with Save's own reason: no
     // question about the keys comes before a refusal that makes it moot.
     const bool plainName = IsPlainFileName(StripSpaces(Edit2.Text()));

@@ -110,8 +110,11 @@ public:
     void Button7Click();
     void Button10Click();
     // The installed layout catalogue in ListView2, tied to the Name and File Name fields.
-    void FillLayoutList();
+    void FillLayoutList(bool withIds = false);
     void Button8Click();  // Refresh
+    // Refresh, or the list this user action already read; withIds: with every key's
+    // layout id, read again if the list at hand was read without.
+    void RefreshCatalogue(bool withIds);
     void Edit1Change();   // either field changed
     void ListView2SelectItem();
     void UpdateLayoutButtons();

@@ -28,6 +28,8 @@ void Program::PrepareForOsKind() {
 Program::~Program() = default;
 
 int Program::Run() {
+    // The main window is built while the start dialog waits for the user's choice.
+    app_.PrepareWhenIdle(*form1_);
     form4_->ShowModal();
     // Leaving the start dialog without a choice ends the program before anything was
     // written to disk.

@@ -71,9 +71,9 @@ KeyNameSet InUseNt(Registry& registry) {
 
 }  // namespace
 
-InstalledCatalogue ReadInstalledCatalogue(Registry& registry, OsKind kind) {
+InstalledCatalogue ReadInstalledCatalogue(Registry& registry, OsKind kind, bool withIds) {
     InstalledCatalogue catalogue;
-    catalogue.keys = ReadRegisteredLayouts(registry);
+    catalogue.keys = ReadRegisteredLayouts(registry, withIds);
     std::vector<CatalogueRecord>& records = catalogue.records;
     for (const InstalledLayout& layout : catalogue.keys.layouts)
         if (IsBulgarianId(layout.keyName)) records.push_back(CatalogueRecord{layout, BaseKindOf(layout.text), false});
@@ -83,7 +83,7 @@ InstalledCatalogue ReadInstalledCatalogue(Registry& registry, OsKind kind) {
 }
 
 std::vector<CatalogueRecord> ReadCatalogue(Registry& registry, OsKind kind) {
-    return ReadInstalledCatalogue(registry, kind).records;
+    return ReadInstalledCatalogue(registry, kind, true).records;
 }
 
 std::string CatalogueCaption(const CatalogueRecord& record) {

@@ -33,8 +33,10 @@ struct InstalledCatalogue {
 };
 
 // Every installed Bulgarian layout in the order the registry lists their keys, with the
-// in-use marks by the rule of the OS kind's registry. Each key is read once.
-InstalledCatalogue ReadInstalledCatalogue(Registry& registry, OsKind kind);
+// in-use marks by the rule of the OS kind's registry. Each key is read once; withIds as
+// for ReadRegisteredLayouts.
+InstalledCatalogue ReadInstalledCatalogue(Registry& registry, OsKind kind, bool withIds);
+// The records, their layout ids read.
 std::vector<CatalogueRecord> ReadCatalogue(Registry& registry, OsKind kind);
 
 // "text - (file)", then " - [BASE]" and " - [IN USE]"; control characters made visible.

@@ -38,7 +38,7 @@ std::vector<std::string> LayoutsNamingFile(const std::vector<InstalledLayout>& l
 
 std::vector<std::string> LayoutsNamingFile(Registry& registry, Files& files, const std::string& systemDirectory,
                                            const std::string& fileName, const std::string& exceptKey) {
-    return LayoutsNamingFile(ReadRegisteredLayouts(registry).layouts, files, systemDirectory, fileName, exceptKey);
+    return LayoutsNamingFile(ReadRegisteredLayouts(registry, false).layouts, files, systemDirectory, fileName, exceptKey);
 }
 
 bool IsLayoutFileAt(Files& files, const std::string& path, OsKind kind) {

@@ -154,8 +154,12 @@ InstallStatus Installer::Install(const InstallRequest& request, const Confirm& c
     // The File Name goes straight into a path: refuse one that would leave the system
     // directory or that Windows could not load, before anything is written.
     if (!IsPlainFileName(fileName)) return Status('2', "The File Name is invalid! " + FileNameFault(fileName));
+    // A new key takes an id no key has: then the ids must have been read.
     RegisteredLayouts read;
-    const RegisteredLayouts& keys = request.installed ? *request.installed : (read = ReadRegisteredLayouts(registry_));
+    const bool idsNeeded = !request.replace;
+    const RegisteredLayouts& keys = request.installed && (request.installed->idsRead || !idsNeeded)
+                                        ? *request.installed
+                                        : (read = ReadRegisteredLayouts(registry_, idsNeeded));
     // Never over another layout's file, nor over a file that is no layout file of ours.
     const auto installed = InstalledFiles(request.systemDirectory, fileName);
     const std::string notOurs =
@@ -248,7 +252,7 @@ RemoveResult Installer::Remove(const RemoveRequest& request, const Confirm& conf
     bool deleteFile = false;
     RegisteredLayouts read;
     auto keys = [&]() -> const RegisteredLayouts& {
-        return request.installed ? *request.installed : (read = ReadRegisteredLayouts(registry_));
+        return request.installed ? *request.installed : (read = ReadRegisteredLayouts(registry_, false));
     };
     // A file that is not this layout's alone stays, and the user is not asked about it.
     const std::string keep =

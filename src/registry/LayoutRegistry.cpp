@@ -66,14 +66,16 @@ BaseKind BaseKindOf(const std::string& layoutText) {
 namespace {
 
 // A Bulgarian key's text is shown; of the others only the file and id are looked at.
-InstalledLayout ReadLayoutKey(RegistryKey& key, const std::string& keyName, bool withText) {
-    InstalledLayout layout{keyName, "", key.ReadString("layout file"), key.ReadString("layout id")};
+InstalledLayout ReadLayoutKey(RegistryKey& key, const std::string& keyName, bool withText, bool withId) {
+    InstalledLayout layout{keyName, "", key.ReadString("layout file")};
+    if (withId) layout.layoutId = key.ReadString("layout id");
     if (withText) layout.text = key.ReadString("layout text");
     return layout;
 }
 
-RegisteredLayouts ReadKeys(Registry& registry, bool bulgarianOnly) {
+RegisteredLayouts ReadKeys(Registry& registry, bool bulgarianOnly, bool withIds) {
     RegisteredLayouts keys;
+    keys.idsRead = withIds;
     auto layouts = registry.OpenForReading(RootKey::LocalMachine, kKeyboardLayoutsKey);
     if (!layouts) return keys;
     keys.names = layouts->SubKeyNames();
@@ -83,7 +85,7 @@ RegisteredLayouts ReadKeys(Registry& registry, bool bulgarianOnly) {
         if (name.empty() || name.find('\\') != std::string::npos) continue;
         if (bulgarianOnly && !IsBulgarianId(name)) continue;
         if (auto key = layouts->OpenSubKeyForReading(name))
-            keys.layouts.push_back(ReadLayoutKey(*key, name, IsBulgarianId(name)));
+            keys.layouts.push_back(ReadLayoutKey(*key, name, IsBulgarianId(name), withIds));
     }
     return keys;
 }
@@ -93,19 +95,19 @@ RegisteredLayouts ReadKeys(Registry& registry, bool bulgarianOnly) {
 std::optional<InstalledLayout> ReadInstalledLayout(Registry& registry, const std::string& keyName) {
     auto key = registry.OpenForReading(RootKey::LocalMachine, LayoutKeyPath(keyName));
     if (!key) return std::nullopt;
-    return ReadLayoutKey(*key, keyName, true);
+    return ReadLayoutKey(*key, keyName, true, true);
 }
 
 std::optional<InstalledLayout> ReadInstalledLayout(RegistryKey& layouts, const std::string& keyName) {
     auto key = layouts.OpenSubKeyForReading(keyName);
     if (!key) return std::nullopt;
-    return ReadLayoutKey(*key, keyName, true);
+    return ReadLayoutKey(*key, keyName, true, true);
 }
 
-RegisteredLayouts ReadRegisteredLayouts(Registry& registry) { return ReadKeys(registry, false); }
+RegisteredLayouts ReadRegisteredLayouts(Registry& registry, bool withIds) { return ReadKeys(registry, false, withIds); }
 
 std::vector<InstalledLayout> ReadInstalledLayouts(Registry& registry) {
-    return ReadKeys(registry, true).layouts;
+    return ReadKeys(registry, true, true).layouts;
 }
 
 std::vector<LocaleLanguage> BulgarianLanguages(Registry& registry) {

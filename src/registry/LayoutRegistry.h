@@ -50,8 +50,11 @@ struct RegisteredLayouts {
     std::vector<std::string> names;       // every key the registry lists, opened or not
     std::vector<InstalledLayout> layouts;  // the keys that opened, in the same order; the
                                            // "layout text" is read for Bulgarian ones only
+    bool idsRead = false;                  // and "layout id" for every one
 };
-RegisteredLayouts ReadRegisteredLayouts(Registry& registry);
+// withIds: the "layout id" of every key too, which only a step that gives out a new id
+// needs; the others spare a value read per key.
+RegisteredLayouts ReadRegisteredLayouts(Registry& registry, bool withIds);
 
 // The layout whose key has this name, or nothing when the key cannot be opened.
 std::optional<InstalledLayout> ReadInstalledLayout(Registry& registry, const std::string& keyName);

@@ -38,6 +38,9 @@ public:
     virtual void Focus(Widget& widget) = 0;
     virtual Dialogs& GetDialogs() = 0;
     virtual PictureDevice& GetPictureDevice() = 0;
+    // Builds the form's window, hidden, the first time a loop waits with nothing else to
+    // do, so that a window needed later is ready by then. Without windows: nothing.
+    virtual void PrepareWhenIdle(Form&) {}
 };
 
 // A caption as the name of the action it starts: without its accelerator marks and
@@ -75,6 +78,7 @@ public:
     }
     void Run(Form& mainForm);
     Form* MainForm() const { return mainForm_; }
+    void PrepareWhenIdle(Form& form) { backend_.PrepareWhenIdle(form); }
 
 private:
     Backend& backend_;

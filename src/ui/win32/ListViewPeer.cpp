@@ -83,12 +83,26 @@ void ListViewPeer::Mirror(Change what) {
 
 void ListViewPeer::Rebuild() {
     stale_ = false;
-    Send(WM_SETREDRAW, FALSE);
+    // The window holds no texts, only how many rows there are and their marks: rows that
+    // stay are kept with their marks cleared, as a refill would leave them, and only the
+    // rows beyond the new count go. Redrawing is held back only while many rows come or
+    // go: switching it back on costs the window a pass over every row.
+    const int wanted = List().Count();
+    const bool many = wanted > nativeCount_ + 1 || wanted < nativeCount_ - 1;
+    if (many) Send(WM_SETREDRAW, FALSE);
     SyncColumns();
-    Send(LVM_DELETEALLITEMS);
-    nativeCount_ = 0;
+    if (wanted < nativeCount_ / 2) {
+        Send(LVM_DELETEALLITEMS);
+        nativeCount_ = 0;
+    }
+    while (nativeCount_ > wanted) Send(LVM_DELETEITEM, static_cast<WPARAM>(--nativeCount_));
+    if (nativeCount_ > 0) {
+        LVITEMA cleared{};
+        cleared.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+        Send(LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&cleared));
+    }
     AppendItems();
-    Send(WM_SETREDRAW, TRUE);
+    if (many) Send(WM_SETREDRAW, TRUE);
     ShowSelection();
     ShowTopIndex();
     InvalidateRect(hwnd_, nullptr, TRUE);

@@ -32,6 +32,7 @@ void Win32Backend::FormDestroyed(Form& form) {
         forms_.erase(found);
     }
     modal_.erase(std::remove(modal_.begin(), modal_.end(), &form), modal_.end());
+    idle_.erase(std::remove(idle_.begin(), idle_.end(), &form), idle_.end());
     if (main_ == &form) main_ = nullptr;
 }
 
@@ -153,6 +154,14 @@ void Win32Backend::Focus(Widget& widget) {
 void Win32Backend::RunUntilClosed(Form& form, bool outermost) {
     MSG msg;
     while (form.Showing()) {
+        // Nothing waiting, not even a paint: the windows shown are drawn, and the time
+        // until the user's next step builds a window that will be wanted.
+        if (!idle_.empty() && !PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+            Form* next = idle_.front();
+            idle_.erase(idle_.begin());
+            win32::Safely([&] { Prepare(*next); });
+            continue;
+        }
         BOOL got = GetMessageA(&msg, nullptr, 0, 0);
         if (got == 0) {
             // The program quits: the loops around this one end too.

@@ -36,6 +36,7 @@ public:
     void Focus(Widget& widget) override;
     Dialogs& GetDialogs() override { return dialogs_; }
     PictureDevice& GetPictureDevice() override { return pictures_; }
+    void PrepareWhenIdle(Form& form) override { idle_.push_back(&form); }
 
     // The window that shows a widget; its form's windows are made when needed.
     HWND WindowOf(Widget& widget);
@@ -58,6 +59,7 @@ private:
     GdiPictureDevice pictures_;
     std::map<Form*, std::unique_ptr<win32::FormPeer>> forms_;
     std::vector<Form*> modal_;
+    std::vector<Form*> idle_;  // to be built when a loop waits
     Form* main_ = nullptr;
     HWND lastFocus_ = nullptr;
     bool syncingFocus_ = false;
