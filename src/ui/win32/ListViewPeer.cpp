@@ -96,10 +96,13 @@ void ListViewPeer::Rebuild() {
         nativeCount_ = 0;
     }
     while (nativeCount_ > wanted) Send(LVM_DELETEITEM, static_cast<WPARAM>(--nativeCount_));
-    if (nativeCount_ > 0) {
+    // One row at most carries each mark: cleared where it is, not on every row.
+    for (UINT mark : {LVNI_SELECTED, LVNI_FOCUSED}) {
+        const int row = static_cast<int>(Send(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), mark));
+        if (row < 0) continue;
         LVITEMA cleared{};
         cleared.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-        Send(LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&cleared));
+        Send(LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&cleared));
     }
     AppendItems();
     if (many) Send(WM_SETREDRAW, TRUE);
