@@ -39,8 +39,7 @@ void TForm1::CreateLayoutListMenu() {
 
 bool TForm1::UseLayoutNow(const std::string& keyName) {
     const InputListOutcome outcome = InputList().UseNow(keyName);
-    catalogueCurrent_ = false;  // the in-use marks follow the user's lists
-    Button8Click();
+    RefreshAfterChange();  // the in-use marks follow the user's lists
     if (!outcome.message.empty())
         Show(Notice{outcome.done ? Notice::Kind::Information : Notice::Kind::Warning, outcome.message});
     return outcome.done;
@@ -60,8 +59,7 @@ void TForm1::StopUsingItClick() {
     // The list is read without layout ids; the one key is read for its own.
     const std::optional<InstalledLayout> layout = ReadInstalledLayout(platform_.registry, record->KeyName());
     const InputListOutcome outcome = InputList().StopUsing(record->KeyName(), layout ? layout->layoutId : "");
-    catalogueCurrent_ = false;
-    Button8Click();
+    RefreshAfterChange();
     if (!outcome.message.empty())
         Show(Notice{outcome.done ? Notice::Kind::Information : Notice::Kind::Warning, outcome.message});
 }
@@ -78,13 +76,12 @@ void TForm1::FindLostLayoutsClick() {
             std::vector<std::string> ids;
             for (const InstalledLayout& layout : layoutKeys_.layouts) ids.push_back(layout.layoutId);
             const Registered registered = RegisterLostLayout(platform_.registry, name, fileName, ids);
-            catalogueCurrent_ = false;
-            Button8Click();
+            RefreshAfterChange();
             return registered.failure;
         };
     }
     lostLayouts_->ShowLost(FindLostLayouts(platform_.files, system, systemDirectory_, records_));
-    Button8Click();
+    RefreshAfterChange();
 }
 
 void TForm1::OfferUseNow() {

@@ -38,6 +38,11 @@ void TForm1::RefreshCatalogue(bool withIds) {
     Edit1Change();
 }
 
+void TForm1::RefreshAfterChange() {
+    catalogueCurrent_ = false;
+    RefreshCatalogue(layoutKeys_.idsRead);
+}
+
 void TForm1::Edit1Change() {
     if (selectionGuard_) return;
     const int entry = FindMatchingEntry(records_, Edit1.Text(), Edit2.Text());
@@ -126,8 +131,7 @@ std::string TForm1::SaveLayoutToSystem(bool silent) {
         Edit2.SetFocus();
     }
     if (status.digit == '0') {
-        catalogueCurrent_ = false;
-        Button8Click();
+        RefreshAfterChange();
         if (!silent) OfferUseNow();
     }
     return status.Text();

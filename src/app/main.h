@@ -115,6 +115,9 @@ public:
     // Refresh, or the list this user action already read; withIds: with every key's
     // layout id, read again if the list at hand was read without.
     void RefreshCatalogue(bool withIds);
+    // After a change within one action: the whole list again, with the layout ids when the
+    // records had them (Save's new layout is used by its id).
+    void RefreshAfterChange();
     void Edit1Change();   // either field changed
     void ListView2SelectItem();
     void UpdateLayoutButtons();

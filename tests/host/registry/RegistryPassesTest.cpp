@@ -71,7 +71,7 @@ const ActionCase kActions[] = {
      }},
     {"New", kCallsPerLayout, [](TForm1& main, ui::ScriptedDialogs&) { main.Button6.Click(); }},
     {"Load", kCallsPerLayout, [](TForm1& main, ui::ScriptedDialogs&) { main.Button5.Click(); }},
-    {"Save, added", kCallsPerLayoutWithIds + kCallsPerLayout,
+    {"Save, added", 2 * kCallsPerLayoutWithIds,
      [](TForm1& main, ui::ScriptedDialogs& dialogs) {
          dialogs.answers = {Answer::Yes};  // saved despite the template's findings
          Fields(main, "Another", "another.dll");
