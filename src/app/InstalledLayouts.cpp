@@ -111,7 +111,10 @@ void TForm1::Show(const Notice& notice) {
 }
 
 std::string TForm1::SaveLayoutToSystem(bool silent) {
-    RefreshCatalogue(true);  // a new layout takes an id no key has
+    // A new layout takes an id no key has: the ids are read with the list when the fields
+    // name no layout of the list at hand, that is when Save is to add one. Should the list
+    // read now say otherwise, the installer reads what it lacks.
+    RefreshCatalogue(SelectedRecord() == nullptr);
     // A File Name that cannot be taken is refused first, with Save's own reason: no
     // question about the keys comes before a refusal that makes it moot.
     const bool plainName = IsPlainFileName(StripSpaces(Edit2.Text()));

@@ -28,7 +28,7 @@ constexpr int kLanguageBase = 0x30000;
 [[noreturn]] void Fail(const std::string& what) { throw std::runtime_error(what); }
 
 LARGE_INTEGER g_frequency;
-DWORD g_process = 0;
+DWORD g_process = 0, g_thread = 0;  // the program and the thread of its windows
 HANDLE g_processHandle = nullptr;  // ended when the timer gives up
 
 double Now() {
@@ -184,12 +184,20 @@ std::string OpenWindows(DWORD process) {
     return search.title;
 }
 
-// The process's visible, painted top-level window of that title (any, when empty) and class.
-HWND WaitWindow(DWORD process, const std::string& title, const std::string& className = "") {
+// The thread's visible, painted top-level window of that title (any, when empty) and
+// class. A window shown comes up active, so each millisecond the thread's active window
+// is looked at, one call; walking every window of the desktop each time took a fifth of
+// the one processor from the program being timed. The walk is left for every 50th look,
+// should a window come up inactive.
+HWND WaitWindow(DWORD process, DWORD thread, const std::string& title, const std::string& className = "") {
     const double start = Now();
-    for (;;) {
+    for (int look = 1;; ++look) {
         Search search{process, title, className, nullptr};
-        EnumWindows(TakeTopLevel, reinterpret_cast<LPARAM>(&search));
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        if (GetGUIThreadInfo(thread, &info) && info.hwndActive)
+            TakeTopLevel(info.hwndActive, reinterpret_cast<LPARAM>(&search));
+        if (!search.found && look % 50 == 0) EnumWindows(TakeTopLevel, reinterpret_cast<LPARAM>(&search));
         if (search.found && !GetUpdateRect(search.found, nullptr, FALSE)) return search.found;
         if (Now() - start > kPatienceMs) Fail("no window \"" + title + "\"; open: " + OpenWindows(process));
         Sleep(1);
@@ -223,8 +231,9 @@ DWORD WINAPI ShowBox(LPVOID) {
 // A message box of this process appearing, from the call to its painted window.
 double FloorBox() {
     const double start = Now();
-    HANDLE thread = CreateThread(nullptr, 0, ShowBox, nullptr, 0, nullptr);
-    HWND box = WaitWindow(GetCurrentProcessId(), "Information", "#32770");
+    DWORD id = 0;
+    HANDLE thread = CreateThread(nullptr, 0, ShowBox, nullptr, 0, &id);
+    HWND box = WaitWindow(GetCurrentProcessId(), id, "Information", "#32770");
     const double elapsed = Now() - start;
     Answer(box, IDOK);
     WaitForSingleObject(thread, kPatienceMs);
@@ -280,6 +289,17 @@ void Idle(HWND window) {
     SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, kPatienceMs, &result);
 }
 
+HWND g_main = nullptr;  // the program's main window, while it is open
+const DWORD kSettleMs = 30;
+
+// Each measurement starts on a quiet machine: the program has done what it was doing and
+// what the measurement before left behind (a box's window going away, a paint) is over,
+// so that neither an action nor its floor pays for the other's tail.
+void Settle() {
+    if (g_main) Idle(g_main);
+    Sleep(kSettleMs);
+}
+
 enum Action { kStartUp, kRefresh, kNew, kSave, kReplace, kLoad, kDelete, kActions };
 const char* const kNames[kActions] = {"start-up, OK to main window", "Refresh", "New", "Save, to \"added\"",
                                       "Replace, to its question", "Load", "Delete, to its first question"};
@@ -293,9 +313,10 @@ struct Samples {
 
 double Floor(Action action, Samples& samples) {
     double total = 0;
-    for (int i = 0; i < kFloor[action][0]; ++i) samples.list.push_back(FloorList()), total += samples.list.back();
-    for (int i = 0; i < kFloor[action][1]; ++i) samples.box.push_back(FloorBox()), total += samples.box.back();
-    for (int i = 0; i < kFloor[action][2]; ++i) samples.copy.push_back(FloorCopy()), total += samples.copy.back();
+    for (int i = 0; i < kFloor[action][0]; ++i) Settle(), samples.list.push_back(FloorList()), total += samples.list.back();
+    for (int i = 0; i < kFloor[action][1]; ++i) Settle(), samples.box.push_back(FloorBox()), total += samples.box.back();
+    for (int i = 0; i < kFloor[action][2]; ++i) Settle(), samples.copy.push_back(FloorCopy()), total += samples.copy.back();
+    Settle();
     return total;
 }
 
@@ -303,7 +324,7 @@ double Floor(Action action, Samples& samples) {
 // the answer takes is left out, and each such box adds a box to the action's floor.
 HWND WaitBox(const std::string& title, double& paused, int& warnings) {
     for (;;) {
-        HWND box = WaitWindow(g_process, "", "#32770");
+        HWND box = WaitWindow(g_process, g_thread, "", "#32770");
         if (TextOf(box) == title) return box;
         if (TextOf(box) != "Warning") Fail("unexpected box \"" + TextOf(box) + "\": " + BoxText(box));
         const double start = Now();
@@ -325,24 +346,30 @@ void Round(const std::string& exe, int round, Samples& samples) {
     if (!CreateProcessA(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
         Fail("cannot start " + exe);
     g_process = process.dwProcessId;
+    g_thread = process.dwThreadId;
     g_processHandle = process.hProcess;
-    HWND start = WaitWindow(g_process, "Select Operation System");
+    HWND start = WaitWindow(g_process, g_thread, "Select Operation System");
     Press(Control(start, "Start Wizard"));  // the main window straight away
+    // Each button is looked up before its clock starts: finding it asks every window of
+    // the program for its text, which is the timer's work, not the program's.
+    HWND button = Control(start, "OK");
     double floor = Floor(kStartUp, samples);
     double t = Now();
-    PostMessageA(Control(start, "OK"), BM_CLICK, 0, 0);
-    HWND main = WaitWindow(g_process, "Tastavia v1.1");
+    PostMessageA(button, BM_CLICK, 0, 0);
+    HWND main = WaitWindow(g_process, g_thread, "Tastavia v1.1");
     record(kStartUp, floor, Now() - t);
-    Idle(main);
+    g_main = main;
 
+    button = Control(main, "Refresh");
     floor = Floor(kRefresh, samples);
     t = Now();
-    Press(Control(main, "Refresh"));
+    Press(button);
     record(kRefresh, floor, Now() - t);
 
+    button = Control(main, "New");
     floor = Floor(kNew, samples);
     t = Now();
-    Press(Control(main, "New"));
+    Press(button);
     record(kNew, floor, Now() - t);
 
     // New names a Windows 9x layout file .kbd, an NT library .dll.
@@ -353,39 +380,41 @@ void Round(const std::string& exe, int round, Samples& samples) {
     Type(file, "kbdbr" + std::to_string(round) + (win9x ? ".kbd" : ".dll"));
     // Timed to the box that asks, or tells the outcome; the floors of the boxes on the way
     // are measured once the program is idle again.
-    auto boxed = [&](Action action, const char* button, const char* title, int answer) {
+    auto boxed = [&](Action action, const char* caption, const char* title, int answer) {
         double paused = 0;
         int warnings = 0;
+        HWND pressed = Control(main, caption);
         double floor = Floor(action, samples);
         const double t = Now();
-        PostMessageA(Control(main, button), BM_CLICK, 0, 0);
+        PostMessageA(pressed, BM_CLICK, 0, 0);
         HWND box = WaitBox(title, paused, warnings);
         const double elapsed = Now() - t - paused;
         Answer(box, answer);
         return std::make_tuple(floor, elapsed, warnings);
     };
     auto settle = [&](Action action, std::tuple<double, double, int> timed) {
-        Idle(main);
         double floor = std::get<0>(timed);
-        for (int i = 0; i < std::get<2>(timed); ++i) samples.box.push_back(FloorBox()), floor += samples.box.back();
+        for (int i = 0; i < std::get<2>(timed); ++i) Settle(), samples.box.push_back(FloorBox()), floor += samples.box.back();
         record(action, floor, std::get<1>(timed));
     };
     const auto saved = boxed(kSave, "Save", "Information", IDOK);
     // On Windows 2000 and later the program then offers to use the new layout at once.
-    if (!win9x) Answer(WaitWindow(g_process, "Confirm"), IDNO);
+    if (!win9x) Answer(WaitWindow(g_process, g_thread, "Confirm"), IDNO);
     settle(kSave, saved);
     settle(kReplace, boxed(kReplace, "Save", "Confirm", IDCANCEL));
 
+    button = Control(main, "Load");
     floor = Floor(kLoad, samples);
     t = Now();
-    Press(Control(main, "Load"));
+    Press(button);
     record(kLoad, floor, Now() - t);
 
     const auto deleted = boxed(kDelete, "Delete", "Confirm", IDYES);  // delete the layout
-    Answer(WaitWindow(g_process, "Confirm"), IDYES);                    // and its file
-    Answer(WaitWindow(g_process, "Information"), IDOK);                // "Layout successfuly deleted!"
+    Answer(WaitWindow(g_process, g_thread, "Confirm"), IDYES);                    // and its file
+    Answer(WaitWindow(g_process, g_thread, "Information"), IDOK);                // "Layout successfuly deleted!"
     settle(kDelete, deleted);
 
+    g_main = nullptr;
     PostMessageA(main, WM_CLOSE, 0, 0);
     if (WaitForSingleObject(process.hProcess, kPatienceMs) != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 1);
     CloseHandle(process.hThread);

@@ -77,7 +77,7 @@ const ActionCase kActions[] = {
          Fields(main, "Another", "another.dll");
          main.Button4.Click();
      }},
-    {"Save, replaced", kCallsPerLayoutWithIds,
+    {"Save, replaced", kCallsPerLayout,
      [](TForm1& main, ui::ScriptedDialogs& dialogs) {
          dialogs.answers = {Answer::Yes, Answer::Ok};
          main.Button4.Click();
