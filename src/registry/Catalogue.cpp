@@ -1,6 +1,5 @@
 #include "registry/Catalogue.h"
 
-#include <optional>
 #include <set>
 #include <unordered_set>
 
@@ -18,36 +17,41 @@ const char* const kInUseMark = " - [IN USE]";
 // Key names as the registry compares them.
 using KeyNameSet = std::unordered_set<std::string>;
 
-// A language with a substitute uses that layout; one without uses its own key when the
-// preload list loads it. Each list is read once, whatever the number of languages.
+// A Bulgarian language with a substitute uses that layout; one without uses its own key
+// when the preload list loads it. Only the languages the two short lists name can mark a
+// layout, so those are looked up in the locale list by name, whatever its length. The
+// locale list is walked only when a preloaded name must be matched against it letter for
+// letter, and then once.
 KeyNameSet InUseWin9x(Registry& registry, const std::vector<CatalogueRecord>& records) {
     KeyNameSet inUse, entries, substituted;
-    for (const CatalogueRecord& record : records) entries.insert(FoldKeyName(record.KeyName()));
-    std::vector<std::string> ids;
-    if (auto locale = registry.OpenForReading(RootKey::LocalMachine, kLocaleKey))
-        for (const std::string& id : locale->ValueNames())
-            if (IsBulgarianId(id)) ids.push_back(id);  // no key path is made of any other
-    if (ids.empty()) return inUse;
-    auto substitutes = registry.OpenForReading(RootKey::Users, kUsersSubstitutesKey);
-    if (substitutes)
-        for (const std::string& name : substitutes->SubKeyNames()) substituted.insert(FoldKeyName(name));
-    std::optional<std::set<std::string>> preloaded;  // read when first needed
-    for (const std::string& id : ids) {
-        if (substituted.count(FoldKeyName(id)) != 0)
-            if (auto substitute = substitutes->OpenSubKeyForReading(id)) {
+    auto locale = registry.OpenForReading(RootKey::LocalMachine, kLocaleKey);
+    if (!locale) return inUse;
+    // A key opens by its name in any letter case, and a language is found so too.
+    if (auto substitutes = registry.OpenForReading(RootKey::Users, kUsersSubstitutesKey))
+        for (const std::string& name : substitutes->SubKeyNames()) {
+            if (!IsBulgarianId(name) || !locale->HasValue(name)) continue;
+            if (auto substitute = substitutes->OpenSubKeyForReading(name)) {
                 inUse.insert(FoldKeyName(substitute->ReadString("")));
-                continue;
+                substituted.insert(FoldKeyName(name));
             }
-        if (entries.count(FoldKeyName(id)) == 0) continue;
-        if (!preloaded) {
-            preloaded.emplace();
-            if (auto preload = registry.OpenForReading(RootKey::Users, kUsersPreloadKey))
-                for (const std::string& slot : preload->SubKeyNames())
-                    if (auto loaded = preload->OpenSubKeyForReading(slot)) preloaded->insert(loaded->ReadString(""));
         }
-        // The preload list names a language exactly as the locale list does.
-        if (preloaded->count(id) != 0) inUse.insert(FoldKeyName(id));
-    }
+    for (const CatalogueRecord& record : records) entries.insert(FoldKeyName(record.KeyName()));
+    std::vector<std::string> preloaded;  // entries of languages without a substitute
+    if (auto preload = registry.OpenForReading(RootKey::Users, kUsersPreloadKey))
+        for (const std::string& slot : preload->SubKeyNames())
+            if (auto loaded = preload->OpenSubKeyForReading(slot)) {
+                std::string id = loaded->ReadString("");
+                const std::string folded = FoldKeyName(id);
+                if (IsBulgarianId(id) && entries.count(folded) != 0 && substituted.count(folded) == 0 &&
+                    locale->HasValue(id))
+                    preloaded.push_back(std::move(id));
+            }
+    if (preloaded.empty()) return inUse;
+    // The preload list names a language exactly as the locale list does.
+    const std::vector<std::string> names = locale->ValueNames();
+    const std::set<std::string> languages(names.begin(), names.end());
+    for (const std::string& id : preloaded)
+        if (languages.count(id) != 0) inUse.insert(FoldKeyName(id));
     return inUse;
 }
 
@@ -100,11 +104,8 @@ std::size_t CatalogueCaptionMarks(const CatalogueRecord& record) {
 
 int FindMatchingEntry(const std::vector<CatalogueRecord>& records, const std::string& name,
                       const std::string& fileName) {
-    const std::string upperName = UpperAscii(name);
-    const std::string upperFile = UpperAscii(fileName);
     for (std::size_t i = 0; i < records.size(); ++i)
-        if (UpperAscii(records[i].Name()) == upperName || UpperAscii(records[i].File()) == upperFile)
-            return static_cast<int>(i);
+        if (SameAscii(records[i].Name(), name) || SameAscii(records[i].File(), fileName)) return static_cast<int>(i);
     return -1;
 }
 

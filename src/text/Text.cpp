@@ -29,6 +29,13 @@ std::string UpperAscii(std::string text) {
 
 char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
+bool SameAscii(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
+    return true;
+}
+
 std::string LowerAscii(std::string text) {
     for (char& c : text) c = LowerAscii(c);
     return text;

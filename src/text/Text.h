@@ -8,6 +8,8 @@ namespace tastavia {
 // Only a to z change.
 std::string UpperAscii(std::string text);
 char LowerAscii(char c);
+// Equal but for the letter case of a to z: UpperAscii(a) == UpperAscii(b), without copies.
+bool SameAscii(const std::string& a, const std::string& b);
 std::string LowerAscii(std::string text);
 // Upper-cases Windows-1251 text as a Bulgarian Windows does: ASCII letters, the
 // Cyrillic alphabet and the other Cyrillic letters of the code page.

@@ -109,6 +109,26 @@ TEST_F(CatalogueTest, Windows9xMarksLayoutsOfItsLanguages) {
     EXPECT_EQ(Buttons(main), "100");
 }
 
+// A preloaded name marks its own key only when it is the language's name letter for
+// letter; a substitute is found in any letter case.
+TEST_F(CatalogueTest, Windows9xMatchesAPreloadedLanguageByItsExactName) {
+    AddLanguage("0000A402", "Preloaded in other letters");
+    AddLanguage("0000B402", "Preloaded");
+    AddLanguage("0000c402", "Substituted");
+    AddLayout("0000A402", "A layout", "a.dll");
+    AddLayout("0000B402", "B layout", "b.dll");
+    AddLayout("0000D402", "D layout", "d.dll");
+    registry.Open(RootKey::Users, ".DEFAULT\\keyboard layout\\preload\\1", true)->WriteString("", "0000a402");
+    registry.Open(RootKey::Users, ".DEFAULT\\keyboard layout\\preload\\2", true)->WriteString("", "0000B402");
+    registry.Open(RootKey::Users, ".DEFAULT\\keyboard layout\\substitutes\\0000C402", true)
+        ->WriteString("", "0000d402");
+    TForm1& main = Started(kOsWin9x);
+    std::vector<std::string> marked;
+    for (const CatalogueRecord& record : main.CatalogueRecords())
+        if (record.inUse) marked.push_back(record.KeyName());
+    EXPECT_EQ(marked, (std::vector<std::string>{"0000B402", "0000D402"}));
+}
+
 TEST_F(CatalogueTest, WindowsNtMarksPreloadedLayoutsAndTheirSubstitutes) {
     auto preload = registry.Open(RootKey::CurrentUser, "keyboard layout\\preload", true);
     preload->WriteString("1", "00000409");

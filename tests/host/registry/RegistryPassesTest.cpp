@@ -20,7 +20,8 @@ constexpr int kCallsPerLayout = 5;
 constexpr int kCallsPerLayoutWithIds = 6;
 
 struct World : test::RegistryFixture {
-    World(int layouts, int languages) {
+    // preloaded: on Windows 98 the first layout is the language the preload list loads.
+    World(int layouts, int languages, bool preloaded = false) {
         MakeSystemDirectories();
         for (int i = 0; i < layouts; ++i) {
             char key[16];
@@ -32,6 +33,9 @@ struct World : test::RegistryFixture {
             std::snprintf(id, sizeof id, "%05X402", 0x30000 + i);
             AddLanguage(id, "Language " + std::to_string(i));
         }
+        if (!preloaded) return;
+        AddLanguage("20000402", "Preloaded");
+        registry.Open(RootKey::Users, ".DEFAULT\\keyboard layout\\preload\\1", true)->WriteString("", "20000402");
     }
     // The registry calls one action makes.
     std::size_t Calls(const std::function<void()>& action) {
@@ -94,15 +98,19 @@ const ActionCase kActions[] = {
      }},
 };
 
-// The number of calls grows with the layouts by one pass per reading of the list; the
-// languages of Windows 98 add one call each.
+// The number of calls grows with the layouts by one pass per reading of the list. The
+// languages add none, but on Windows 98 with a layout preloaded one call each.
 TEST(Passes, EachActionReadsTheLayoutsOnceAndOnceMoreAfterItsOwnChange) {
-    for (OsKind kind : {kOsWinXp, kOsWin9x})
+    const struct {
+        OsKind kind;
+        bool preloaded;
+    } systems[] = {{kOsWinXp, false}, {kOsWin9x, false}, {kOsWin9x, true}};
+    for (const auto& [kind, preloaded] : systems)
         for (const ActionCase& action : kActions) {
             std::size_t calls[2][2];  // [more layouts][more languages]
             for (int moreLayouts = 0; moreLayouts < 2; ++moreLayouts)
                 for (int moreLanguages = 0; moreLanguages < 2; ++moreLanguages) {
-                    World world(10 + 20 * moreLayouts, 10 + 20 * moreLanguages);
+                    World world(10 + 20 * moreLayouts, 10 + 20 * moreLanguages, preloaded);
                     TForm1& main = world.Started(kind);
                     main.Button6.Click();
                     Fields(main, "Mine", "mine.dll");
@@ -113,9 +121,10 @@ TEST(Passes, EachActionReadsTheLayoutsOnceAndOnceMoreAfterItsOwnChange) {
                     world.dialogs().answers.clear();
                     calls[moreLayouts][moreLanguages] = world.Calls([&] { action.run(main, world.dialogs()); });
                 }
-            const std::string what = std::string(action.name) + (kind == kOsWin9x ? " on 98" : " on XP");
+            const std::string what = std::string(action.name) + (kind == kOsWin9x ? " on 98" : " on XP") +
+                                     (preloaded ? ", preloaded" : "");
             EXPECT_EQ(calls[1][0] - calls[0][0], 20u * action.callsPerLayout) << what;
-            const std::size_t perLanguage = kind == kOsWin9x ? 1 : 0;
+            const std::size_t perLanguage = preloaded ? 1 : 0;
             const std::size_t passes = action.callsPerLayout / kCallsPerLayout;
             EXPECT_EQ(calls[0][1] - calls[0][0], 20u * perLanguage * passes) << what;
         }

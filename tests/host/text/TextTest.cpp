@@ -13,6 +13,13 @@ TEST(Text, TrimmingAndBlanks) {
     EXPECT_FALSE(IsBlank(" . "));
 }
 
+TEST(Text, SameAsciiIgnoresOnlyTheCaseOfLatinLetters) {
+    EXPECT_TRUE(SameAscii("Kbd-Bu.DLL", "kbd-bu.dll"));
+    EXPECT_FALSE(SameAscii("kbdbu.dll", "kbdbu.dl"));
+    EXPECT_FALSE(SameAscii("\xE0", "\xC0"));  // Cyrillic a and A are not folded
+    EXPECT_FALSE(SameAscii("[", "{"));        // nor are characters 32 apart that are no letters
+}
+
 TEST(Text, ControlCharactersShowAsCaretLetters) {
     EXPECT_EQ(VisibleText(std::string("a\0b\x05\x1F\x7F\x98\xE0", 8)), "a^@b^E^_^?\x98\xE0");
 }
