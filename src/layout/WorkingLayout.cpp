@@ -57,7 +57,7 @@ std::string WorkingLayout::MakeTempFileName(const std::string& prefix) {
 bool WorkingLayout::ExtractResourceToFile(const char* name, const std::string& path) {
     std::optional<std::string_view> bytes = resources_.RcData(name);
     if (!bytes || path.empty()) return false;
-    return files_.WriteAll(path, std::string(*bytes));
+    return files_.WriteScratch(path, std::string(*bytes));
 }
 
 void WorkingLayout::CloseCurrent() {

@@ -59,6 +59,10 @@ public:
     // WriteAll creates or replaces the file, whole or not at all, and reports success.
     virtual std::optional<std::string> ReadAll(const std::string& path) = 0;
     virtual bool WriteAll(const std::string& path, const std::string& bytes) = 0;
+    // A working copy of the program's own that nobody else reads and that is made again
+    // after a crash: written in place without waiting for the disk; a failed write leaves
+    // no file. Where that is no cheaper, as WriteAll.
+    virtual bool WriteScratch(const std::string& path, const std::string& bytes) { return WriteAll(path, bytes); }
 
     // Opens an existing file, shared for reading and writing with other openers.
     // Throws IoError when it is missing or cannot be opened that way.

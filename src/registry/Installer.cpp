@@ -244,7 +244,7 @@ Notice Installer::CopyForEditing(const std::string& systemDirectory, const std::
     if (!working)
         return Error(Quoted(fileName) + " is not a " + LayoutFileKindName(installedKind) + "! It was not loaded." +
                      (folder == SystemFolder::System ? "" : "\r" + why));
-    if (!files_.WriteAll(copyPath, *working)) return Error("File can't be copied!");
+    if (!files_.WriteScratch(copyPath, *working)) return Error("File can't be copied!");
     return Notice{};
 }
 

@@ -168,6 +168,22 @@ TEST(Win32Files, WritesAndCopiesReplaceTheTargetWholeByEitherMethod) {
     }
 }
 
+TEST(Win32Files, AScratchCopyIsWrittenInPlaceAndRefusedWhereWritesAre) {
+    Win32Folder dir;
+    Win32Files files;
+    const std::string path = dir.path() + "scratch.tmp";
+    ASSERT_TRUE(files.WriteScratch(path, std::string(5000, 'o')));
+    ASSERT_TRUE(files.WriteScratch(path, "new"));
+    EXPECT_EQ(Read(files, path), "new");
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
+    EXPECT_FALSE(files.WriteScratch(path, "x"));
+    EXPECT_EQ(Read(files, path), "new") << "a refused write keeps the file";
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    for (const std::string& refused : {dir.path(), dir.path() + "missing\\k.tmp", std::string("NUL"), dir.path() + "COM1"})
+        EXPECT_FALSE(files.WriteScratch(refused, "x")) << refused;
+    EXPECT_EQ(OtherFiles(dir.path(), {"scratch.tmp"}), 0);
+}
+
 TEST(Win32Files, StatusAndSameFileSeeThroughSpellings) {
     Win32Folder dir;
     Win32Files files;

@@ -79,16 +79,20 @@ bool ReadWhole(HANDLE h, std::string& bytes) {
 }
 
 // A new file's bytes, flushed to the disk; written carries the time to give it.
-bool WriteFlushed(const std::string& path, const std::string& bytes, const FILETIME* written) {
-    Handle h(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!h.Valid()) return false;
+bool WriteWhole(HANDLE h, const std::string& bytes) {
     std::size_t done = 0;
     while (done < bytes.size()) {
         DWORD count = 0;
         DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 20));
-        if (!WriteFile(h.Get(), bytes.data() + done, chunk, &count, nullptr) || count == 0) return false;
+        if (!WriteFile(h, bytes.data() + done, chunk, &count, nullptr) || count == 0) return false;
         done += count;
     }
+    return true;
+}
+
+bool WriteFlushed(const std::string& path, const std::string& bytes, const FILETIME* written) {
+    Handle h(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!h.Valid() || !WriteWhole(h.Get(), bytes)) return false;
     if (written && !SetFileTime(h.Get(), nullptr, nullptr, written)) return false;
     return FlushFileBuffers(h.Get()) && h.Reset();
 }
@@ -359,6 +363,18 @@ std::optional<std::string> Win32Files::ReadAll(const std::string& path) {
 
 bool Win32Files::WriteAll(const std::string& path, const std::string& bytes) {
     return ReplaceWith(path, bytes, std::string());
+}
+
+bool Win32Files::WriteScratch(const std::string& path, const std::string& bytes) {
+    lastFailureDenied_ = false;
+    if (!PlainPath(path) || RefusesWrites(path) || IsFolder(GetFileAttributesA(path.c_str()))) return false;
+    Handle h(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!h.DiskHandle()) return Failed();
+    if (WriteWhole(h.Get(), bytes) && h.Reset()) return true;
+    Failed();
+    h.Reset();
+    DeleteFileA(path.c_str());
+    return false;
 }
 
 std::unique_ptr<RandomAccessFile> Win32Files::Open(const std::string& path, FileAccess access) {

@@ -25,6 +25,7 @@ public:
     bool Delete(const std::string& path) override;
     std::optional<std::string> ReadAll(const std::string& path) override;
     bool WriteAll(const std::string& path, const std::string& bytes) override;
+    bool WriteScratch(const std::string& path, const std::string& bytes) override;
     std::unique_ptr<RandomAccessFile> Open(const std::string& path, FileAccess access) override;
     std::string CreateUniqueFile(const std::string& directory, const std::string& prefix) override;
     std::string FullPath(const std::string& path) override;
