@@ -15,10 +15,17 @@ const CatalogueRecord* TForm1::SelectedRecord() const {
 }
 
 void TForm1::FillLayoutList(bool withIds) {
+    // The layout keys are read again only when something beneath them changed since they
+    // were read, or when the registry cannot tell; the in-use marks are read every time.
+    const bool keysCurrent = layoutsWatch_ && (layoutKeys_.idsRead || !withIds) && !layoutsWatch_->Changed();
+    if (!layoutsWatch_) layoutsWatch_ = platform_.registry.Watch(RootKey::LocalMachine, kKeyboardLayoutsKey);
+    RegisteredLayouts keys = std::move(layoutKeys_);
+    layoutKeys_ = {};
     records_.clear();
     ui::ListView::UpdateScope update(ListView2);
     ListView2.Clear();
-    InstalledCatalogue catalogue = ReadInstalledCatalogue(platform_.registry, session_.osKind, withIds);
+    InstalledCatalogue catalogue = keysCurrent ? CatalogueOf(platform_.registry, session_.osKind, std::move(keys))
+                                               : ReadInstalledCatalogue(platform_.registry, session_.osKind, withIds);
     records_ = std::move(catalogue.records);
     layoutKeys_ = std::move(catalogue.keys);
     // Outside a user action (a test calling in) nothing tells when the registry may change.

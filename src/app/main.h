@@ -243,6 +243,7 @@ private:
     std::vector<CatalogueRecord> records_;
     // Every layout key as the same read found it: the files, names and ids taken.
     RegisteredLayouts layoutKeys_;
+    std::unique_ptr<RegistryWatch> layoutsWatch_;  // over the layout keys, once they were read
     // The list was read within the user action under way and the action changed nothing
     // since: its later refreshes show the same list without reading it again.
     bool catalogueCurrent_ = false;

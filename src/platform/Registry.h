@@ -34,6 +34,15 @@ public:
     virtual bool DeleteValue(const std::string& name) = 0;
 };
 
+// Whether anything beneath a key changed: a key added or removed, a value written or
+// deleted, by this program or another. Changed says true once for any number of changes
+// since the watch began or since it last said true, and every time it cannot tell.
+class RegistryWatch {
+public:
+    virtual ~RegistryWatch() = default;
+    virtual bool Changed() = 0;
+};
+
 class Registry {
 public:
     virtual ~Registry() = default;
@@ -56,6 +65,9 @@ public:
     // False (and nothing changed) when the source is missing, the target exists or
     // lies inside the source, or the move failed.
     virtual bool MoveKey(RootKey root, const std::string& from, const std::string& to) = 0;
+    // A watch over an existing key and all beneath it, from now on; nothing where the
+    // registry cannot watch (Windows 95 to ME cannot), and the caller reads again each time.
+    virtual std::unique_ptr<RegistryWatch> Watch(RootKey /*root*/, const std::string& /*path*/) { return nullptr; }
 };
 
 // "a\\b\\", "\\a\\b" and "a\\\\b" all as "a\\b".

@@ -76,8 +76,12 @@ KeyNameSet InUseNt(Registry& registry) {
 }  // namespace
 
 InstalledCatalogue ReadInstalledCatalogue(Registry& registry, OsKind kind, bool withIds) {
+    return CatalogueOf(registry, kind, ReadRegisteredLayouts(registry, withIds));
+}
+
+InstalledCatalogue CatalogueOf(Registry& registry, OsKind kind, RegisteredLayouts keys) {
     InstalledCatalogue catalogue;
-    catalogue.keys = ReadRegisteredLayouts(registry, withIds);
+    catalogue.keys = std::move(keys);
     std::vector<CatalogueRecord>& records = catalogue.records;
     for (const InstalledLayout& layout : catalogue.keys.layouts)
         if (IsBulgarianId(layout.keyName)) records.push_back(CatalogueRecord{layout, BaseKindOf(layout.text), false});

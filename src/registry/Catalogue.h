@@ -36,6 +36,8 @@ struct InstalledCatalogue {
 // in-use marks by the rule of the OS kind's registry. Each key is read once; withIds as
 // for ReadRegisteredLayouts.
 InstalledCatalogue ReadInstalledCatalogue(Registry& registry, OsKind kind, bool withIds);
+// The same from layout keys read before: only the in-use marks are read.
+InstalledCatalogue CatalogueOf(Registry& registry, OsKind kind, RegisteredLayouts keys);
 // The records, their layout ids read.
 std::vector<CatalogueRecord> ReadCatalogue(Registry& registry, OsKind kind);
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -192,6 +193,30 @@ TEST(Win32Registry, AKeyOpenedForReadingRefusesChanges) {
     EXPECT_FALSE(read->DeleteValue("v"));
     EXPECT_EQ(read->ReadString("v"), "kept");
     EXPECT_EQ(registry.OpenForReading(RootKey::CurrentUser, scratch.base() + "\\missing"), nullptr);
+}
+
+// Each change beneath the key is told once, what was changed while the watcher read too.
+TEST(Win32Registry, AWatchTellsEachChangeBeneathTheKeyOnce) {
+    RealScratch scratch(RootKey::CurrentUser);
+    ASSERT_TRUE(scratch.made());
+    Win32Registry& registry = scratch.registry();
+    const std::string sub = scratch.base() + "\\00050402";
+    registry.Open(RootKey::CurrentUser, sub, true)->WriteString("layout text", "A");
+    std::unique_ptr<RegistryWatch> watch = registry.Watch(RootKey::CurrentUser, scratch.base());
+    ASSERT_NE(watch, nullptr);
+    EXPECT_FALSE(watch->Changed());
+    const std::function<void()> changes[] = {
+        [&] { registry.Open(RootKey::CurrentUser, sub, false)->WriteString("layout text", "B"); },
+        [&] { registry.Open(RootKey::CurrentUser, sub, false)->DeleteValue("layout text"); },
+        [&] { registry.Open(RootKey::CurrentUser, sub + "\\deeper", true); },
+        [&] { registry.DeleteKey(RootKey::CurrentUser, sub); },
+    };
+    for (const auto& change : changes) {
+        change();
+        EXPECT_TRUE(watch->Changed());
+        EXPECT_FALSE(watch->Changed());
+    }
+    EXPECT_EQ(registry.Watch(RootKey::CurrentUser, scratch.base() + "\\missing"), nullptr);
 }
 
 TEST(Win32Registry, RootsAreTheRealOnes) {

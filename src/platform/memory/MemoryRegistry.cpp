@@ -33,6 +33,8 @@ struct MemoryRegistry::State {
     std::set<std::pair<RootKey, std::string>> readOnly;
     FaultPlan* plan = nullptr;
     std::size_t calls = 0;
+    bool watches = false;
+    std::size_t changes = 0;  // keys made and removed, values written and deleted
 
     bool IsReadOnly(RootKey root, const std::string& path) const {
         for (const auto& [r, top] : readOnly)
@@ -114,6 +116,7 @@ public:
         if (!writable_ || node_->deleted || state_->Denies(root_, path_, RegistryOperation::Write) ||
             state_->Fails("WriteString", path_ + "\\" + name))
             throw RegistryError("Cannot write the value " + name + " in " + path_);
+        ++state_->changes;
         auto existing = node_->values.find(UpToNul(name));
         if (existing != node_->values.end())
             existing->second = UpToNul(value);
@@ -125,7 +128,9 @@ public:
         if (!writable_ || node_->deleted || state_->Denies(root_, path_, RegistryOperation::Delete) ||
             state_->Fails("DeleteValue", path_ + "\\" + name))
             return false;
-        return node_->values.erase(UpToNul(name)) != 0;
+        const bool deleted = node_->values.erase(UpToNul(name)) != 0;
+        state_->changes += deleted ? 1 : 0;
+        return deleted;
     }
 
 private:
@@ -154,6 +159,7 @@ std::unique_ptr<RegistryKey> MemoryRegistry::Open(RootKey root, const std::strin
             // As with the real registry, the keys made on the way stay when a later one fails.
             if (!create || state_->Denies(root, walked, RegistryOperation::Create)) return nullptr;
             child = node->children.emplace(name, std::make_shared<Node>()).first;
+            ++state_->changes;
         }
         node = child->second;
     }
@@ -191,8 +197,37 @@ bool MemoryRegistry::DeleteEmptyKey(RootKey root, const std::string& path) {
     child->second->deleted = true;
     child->second->values.clear();
     parent->children.erase(child);
+    ++state_->changes;
     return true;
 }
+
+namespace {
+
+class MemoryWatch : public RegistryWatch {
+public:
+    explicit MemoryWatch(std::shared_ptr<MemoryRegistry::State> state)
+        : state_(std::move(state)), seen_(state_->changes) {}
+    bool Changed() override {
+        if (seen_ == state_->changes) return false;
+        ++state_->calls;  // the request made again
+        seen_ = state_->changes;
+        return true;
+    }
+
+private:
+    std::shared_ptr<MemoryRegistry::State> state_;
+    std::size_t seen_;
+};
+
+}  // namespace
+
+std::unique_ptr<RegistryWatch> MemoryRegistry::Watch(RootKey root, const std::string& path) {
+    if (!state_->watches || !OpenForReading(root, path)) return nullptr;
+    state_->calls += 2;  // the key opened for the watch, the request
+    return std::make_unique<MemoryWatch>(state_);
+}
+
+void MemoryRegistry::EnableWatches() { state_->watches = true; }
 
 bool MemoryRegistry::MoveKey(RootKey root, const std::string& from, const std::string& to) {
     return MoveKeyTree(*this, root, from, to, CopyStringValues);

@@ -28,6 +28,10 @@ public:
     std::unique_ptr<RegistryKey> OpenForReading(RootKey root, const std::string& path) override;
     bool DeleteKey(RootKey root, const std::string& path) override;
     bool MoveKey(RootKey root, const std::string& from, const std::string& to) override;
+    // Only after EnableWatches, as the real registry of Windows 2000 and later; a watch
+    // then tells any change anywhere in this registry, which is the safe side.
+    std::unique_ptr<RegistryWatch> Watch(RootKey root, const std::string& path) override;
+    void EnableWatches();
 
     // From now on, operation fails on the key at path, whether that key exists yet or
     // not; keys above and below it are not affected. Keys already open are affected too.

@@ -155,7 +155,63 @@ private:
     std::string path_;
 };
 
+using NotifyFunction = LONG(WINAPI*)(HKEY, BOOL, DWORD, HANDLE, BOOL);
+
+NotifyFunction NotifyEntry() {
+    static const NotifyFunction entry = [] {
+        HMODULE advapi = GetModuleHandleA("advapi32.dll");
+        FARPROC proc = advapi ? GetProcAddress(advapi, "RegNotifyChangeKeyValue") : nullptr;
+        return reinterpret_cast<NotifyFunction>(reinterpret_cast<void (*)()>(proc));
+    }();
+    return entry;
+}
+
+// The system sets the event at the first change after each request; the request is
+// made again before Changed says true, so that a change made while the caller reads is
+// told the next time. Closing the key ends the request.
+class Win32Watch : public RegistryWatch {
+public:
+    Win32Watch(HKEY key, HANDLE event, NotifyFunction notify) : key_(key), event_(event), notify_(notify) {}
+    Win32Watch(const Win32Watch&) = delete;
+    Win32Watch& operator=(const Win32Watch&) = delete;
+    ~Win32Watch() override { CloseHandle(event_); }
+
+    bool Arm() {
+        ResetEvent(event_);
+        armed_ = notify_(key_.Get(), TRUE, REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET, event_, TRUE) ==
+                 ERROR_SUCCESS;
+        return armed_;
+    }
+    bool Changed() override {
+        if (armed_ && WaitForSingleObject(event_, 0) == WAIT_TIMEOUT) return false;
+        Arm();
+        return true;
+    }
+
+private:
+    KeyHandle key_;
+    HANDLE event_;
+    NotifyFunction notify_;
+    bool armed_ = false;
+};
+
 }  // namespace
+
+std::unique_ptr<RegistryWatch> Win32Registry::Watch(RootKey root, const std::string& path) {
+    const NotifyFunction notify = NotifyEntry();
+    HKEY h = nullptr;
+    if (!notify || RegOpenKeyExA(RootHandle(root), NormalizeKeyPath(path).c_str(), 0, KEY_NOTIFY, &h) != ERROR_SUCCESS)
+        return nullptr;
+    HANDLE event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    if (!event) {
+        RegCloseKey(h);
+        return nullptr;
+    }
+    auto watch = std::make_unique<Win32Watch>(h, event, notify);
+    // Windows 98 and ME have the function but answer that they cannot.
+    if (!watch->Arm()) return nullptr;
+    return watch;
+}
 
 std::unique_ptr<RegistryKey> Win32Registry::Open(RootKey root, const std::string& path, bool create) {
     const std::string key = NormalizeKeyPath(path);

@@ -14,6 +14,8 @@ public:
     bool DeleteKey(RootKey root, const std::string& path) override;
     // Values keep their types and bytes, whatever the type.
     bool MoveKey(RootKey root, const std::string& from, const std::string& to) override;
+    // RegNotifyChangeKeyValue, looked up when first needed: Windows 95 lacks it.
+    std::unique_ptr<RegistryWatch> Watch(RootKey root, const std::string& path) override;
 };
 
 }  // namespace tastavia

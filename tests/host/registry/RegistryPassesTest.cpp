@@ -43,9 +43,9 @@ struct World : test::RegistryFixture {
         action();
         return registry.Calls();
     }
-    bool Listed(TForm1& main, const std::string& key) {
+    bool Listed(TForm1& main, const std::string& key, const std::string& name = "") {
         for (const CatalogueRecord& record : main.CatalogueRecords())
-            if (record.KeyName() == key) return true;
+            if (record.KeyName() == key && (name.empty() || record.Name() == name)) return true;
         return false;
     }
 };
@@ -139,27 +139,51 @@ TEST(Passes, StartUpReadsTheLayoutsOnce) {
 
 // What another program adds or removes while the window waits shows at the next action
 // that reads the list, whichever it is.
+// Where the registry tells changes, a refresh reads the layout keys again only after one.
+TEST(Passes, AWatchedRegistryIsReadAgainOnlyAfterAChange) {
+    std::size_t calls[2];
+    for (int moreLayouts = 0; moreLayouts < 2; ++moreLayouts) {
+        World world(10 + 20 * moreLayouts, 0);
+        world.registry.EnableWatches();
+        TForm1& main = world.Started(kOsWinXp);
+        calls[moreLayouts] = world.Calls([&] {
+            main.Button8.Click();
+            main.Button6.Click();
+            main.Button8.Click();
+        });
+    }
+    EXPECT_EQ(calls[1], calls[0]);
+}
+
 TEST(Passes, AKeyAddedOrRemovedBehindTheProgramsBackShowsAtTheNextAction) {
-    World world(0, 0);
-    TForm1& main = world.Started(kOsWinXp);
-    const std::function<void()> actions[] = {
-        [&] { main.Button8.Click(); },
-        [&] { main.Button6.Click(); },
-        [&] {
-            Fields(main, "Mine", "mine.dll");
-            world.dialogs().answers = {Answer::Yes, Answer::Ok};
-            main.Button4.Click();
-        },
-    };
-    int round = 0;
-    for (const auto& action : actions) {
-        const std::string key = "0009" + std::to_string(round++) + "402";
-        world.AddLayout(key, "Behind " + key, "behind.dll");
-        action();
-        EXPECT_TRUE(world.Listed(main, key)) << "added, then action " << round;
-        world.registry.DeleteKey(RootKey::LocalMachine, test::kLayouts + key);
-        action();
-        EXPECT_FALSE(world.Listed(main, key)) << "removed, then action " << round;
+    for (bool watched : {false, true}) {
+        SCOPED_TRACE(watched ? "watched" : "not watched");
+        World world(0, 0);
+        if (watched) world.registry.EnableWatches();
+        TForm1& main = world.Started(kOsWinXp);
+        const std::function<void()> actions[] = {
+            [&] { main.Button8.Click(); },
+            [&] { main.Button6.Click(); },
+            [&] {
+                Fields(main, "Mine", "mine.dll");
+                world.dialogs().answers = {Answer::Yes, Answer::Ok};
+                main.Button4.Click();
+            },
+        };
+        int round = 0;
+        for (const auto& action : actions) {
+            const std::string key = "0009" + std::to_string(round++) + "402";
+            world.AddLayout(key, "Behind " + key, "behind.dll");
+            action();
+            EXPECT_TRUE(world.Listed(main, key)) << "added, then action " << round;
+            world.registry.Open(RootKey::LocalMachine, test::kLayouts + key, false)
+                ->WriteString("layout text", "Renamed");
+            action();
+            EXPECT_TRUE(world.Listed(main, key, "Renamed")) << "renamed, then action " << round;
+            world.registry.DeleteKey(RootKey::LocalMachine, test::kLayouts + key);
+            action();
+            EXPECT_FALSE(world.Listed(main, key)) << "removed, then action " << round;
+        }
     }
 }
 
