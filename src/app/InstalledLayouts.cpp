@@ -19,11 +19,13 @@ void TForm1::FillLayoutList(bool withIds) {
     // were read, or when the registry cannot tell; the in-use marks are read every time.
     // Windows 95 to ME cannot tell, and a session for them reads every time as it would
     // there, also where the registry could.
-    const bool keysCurrent = layoutsWatch_ && (layoutKeys_.idsRead || !withIds) && !layoutsWatch_->Changed();
+    // Ids wanted of keys read without them are read alone.
+    const bool keysCurrent = layoutsWatch_ && !layoutsWatch_->Changed();
     if (!layoutsWatch_ && !session_.IsWin9x())
         layoutsWatch_ = platform_.registry.Watch(RootKey::LocalMachine, kKeyboardLayoutsKey);
     RegisteredLayouts keys = std::move(layoutKeys_);
     layoutKeys_ = {};
+    if (keysCurrent && withIds) ReadLayoutIds(platform_.registry, keys);
     records_.clear();
     ui::ListView::UpdateScope update(ListView2);
     ListView2.Clear();

@@ -106,6 +106,15 @@ std::optional<InstalledLayout> ReadInstalledLayout(RegistryKey& layouts, const s
 
 RegisteredLayouts ReadRegisteredLayouts(Registry& registry, bool withIds) { return ReadKeys(registry, false, withIds); }
 
+void ReadLayoutIds(Registry& registry, RegisteredLayouts& keys) {
+    if (keys.idsRead) return;
+    keys.idsRead = true;
+    auto layouts = registry.OpenForReading(RootKey::LocalMachine, kKeyboardLayoutsKey);
+    if (!layouts) return;
+    for (InstalledLayout& layout : keys.layouts)
+        if (auto key = layouts->OpenSubKeyForReading(layout.keyName)) layout.layoutId = key->ReadString("layout id");
+}
+
 std::vector<InstalledLayout> ReadInstalledLayouts(Registry& registry) {
     return ReadKeys(registry, true, true).layouts;
 }

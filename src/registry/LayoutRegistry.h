@@ -55,6 +55,8 @@ struct RegisteredLayouts {
 // withIds: the "layout id" of every key too, which only a step that gives out a new id
 // needs; the others spare a value read per key.
 RegisteredLayouts ReadRegisteredLayouts(Registry& registry, bool withIds);
+// The ids of keys read without them: each key opened again for its "layout id" only.
+void ReadLayoutIds(Registry& registry, RegisteredLayouts& keys);
 
 // The layout whose key has this name, or nothing when the key cannot be opened.
 std::optional<InstalledLayout> ReadInstalledLayout(Registry& registry, const std::string& keyName);

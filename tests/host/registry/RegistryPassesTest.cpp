@@ -139,20 +139,29 @@ TEST(Passes, StartUpReadsTheLayoutsOnce) {
 
 // What another program adds or removes while the window waits shows at the next action
 // that reads the list, whichever it is.
-// Where the registry tells changes, a refresh reads the layout keys again only after one.
+// Where the registry tells changes, a refresh reads the layout keys again only after one;
+// the ids a new layout needs are read alone (key opened, id read, key closed), and after
+// its own change Save reads the list again.
 TEST(Passes, AWatchedRegistryIsReadAgainOnlyAfterAChange) {
-    std::size_t calls[2];
+    std::size_t unchanged[2], saved[2];
     for (int moreLayouts = 0; moreLayouts < 2; ++moreLayouts) {
         World world(10 + 20 * moreLayouts, 0);
         world.registry.EnableWatches();
         TForm1& main = world.Started(kOsWinXp);
-        calls[moreLayouts] = world.Calls([&] {
+        unchanged[moreLayouts] = world.Calls([&] {
             main.Button8.Click();
             main.Button6.Click();
             main.Button8.Click();
         });
+        saved[moreLayouts] = world.Calls([&] {
+            world.dialogs().answers = {Answer::Yes};
+            Fields(main, "Mine", "mine.dll");
+            main.Button4.Click();
+        });
+        ASSERT_EQ(world.dialogs().Take().back().text, "Layout successful added!");
     }
-    EXPECT_EQ(calls[1], calls[0]);
+    EXPECT_EQ(unchanged[1], unchanged[0]);
+    EXPECT_EQ(saved[1] - saved[0], 20u * (3 + kCallsPerLayoutWithIds));
 }
 
 TEST(Passes, AKeyAddedOrRemovedBehindTheProgramsBackShowsAtTheNextAction) {
