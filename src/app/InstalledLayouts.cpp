@@ -16,10 +16,9 @@ const CatalogueRecord* TForm1::SelectedRecord() const {
 
 void TForm1::FillLayoutList(bool withIds) {
     // The layout keys are read again only when something beneath them changed since they
-    // were read, or when the registry cannot tell; the in-use marks are read every time.
-    // Windows 95 to ME cannot tell, and a session for them reads every time as it would
-    // there, also where the registry could.
-    // Ids wanted of keys read without them are read alone.
+    // were read, or when the registry cannot tell; ids wanted of keys read without them
+    // are read alone, and the in-use marks every time. Windows 95 to ME cannot tell, and a
+    // session for them reads every time as it would there, also where the registry could.
     const bool keysCurrent = layoutsWatch_ && !layoutsWatch_->Changed();
     if (!layoutsWatch_ && !session_.IsWin9x())
         layoutsWatch_ = platform_.registry.Watch(RootKey::LocalMachine, kKeyboardLayoutsKey);

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "platform/Errors.h"
+#include "platform/win32/LookupFunction.h"
 #include "text/Text.h"
 
 namespace tastavia {
@@ -101,11 +102,8 @@ using MoveFileExFunction = BOOL(WINAPI*)(LPCSTR, LPCSTR, DWORD);
 
 // Windows 95 has no working MoveFileExA: it is looked up when first needed.
 MoveFileExFunction MoveFileExEntry() {
-    static const MoveFileExFunction entry = [] {
-        HMODULE kernel = GetModuleHandleA("kernel32.dll");
-        FARPROC proc = kernel ? GetProcAddress(kernel, "MoveFileExA") : nullptr;
-        return reinterpret_cast<MoveFileExFunction>(reinterpret_cast<void (*)()>(proc));
-    }();
+    static const MoveFileExFunction entry =
+        LookupFunction<MoveFileExFunction>(GetModuleHandleA("kernel32.dll"), "MoveFileExA");
     return entry;
 }
 

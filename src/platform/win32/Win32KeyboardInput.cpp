@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "platform/win32/LookupFunction.h"
+
 namespace tastavia {
 
 namespace {
@@ -43,8 +45,7 @@ std::vector<std::uint32_t> Win32KeyboardInput::LoadedLayouts() {
 KeyboardInput::TipResult Win32KeyboardInput::InstallLayoutOrTip(const std::string& list, bool uninstall) {
     HMODULE module = LoadInputDll();
     if (!module) return TipResult::Missing;
-    auto function = reinterpret_cast<InstallLayoutOrTipFunction>(
-        reinterpret_cast<void (*)()>(GetProcAddress(module, "InstallLayoutOrTip")));
+    auto function = LookupFunction<InstallLayoutOrTipFunction>(module, "InstallLayoutOrTip");
     TipResult result = TipResult::Missing;
     if (function) {
         // The list is plain ASCII: hex digits and a colon.

@@ -7,6 +7,7 @@
 
 #include "platform/Errors.h"
 #include "platform/RegistryTree.h"
+#include "platform/win32/LookupFunction.h"
 
 namespace tastavia {
 
@@ -158,11 +159,8 @@ private:
 using NotifyFunction = LONG(WINAPI*)(HKEY, BOOL, DWORD, HANDLE, BOOL);
 
 NotifyFunction NotifyEntry() {
-    static const NotifyFunction entry = [] {
-        HMODULE advapi = GetModuleHandleA("advapi32.dll");
-        FARPROC proc = advapi ? GetProcAddress(advapi, "RegNotifyChangeKeyValue") : nullptr;
-        return reinterpret_cast<NotifyFunction>(reinterpret_cast<void (*)()>(proc));
-    }();
+    static const NotifyFunction entry =
+        LookupFunction<NotifyFunction>(GetModuleHandleA("advapi32.dll"), "RegNotifyChangeKeyValue");
     return entry;
 }
 

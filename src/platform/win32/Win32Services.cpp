@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/win32/LookupFunction.h"
 #include "text/Text.h"
 
 namespace tastavia {
@@ -46,18 +47,12 @@ TimeOfDay Win32Clock::LocalTime() {
 
 namespace {
 
-template <typename Function>
-Function Lookup(HMODULE module, const char* name) {
-    FARPROC proc = module ? GetProcAddress(module, name) : nullptr;
-    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(proc));
-}
-
 using IsWow64ProcessFunction = BOOL(WINAPI*)(HANDLE, PBOOL);
 
 // IsWow64Process came with XP SP2 and Server 2003 SP1; Windows 95 to XP SP1 lack it, and
 // a 32-bit Windows says FALSE.
 bool RunsUnderWow64() {
-    auto isWow64Process = Lookup<IsWow64ProcessFunction>(GetModuleHandleA("kernel32.dll"), "IsWow64Process");
+    auto isWow64Process = LookupFunction<IsWow64ProcessFunction>(GetModuleHandleA("kernel32.dll"), "IsWow64Process");
     BOOL wow64 = FALSE;
     return isWow64Process && isWow64Process(GetCurrentProcess(), &wow64) && wow64;
 }
@@ -67,7 +62,7 @@ using IsWow64Process2Function = BOOL(WINAPI*)(HANDLE, USHORT*, USHORT*);
 // IsWow64Process2 came with Windows 10 1511; older systems have no ARM64 edition.
 bool RunsOnArm64() {
     constexpr USHORT kArm64Machine = 0xAA64;  // IMAGE_FILE_MACHINE_ARM64
-    auto isWow64Process2 = Lookup<IsWow64Process2Function>(GetModuleHandleA("kernel32.dll"), "IsWow64Process2");
+    auto isWow64Process2 = LookupFunction<IsWow64Process2Function>(GetModuleHandleA("kernel32.dll"), "IsWow64Process2");
     USHORT process = 0, native = 0;
     return isWow64Process2 && isWow64Process2(GetCurrentProcess(), &process, &native) && native == kArm64Machine;
 }
@@ -82,9 +77,9 @@ using FreeSidFunction = PVOID(WINAPI*)(PSID);
 // Where it cannot be asked (NT 4.0) the user is taken at their word.
 bool RunsAsAdministrator() {
     HMODULE advapi = GetModuleHandleA("advapi32.dll");
-    auto allocate = Lookup<AllocateSidFunction>(advapi, "AllocateAndInitializeSid");
-    auto check = Lookup<CheckTokenMembershipFunction>(advapi, "CheckTokenMembership");
-    auto release = Lookup<FreeSidFunction>(advapi, "FreeSid");
+    auto allocate = LookupFunction<AllocateSidFunction>(advapi, "AllocateAndInitializeSid");
+    auto check = LookupFunction<CheckTokenMembershipFunction>(advapi, "CheckTokenMembership");
+    auto release = LookupFunction<FreeSidFunction>(advapi, "FreeSid");
     if (!allocate || !check || !release) return true;
     SID_IDENTIFIER_AUTHORITY ntAuthority = {SECURITY_NT_AUTHORITY};
     PSID administrators = nullptr;
