@@ -25,15 +25,18 @@ void TForm1::FillLayoutList(bool withIds) {
     RegisteredLayouts keys = std::move(layoutKeys_);
     layoutKeys_ = {};
     if (keysCurrent && withIds) ReadLayoutIds(platform_.registry, keys);
-    records_.clear();
-    ui::ListView::UpdateScope update(ListView2);
-    ListView2.Clear();
     InstalledCatalogue catalogue = keysCurrent ? CatalogueOf(platform_.registry, session_.osKind, std::move(keys))
                                                : ReadInstalledCatalogue(platform_.registry, session_.osKind, withIds);
+    // A list that shows the same entries stays as it is, its selection with it.
+    const bool sameEntries = static_cast<std::size_t>(ListView2.Count()) == records_.size() &&
+                             SameEntries(records_, catalogue.records);
     records_ = std::move(catalogue.records);
     layoutKeys_ = std::move(catalogue.keys);
     // Outside a user action (a test calling in) nothing tells when the registry may change.
     catalogueCurrent_ = GetApplication().InCommand();
+    if (sameEntries) return;
+    ui::ListView::UpdateScope update(ListView2);
+    ListView2.Clear();
     for (const CatalogueRecord& record : records_)
         ListView2.AddItem(CatalogueCaption(record), CatalogueCaptionMarks(record));
 }

@@ -72,6 +72,9 @@ std::string FoldKeyName(const std::string& name) {
 }
 
 std::string NormalizeKeyPath(const std::string& path) {
+    // Most paths are already so (a subkey's name, a path written in the code): kept as they are.
+    if (!path.empty() && path.front() != '\\' && path.back() != '\\' && path.find("\\\\") == std::string::npos)
+        return path;
     std::string joined;
     for (const std::string& name : SplitKeyPath(path)) joined = JoinKeyPath(joined, name);
     return joined;

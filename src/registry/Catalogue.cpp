@@ -1,5 +1,6 @@
 #include "registry/Catalogue.h"
 
+#include <algorithm>
 #include <set>
 #include <unordered_set>
 
@@ -35,14 +36,19 @@ KeyNameSet InUseWin9x(Registry& registry, const std::vector<CatalogueRecord>& re
                 substituted.insert(FoldKeyName(name));
             }
         }
-    for (const CatalogueRecord& record : records) entries.insert(FoldKeyName(record.KeyName()));
+    // The entries are gathered at the first Bulgarian id preloaded: most lists have none.
+    auto isEntry = [&entries, &records](const std::string& folded) {
+        if (entries.empty())
+            for (const CatalogueRecord& record : records) entries.insert(FoldKeyName(record.KeyName()));
+        return entries.count(folded) != 0;
+    };
     std::vector<std::string> preloaded;  // entries of languages without a substitute
     if (auto preload = registry.OpenForReading(RootKey::Users, kUsersPreloadKey))
         for (const std::string& slot : preload->SubKeyNames())
             if (auto loaded = preload->OpenSubKeyForReading(slot)) {
                 std::string id = loaded->ReadString("");
                 const std::string folded = FoldKeyName(id);
-                if (IsBulgarianId(id) && entries.count(folded) != 0 && substituted.count(folded) == 0 &&
+                if (IsBulgarianId(id) && isEntry(folded) && substituted.count(folded) == 0 &&
                     locale->HasValue(id))
                     preloaded.push_back(std::move(id));
             }
@@ -83,15 +89,24 @@ InstalledCatalogue CatalogueOf(Registry& registry, OsKind kind, RegisteredLayout
     InstalledCatalogue catalogue;
     catalogue.keys = std::move(keys);
     std::vector<CatalogueRecord>& records = catalogue.records;
+    records.reserve(catalogue.keys.layouts.size());
     for (const InstalledLayout& layout : catalogue.keys.layouts)
         if (IsBulgarianId(layout.keyName)) records.push_back(CatalogueRecord{layout, BaseKindOf(layout.text), false});
     const KeyNameSet inUse = kind == kOsWin9x ? InUseWin9x(registry, records) : InUseNt(registry);
-    for (CatalogueRecord& record : records) record.inUse = inUse.count(FoldKeyName(record.KeyName())) != 0;
+    if (!inUse.empty())
+        for (CatalogueRecord& record : records) record.inUse = inUse.count(FoldKeyName(record.KeyName())) != 0;
     return catalogue;
 }
 
 std::vector<CatalogueRecord> ReadCatalogue(Registry& registry, OsKind kind) {
     return ReadInstalledCatalogue(registry, kind, true).records;
+}
+
+bool SameEntries(const std::vector<CatalogueRecord>& a, const std::vector<CatalogueRecord>& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const CatalogueRecord& x, const CatalogueRecord& y) {
+        return x.KeyName() == y.KeyName() && x.Name() == y.Name() && x.File() == y.File() && x.base == y.base &&
+               x.inUse == y.inUse;
+    });
 }
 
 std::string CatalogueCaption(const CatalogueRecord& record) {

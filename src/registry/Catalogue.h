@@ -41,6 +41,9 @@ InstalledCatalogue CatalogueOf(Registry& registry, OsKind kind, RegisteredLayout
 // The records, their layout ids read.
 std::vector<CatalogueRecord> ReadCatalogue(Registry& registry, OsKind kind);
 
+// Whether two lists show the same entries in the same order, ids aside.
+bool SameEntries(const std::vector<CatalogueRecord>& a, const std::vector<CatalogueRecord>& b);
+
 // "text - (file)", then " - [BASE]" and " - [IN USE]"; control characters made visible.
 std::string CatalogueCaption(const CatalogueRecord& record);
 // How many characters at the caption's end are those marks, which must stay in view.

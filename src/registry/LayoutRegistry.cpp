@@ -57,9 +57,9 @@ std::optional<std::string> FreeLayoutKeyName(Registry& registry) {
 }
 
 BaseKind BaseKindOf(const std::string& layoutText) {
-    const std::string upper = UpperAscii(layoutText);
-    if (upper == "BULGARIAN") return BaseKind::Main;
-    if (upper == "BULGARIAN (LATIN)") return BaseKind::Latin;
+    static const std::string main = "BULGARIAN", latin = "BULGARIAN (LATIN)";
+    if (SameAscii(layoutText, main)) return BaseKind::Main;
+    if (SameAscii(layoutText, latin)) return BaseKind::Latin;
     return BaseKind::None;
 }
 

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <memory>
 #include <vector>
 
 #include "platform/Errors.h"
@@ -93,7 +94,11 @@ bool QueryValue(HKEY key, const std::string& name, DWORD& type, std::string& byt
 
 class Win32Key : public RegistryKey {
 public:
-    Win32Key(HKEY h, std::string path) : handle_(h), path_(std::move(path)) {}
+    Win32Key(HKEY h, std::string path) : handle_(h), path_(std::make_shared<const std::string>(std::move(path))) {}
+    // A subkey names its path only when an error tells it, so that reading many keys
+    // builds no strings.
+    Win32Key(HKEY h, std::shared_ptr<const std::string> parent, std::string name)
+        : handle_(h), path_(std::move(parent)), name_(std::move(name)) {}
 
     std::vector<std::string> SubKeyNames() override {
         return EnumerateNames([this](DWORD index, char* name, DWORD* length) {
@@ -111,7 +116,7 @@ public:
         const std::string relative = NormalizeKeyPath(path);
         HKEY h = nullptr;
         if (RegOpenKeyExA(handle_.Get(), relative.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS) return nullptr;
-        return std::make_unique<Win32Key>(h, path_ + "\\" + relative);
+        return std::make_unique<Win32Key>(h, Path(), relative);
     }
 
     bool HasValue(const std::string& name) override {
@@ -123,14 +128,16 @@ public:
     std::string ReadString(const std::string& name) override {
         DWORD type = 0;
         std::string bytes;
-        return QueryValue(handle_.Get(), name, type, bytes) ? UpToNul(bytes) : std::string();
+        if (!QueryValue(handle_.Get(), name, type, bytes)) return std::string();
+        bytes.resize(std::min(bytes.size(), bytes.find('\0')));
+        return bytes;
     }
 
     void WriteString(const std::string& name, const std::string& value) override {
         std::string text = UpToNul(value);
         if (RegSetValueExA(handle_.Get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
                            static_cast<DWORD>(text.size() + 1)) != ERROR_SUCCESS)
-            throw RegistryError("Cannot write the value " + name + " in " + path_);
+            throw RegistryError("Cannot write the value " + name + " in " + *Path());
     }
 
     bool DeleteValue(const std::string& name) override {
@@ -143,17 +150,26 @@ public:
             DWORD type = 0;
             std::string bytes;
             if (!QueryValue(handle_.Get(), name, type, bytes))
-                throw RegistryError("Cannot read the value " + name + " in " + path_);
+                throw RegistryError("Cannot read the value " + name + " in " + *Path());
             if (RegSetValueExA(target.handle_.Get(), name.c_str(), 0, type,
                                reinterpret_cast<const BYTE*>(bytes.data()),
                                static_cast<DWORD>(bytes.size())) != ERROR_SUCCESS)
-                throw RegistryError("Cannot write the value " + name + " in " + target.path_);
+                throw RegistryError("Cannot write the value " + name + " in " + *target.Path());
         }
     }
 
 private:
+    std::shared_ptr<const std::string> Path() {
+        if (!name_.empty()) {
+            path_ = std::make_shared<const std::string>(*path_ + "\\" + name_);
+            name_.clear();
+        }
+        return path_;
+    }
+
     KeyHandle handle_;
-    std::string path_;
+    std::shared_ptr<const std::string> path_;  // of the key, or of its parent while name_ is set
+    std::string name_;
 };
 
 using NotifyFunction = LONG(WINAPI*)(HKEY, BOOL, DWORD, HANDLE, BOOL);
