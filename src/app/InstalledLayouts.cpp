@@ -18,7 +18,8 @@ void TForm1::FillLayoutList(bool withIds) {
     // The layout keys are read again only when something beneath them changed since they
     // were read, or when the registry cannot tell; ids wanted of keys read without them
     // are read alone, and the in-use marks every time. Windows 95 to ME cannot tell, and a
-    // session for them reads every time as it would there, also where the registry could.
+    // session for them reads every time as it would there, also where the registry could;
+    // the keys are then opened by the names read before while no key came or went.
     const bool keysCurrent = layoutsWatch_ && !layoutsWatch_->Changed();
     if (!layoutsWatch_ && !session_.IsWin9x())
         layoutsWatch_ = platform_.registry.Watch(RootKey::LocalMachine, kKeyboardLayoutsKey);
@@ -26,7 +27,8 @@ void TForm1::FillLayoutList(bool withIds) {
     layoutKeys_ = {};
     if (keysCurrent && withIds) ReadLayoutIds(platform_.registry, keys);
     InstalledCatalogue catalogue = keysCurrent ? CatalogueOf(platform_.registry, session_.osKind, std::move(keys))
-                                               : ReadInstalledCatalogue(platform_.registry, session_.osKind, withIds);
+                                               : ReadInstalledCatalogue(platform_.registry, session_.osKind, withIds,
+                                                                        keys.names);
     // A list that shows the same entries stays as it is, its selection with it.
     const bool sameEntries = static_cast<std::size_t>(ListView2.Count()) == records_.size() &&
                              SameEntries(records_, catalogue.records);

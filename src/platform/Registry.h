@@ -19,6 +19,8 @@ class RegistryKey {
 public:
     virtual ~RegistryKey() = default;
     virtual std::vector<std::string> SubKeyNames() = 0;
+    // How many keys lie directly beneath, asked in one call; nothing when it cannot be told.
+    virtual std::optional<std::size_t> SubKeyCount() = 0;
     virtual std::vector<std::string> ValueNames() = 0;
     // A key beneath this one, by a name or a path relative to it, opened for reading only;
     // nothing when it does not exist or cannot be opened. Opening the keys of a list

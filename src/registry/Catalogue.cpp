@@ -81,8 +81,9 @@ KeyNameSet InUseNt(Registry& registry) {
 
 }  // namespace
 
-InstalledCatalogue ReadInstalledCatalogue(Registry& registry, OsKind kind, bool withIds) {
-    return CatalogueOf(registry, kind, ReadRegisteredLayouts(registry, withIds));
+InstalledCatalogue ReadInstalledCatalogue(Registry& registry, OsKind kind, bool withIds,
+                                          const std::vector<std::string>& known) {
+    return CatalogueOf(registry, kind, ReadRegisteredLayouts(registry, withIds, known));
 }
 
 InstalledCatalogue CatalogueOf(Registry& registry, OsKind kind, RegisteredLayouts keys) {

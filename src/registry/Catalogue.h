@@ -33,9 +33,10 @@ struct InstalledCatalogue {
 };
 
 // Every installed Bulgarian layout in the order the registry lists their keys, with the
-// in-use marks by the rule of the OS kind's registry. Each key is read once; withIds as
-// for ReadRegisteredLayouts.
-InstalledCatalogue ReadInstalledCatalogue(Registry& registry, OsKind kind, bool withIds);
+// in-use marks by the rule of the OS kind's registry. Each key is read once; withIds and
+// known as for ReadRegisteredLayouts.
+InstalledCatalogue ReadInstalledCatalogue(Registry& registry, OsKind kind, bool withIds,
+                                          const std::vector<std::string>& known = {});
 // The same from layout keys read before: only the in-use marks are read.
 InstalledCatalogue CatalogueOf(Registry& registry, OsKind kind, RegisteredLayouts keys);
 // The records, their layout ids read.

@@ -73,17 +73,35 @@ InstalledLayout ReadLayoutKey(RegistryKey& key, const std::string& keyName, bool
     return layout;
 }
 
-RegisteredLayouts ReadKeys(Registry& registry, bool bulgarianOnly, bool withIds) {
+// A name that is no key name would open some other key beneath.
+bool IsKeyName(const std::string& name) { return !name.empty() && name.find('\\') == std::string::npos; }
+
+// The keys by the names known, or nothing once the count differs or a name does not open.
+bool ReadKnownKeys(RegistryKey& layouts, const std::vector<std::string>& known, RegisteredLayouts& keys) {
+    if (known.empty() || layouts.SubKeyCount() != known.size()) return false;
+    keys.layouts.reserve(known.size());
+    for (const std::string& name : known) {
+        if (!IsKeyName(name)) continue;
+        auto key = layouts.OpenSubKeyForReading(name);
+        if (!key) return false;
+        keys.layouts.push_back(ReadLayoutKey(*key, name, IsBulgarianId(name), keys.idsRead));
+    }
+    keys.names = known;
+    return true;
+}
+
+RegisteredLayouts ReadKeys(Registry& registry, bool bulgarianOnly, bool withIds,
+                           const std::vector<std::string>& known = {}) {
     RegisteredLayouts keys;
     keys.idsRead = withIds;
     auto layouts = registry.OpenForReading(RootKey::LocalMachine, kKeyboardLayoutsKey);
     if (!layouts) return keys;
+    if (ReadKnownKeys(*layouts, known, keys)) return keys;
+    keys.layouts.clear();
     keys.names = layouts->SubKeyNames();
     keys.layouts.reserve(keys.names.size());
     for (const std::string& name : keys.names) {
-        // A name that is no key name would open some other key beneath.
-        if (name.empty() || name.find('\\') != std::string::npos) continue;
-        if (bulgarianOnly && !IsBulgarianId(name)) continue;
+        if (!IsKeyName(name) || (bulgarianOnly && !IsBulgarianId(name))) continue;
         if (auto key = layouts->OpenSubKeyForReading(name))
             keys.layouts.push_back(ReadLayoutKey(*key, name, IsBulgarianId(name), withIds));
     }
@@ -104,7 +122,9 @@ std::optional<InstalledLayout> ReadInstalledLayout(RegistryKey& layouts, const s
     return ReadLayoutKey(*key, keyName, true, true);
 }
 
-RegisteredLayouts ReadRegisteredLayouts(Registry& registry, bool withIds) { return ReadKeys(registry, false, withIds); }
+RegisteredLayouts ReadRegisteredLayouts(Registry& registry, bool withIds, const std::vector<std::string>& known) {
+    return ReadKeys(registry, false, withIds, known);
+}
 
 void ReadLayoutIds(Registry& registry, RegisteredLayouts& keys) {
     if (keys.idsRead) return;

@@ -53,8 +53,11 @@ struct RegisteredLayouts {
     bool idsRead = false;                  // and "layout id" for every one
 };
 // withIds: the "layout id" of every key too, which only a step that gives out a new id
-// needs; the others spare a value read per key.
-RegisteredLayouts ReadRegisteredLayouts(Registry& registry, bool withIds);
+// needs; the others spare a value read per key. known: the names a read before found.
+// While the keyboard layouts key has as many keys as that and each of them still opens,
+// no key can have come or gone, and the keys are opened by those names without listing
+// them again; otherwise they are listed.
+RegisteredLayouts ReadRegisteredLayouts(Registry& registry, bool withIds, const std::vector<std::string>& known = {});
 // The ids of keys read without them: each key opened again for its "layout id" only.
 void ReadLayoutIds(Registry& registry, RegisteredLayouts& keys);
 

@@ -22,6 +22,7 @@ using Names = std::vector<std::string>;
 using Values = std::vector<std::pair<std::string, std::string>>;
 
 inline std::string Show(bool b) { return b ? "true" : "false"; }
+inline std::string Show(std::size_t n) { return std::to_string(n); }
 inline std::string Show(const std::string& s) { return "\"" + s + "\""; }
 inline std::string Show(const Names& names) {
     std::string shown = "{";
@@ -62,6 +63,11 @@ public:
     Names SubKeys(const std::string& relative) {
         std::unique_ptr<RegistryKey> key = Open(relative);
         return key ? key->SubKeyNames() : Names{"<no key>"};
+    }
+    // As many as SubKeys lists, or 9999 when the count cannot be had.
+    std::size_t SubKeyCount(const std::string& relative) {
+        std::unique_ptr<RegistryKey> key = Open(relative);
+        return key ? key->SubKeyCount().value_or(9999) : 9999;
     }
     Names ValuesOf(const std::string& relative) {
         std::unique_ptr<RegistryKey> key = Open(relative);
@@ -134,6 +140,8 @@ inline const std::vector<RegistryCase>& RegistryCases() {
              s.Check("GAMMA deleted", s.Delete("GAMMA"), true);
              s.Make("Gamma");
              s.Check("subkeys after", s.SubKeys(""), Names{"10", "9", "a1", "Alpha", "ALPHB", "beta", "Gamma", "Z", "Zeta"});
+             s.Make("Zeta\\below");
+             s.Check("counted", s.SubKeyCount(""), std::size_t{9});
          }},
         // Native NT lists values in the order they were made; Wine sorts them like subkeys.
         {"ValuesListByNameAsWineKeepsThem",

@@ -83,6 +83,10 @@ public:
         state_->calls += node_->children.size();
         return NamesOf(node_->children);
     }
+    std::optional<std::size_t> SubKeyCount() override {
+        if (state_->ReadFails("SubKeyCount", path_)) return std::nullopt;
+        return node_->children.size();
+    }
     std::vector<std::string> ValueNames() override {
         if (state_->ReadFails("ValueNames", path_)) return {};
         state_->calls += node_->values.size();

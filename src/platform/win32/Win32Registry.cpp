@@ -106,6 +106,14 @@ public:
         });
     }
 
+    std::optional<std::size_t> SubKeyCount() override {
+        DWORD count = 0;
+        if (RegQueryInfoKeyA(handle_.Get(), nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr, nullptr,
+                             nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            return std::nullopt;
+        return count;
+    }
+
     std::vector<std::string> ValueNames() override {
         return EnumerateNames([this](DWORD index, char* name, DWORD* length) {
             return RegEnumValueA(handle_.Get(), index, name, length, nullptr, nullptr, nullptr, nullptr);

@@ -16,8 +16,11 @@ using ui::Answer;
 
 // Calls per layout key in one pass: its name listed, the key opened, "layout text" and
 // "layout file" read, the key closed; a pass that wants the ids reads "layout id" too.
+// A pass after one that listed the names, with no key come or gone, lists none.
 constexpr int kCallsPerLayout = 5;
 constexpr int kCallsPerLayoutWithIds = 6;
+constexpr int kAgain = 4;
+constexpr int kAgainWithIds = 5;
 
 struct World : test::RegistryFixture {
     // preloaded: on Windows 98 the first layout is the language the preload list loads.
@@ -55,6 +58,7 @@ struct World : test::RegistryFixture {
 struct ActionCase {
     const char* name;
     int callsPerLayout;  // over all its passes
+    int passes;
     std::function<void(TForm1&, ui::ScriptedDialogs&)> run;
 };
 
@@ -64,34 +68,35 @@ void Fields(TForm1& main, const std::string& name, const std::string& file) {
 }
 
 const ActionCase kActions[] = {
-    {"Refresh", kCallsPerLayout, [](TForm1& main, ui::ScriptedDialogs&) { main.Button8.Click(); }},
+    {"Refresh", kAgain, 1, [](TForm1& main, ui::ScriptedDialogs&) { main.Button8.Click(); }},
     // As the wizard does: it checks that Save is allowed, then saves, in one step.
-    {"Refresh twice in one action", kCallsPerLayout,
+    {"Refresh twice in one action", kAgain, 1,
      [](TForm1& main, ui::ScriptedDialogs&) {
          main.GetApplication().Guard([&main] {
              main.Button8Click();
              main.Button8Click();
          });
      }},
-    {"New", kCallsPerLayout, [](TForm1& main, ui::ScriptedDialogs&) { main.Button6.Click(); }},
-    {"Load", kCallsPerLayout, [](TForm1& main, ui::ScriptedDialogs&) { main.Button5.Click(); }},
-    {"Save, added", 2 * kCallsPerLayoutWithIds,
+    {"New", kAgain, 1, [](TForm1& main, ui::ScriptedDialogs&) { main.Button6.Click(); }},
+    {"Load", kAgain, 1, [](TForm1& main, ui::ScriptedDialogs&) { main.Button5.Click(); }},
+    // Its own key came: the names are listed after it.
+    {"Save, added", kAgainWithIds + kCallsPerLayoutWithIds, 2,
      [](TForm1& main, ui::ScriptedDialogs& dialogs) {
          dialogs.answers = {Answer::Yes};  // saved despite the template's findings
          Fields(main, "Another", "another.dll");
          main.Button4.Click();
      }},
-    {"Save, replaced", kCallsPerLayout,
+    {"Save, replaced", kAgain, 1,
      [](TForm1& main, ui::ScriptedDialogs& dialogs) {
          dialogs.answers = {Answer::Yes, Answer::Ok};
          main.Button4.Click();
      }},
-    {"Delete, declined", kCallsPerLayout,
+    {"Delete, declined", kAgain, 1,
      [](TForm1& main, ui::ScriptedDialogs& dialogs) {
          dialogs.answers = {Answer::No};
          main.Button9.Click();
      }},
-    {"Delete, with its file", 2 * kCallsPerLayout,
+    {"Delete, with its file", kAgain + kCallsPerLayout, 2,
      [](TForm1& main, ui::ScriptedDialogs& dialogs) {
          dialogs.answers = {Answer::Yes, Answer::Yes};
          main.Button9.Click();
@@ -125,8 +130,7 @@ TEST(Passes, EachActionReadsTheLayoutsOnceAndOnceMoreAfterItsOwnChange) {
                                      (preloaded ? ", preloaded" : "");
             EXPECT_EQ(calls[1][0] - calls[0][0], 20u * action.callsPerLayout) << what;
             const std::size_t perLanguage = preloaded ? 1 : 0;
-            const std::size_t passes = action.callsPerLayout / kCallsPerLayout;
-            EXPECT_EQ(calls[0][1] - calls[0][0], 20u * perLanguage * passes) << what;
+            EXPECT_EQ(calls[0][1] - calls[0][0], 20u * perLanguage * action.passes) << what;
         }
 }
 
@@ -189,9 +193,16 @@ TEST(Passes, AKeyAddedOrRemovedBehindTheProgramsBackShowsAtTheNextAction) {
                 ->WriteString("layout text", "Renamed");
             action();
             EXPECT_TRUE(world.Listed(main, key, "Renamed")) << "renamed, then action " << round;
+            // One key gone and another come: as many as before.
+            const std::string other = "0008" + std::to_string(round) + "402";
             world.registry.DeleteKey(RootKey::LocalMachine, test::kLayouts + key);
+            world.AddLayout(other, "Behind " + other, "behind.dll");
             action();
-            EXPECT_FALSE(world.Listed(main, key)) << "removed, then action " << round;
+            EXPECT_FALSE(world.Listed(main, key)) << "replaced, then action " << round;
+            EXPECT_TRUE(world.Listed(main, other)) << "replaced, then action " << round;
+            world.registry.DeleteKey(RootKey::LocalMachine, test::kLayouts + other);
+            action();
+            EXPECT_FALSE(world.Listed(main, other)) << "removed, then action " << round;
         }
     }
 }
