@@ -57,9 +57,9 @@ std::optional<std::string> FreeLayoutKeyName(Registry& registry) {
 }
 
 BaseKind BaseKindOf(const std::string& layoutText) {
-    static const std::string main = "BULGARIAN", latin = "BULGARIAN (LATIN)";
-    if (SameAscii(layoutText, main)) return BaseKind::Main;
-    if (SameAscii(layoutText, latin)) return BaseKind::Latin;
+    static const std::string mainText = "BULGARIAN", latinText = "BULGARIAN (LATIN)";
+    if (SameAscii(layoutText, mainText)) return BaseKind::Main;
+    if (SameAscii(layoutText, latinText)) return BaseKind::Latin;
     return BaseKind::None;
 }
 
