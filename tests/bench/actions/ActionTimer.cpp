@@ -17,7 +17,12 @@
 #include <tuple>
 #include <vector>
 
+#include "TopLevelWindow.h"
+
 namespace {
+
+using tastavia::bench::TakeTopLevel;
+using tastavia::bench::WindowSearch;
 
 constexpr DWORD kPatienceMs = 60000;
 const char* const kLayouts = "System\\CurrentControlSet\\Control\\keyboard layouts";
@@ -145,43 +150,27 @@ std::string TextOf(HWND hwnd) {
     return text;
 }
 
-struct Search {
+struct Listing {
     DWORD process;
-    std::string title, className;
-    HWND found;
+    std::string titles;
 };
 
-BOOL CALLBACK TakeTopLevel(HWND hwnd, LPARAM param) {
-    auto* search = reinterpret_cast<Search*>(param);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(hwnd, &owner);
-    if (owner != search->process || !IsWindowVisible(hwnd)) return TRUE;
-    char name[64] = "";
-    GetClassNameA(hwnd, name, sizeof name);
-    if (!search->className.empty() && search->className != name) return TRUE;
-    char title[256] = "";
-    GetWindowTextA(hwnd, title, sizeof title);  // a top-level window's own title: no message
-    if (!search->title.empty() && search->title != title) return TRUE;
-    search->found = hwnd;
-    return FALSE;
-}
-
 BOOL CALLBACK ListTopLevel(HWND hwnd, LPARAM param) {
-    auto* search = reinterpret_cast<Search*>(param);
+    auto* listing = reinterpret_cast<Listing*>(param);
     DWORD owner = 0;
     GetWindowThreadProcessId(hwnd, &owner);
-    if (owner != search->process || !IsWindowVisible(hwnd)) return TRUE;
+    if (owner != listing->process || !IsWindowVisible(hwnd)) return TRUE;
     char title[256] = "";
     GetWindowTextA(hwnd, title, sizeof title);
-    search->title += std::string("[") + title + "] ";
+    listing->titles += std::string("[") + title + "] ";
     return TRUE;
 }
 
 // The titles of the process's visible top-level windows, for a failure's message.
 std::string OpenWindows(DWORD process) {
-    Search search{process, "", "", nullptr};
-    EnumWindows(ListTopLevel, reinterpret_cast<LPARAM>(&search));
-    return search.title;
+    Listing listing{process, ""};
+    EnumWindows(ListTopLevel, reinterpret_cast<LPARAM>(&listing));
+    return listing.titles;
 }
 
 // The thread's visible, painted top-level window of that title (any, when empty) and
@@ -192,7 +181,7 @@ std::string OpenWindows(DWORD process) {
 HWND WaitWindow(DWORD process, DWORD thread, const std::string& title, const std::string& className = "") {
     const double start = Now();
     for (int look = 1;; ++look) {
-        Search search{process, title, className, nullptr};
+        WindowSearch search{process, title, className};
         GUITHREADINFO info{};
         info.cbSize = sizeof info;
         if (GetGUIThreadInfo(thread, &info) && info.hwndActive)
@@ -251,7 +240,7 @@ std::string Plain(const std::string& caption) {
 }
 
 BOOL CALLBACK TakeChild(HWND hwnd, LPARAM param) {
-    auto* search = reinterpret_cast<Search*>(param);
+    auto* search = reinterpret_cast<WindowSearch*>(param);
     char name[64] = "";
     GetClassNameA(hwnd, name, sizeof name);
     if (!search->className.empty() && _stricmp(name, search->className.c_str()) != 0) return TRUE;
@@ -261,7 +250,7 @@ BOOL CALLBACK TakeChild(HWND hwnd, LPARAM param) {
 }
 
 HWND Find(HWND window, const std::string& text, const std::string& className) {
-    Search search{0, text, className, nullptr};
+    WindowSearch search{0, text, className};
     EnumChildWindows(window, TakeChild, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }

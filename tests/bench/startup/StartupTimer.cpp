@@ -11,27 +11,14 @@
 #include <string>
 #include <vector>
 
+#include "TopLevelWindow.h"
+
 namespace {
 
+using tastavia::bench::TakeTopLevel;
+using tastavia::bench::WindowSearch;
+
 constexpr DWORD kGiveUpMs = 20000;
-
-struct Search {
-    DWORD process;
-    const char* title;
-    HWND found;
-};
-
-BOOL CALLBACK TakeWindow(HWND hwnd, LPARAM param) {
-    auto* search = reinterpret_cast<Search*>(param);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(hwnd, &owner);
-    if (owner != search->process || !IsWindowVisible(hwnd)) return TRUE;
-    char title[256] = "";
-    GetWindowTextA(hwnd, title, sizeof title);
-    if (std::string(title) != search->title) return TRUE;
-    search->found = hwnd;
-    return FALSE;
-}
 
 double Seconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to, const LARGE_INTEGER& frequency) {
     return static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
@@ -48,14 +35,14 @@ double TimeOne(const std::string& exe, const char* title) {
     QueryPerformanceCounter(&start);
     if (!CreateProcessA(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
         return -1;
-    Search search{process.dwProcessId, title, nullptr};
+    WindowSearch search{process.dwProcessId, title, ""};
     double elapsed = -1;
     // The program waits for input once its first window has shown and painted; waiting
     // for that, instead of asking over and over, leaves the CPU and the wineserver to it.
     WaitForInputIdle(process.hProcess, kGiveUpMs);
     for (;;) {
         search.found = nullptr;
-        EnumWindows(TakeWindow, reinterpret_cast<LPARAM>(&search));
+        EnumWindows(TakeTopLevel, reinterpret_cast<LPARAM>(&search));
         QueryPerformanceCounter(&now);
         // Painted: nothing of the window waits for WM_PAINT any more.
         if (search.found && !GetUpdateRect(search.found, nullptr, FALSE)) {
