@@ -15,6 +15,7 @@
 #include "platform/memory/MemoryRegistry.h"
 #include "platform/win32/Win32Files.h"
 #include "platform/win32/Win32Services.h"
+#include "TimedSteps.h"
 #include "program/Program.h"
 #include "ui/win32/Win32Backend.h"
 
@@ -25,29 +26,6 @@ class XpVersion : public OsVersion {
 public:
     OsVersionInfo Get() override { return {2, 5, 1, 2600, ""}; }
 };
-
-// Steps run one a timer tick while a modal loop runs: the loop handles everything a step
-// posts, and the characters the system makes of it, before the next tick.
-std::vector<std::function<void()>> g_steps;
-std::size_t g_next = 0;
-UINT_PTR g_stepTimer = 0;
-void StopSteps() {
-    if (g_stepTimer) KillTimer(nullptr, g_stepTimer);
-    g_stepTimer = 0;
-}
-void CALLBACK RunStep(HWND, UINT, UINT_PTR, DWORD) {
-    if (g_next < g_steps.size())
-        g_steps[g_next++]();
-    else
-        StopSteps();
-}
-void RunSteps(std::vector<std::function<void()>> steps) {
-    g_steps = std::move(steps);
-    g_next = 0;
-    g_stepTimer = SetTimer(nullptr, 0, 30, RunStep);
-}
-
-void CALLBACK Quit(HWND, UINT, UINT_PTR, DWORD) { PostQuitMessage(1); }
 
 void SetModifiers(bool shift, bool capsLock) {
     BYTE state[256] = {};
@@ -61,16 +39,6 @@ LPARAM KeyData(UINT scanCode) { return static_cast<LPARAM>(1 | (scanCode << 16))
 std::string TextOf(HWND hwnd) {
     char text[256] = "";
     GetWindowTextA(hwnd, text, sizeof text);
-    return text;
-}
-
-std::string CellText(HWND list, int item, int column) {
-    char text[256] = "";
-    LVITEMA cell{};
-    cell.iSubItem = column;
-    cell.pszText = text;
-    cell.cchTextMax = sizeof text;
-    SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&cell));
     return text;
 }
 
@@ -103,7 +71,7 @@ struct CheckAndTry : ::testing::TestWithParam<OsKind> {
     ui::Application app{backend};
     Program program{app, platform};
     TForm1& main = program.Form1();
-    UINT_PTR watchdog = 0;
+    test::TimedSteps timed;
 
     // The main window on the screen with BDS in its editor, as the main loop would show it.
     void SetUp() override {
@@ -113,11 +81,8 @@ struct CheckAndTry : ::testing::TestWithParam<OsKind> {
         main.SetVisible(true);
         main.Button6.Click();
         main.BDS1Click();
-        watchdog = SetTimer(nullptr, 0, 20000, Quit);
     }
     void TearDown() override {
-        KillTimer(nullptr, watchdog);
-        StopSteps();
         SetModifiers(false, false);
         main.Close();
     }
@@ -129,10 +94,10 @@ TEST_P(CheckAndTry, CheckListsTheFindingsAndADoubleClickGoesToTheKey) {
     main.Layout().WriteKeyChar(13, ShiftState::Unshifted, ',');   // the comma twice
     TForm6& check = main.Form6();
     std::vector<std::string> rows;
-    RunSteps({[&] {
+    timed.Run({[&] {
         HWND list = Window(check.ListView1);
         for (int i = 0; i < static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)); ++i)
-            rows.push_back(CellText(list, i, 0) + " | " + CellText(list, i, 1));
+            rows.push_back(test::CellText(list, i, 0) + " | " + test::CellText(list, i, 1));
         RECT r{LVIR_BOUNDS, 0, 0, 0};
         SendMessageA(list, LVM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&r));
         LPARAM at = MAKELPARAM(r.left + 40, (r.top + r.bottom) / 2);
@@ -181,7 +146,7 @@ TEST_P(CheckAndTry, TryTypesTheLayoutByScanCodeWithShiftAndCapsLock) {
     // The label grew with its text and shows all of it.
     steps.push_back([&] { seen.push_back(DrawnWhole(Window(tryForm.Label5)) ? "drawn" : "gaps"); });
     key(posted, VK_ESCAPE, 0x01, false, false);
-    RunSteps(steps);
+    timed.Run(steps);
     main.Button13.Click();
     EXPECT_EQ(seen, (std::vector<std::string>{"\xE0", "\xE0\xC0", "\xE0\xC0\xC0", "\xE0\xC0\xC0,",
                                               "\xE0\xC0\xC0,\xFB", "\xE0\xC0\xC0,", "\xE0\xC0\xC0,",
@@ -220,7 +185,7 @@ TEST_P(CheckAndTry, TryTakesNoCharacterThatNoKeyMade) {
         PostMessageA(edit, WM_CHAR, 'Z', KeyData(0x14B));
     });
     steps.push_back([&] { PostMessageA(edit, WM_KEYDOWN, VK_ESCAPE, KeyData(0x01)); });
-    RunSteps(steps);
+    timed.Run(steps);
     main.Button13.Click();
     EXPECT_EQ(seen, (std::vector<std::string>{"", "", "", "", "\xE0", "", "", "\xE0"}));
     EXPECT_EQ(tryForm.Edit1.Text(), "\xE0");

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "TimedSteps.h"
 #include "app/Compare.h"
 #include "layout/LayoutChart.h"
 #include "platform/memory/MemoryRegistry.h"
@@ -34,29 +35,6 @@ struct ScriptedWin32Backend : ui::Win32Backend {
     ui::ScriptedDialogs scripted;
     ui::Dialogs& GetDialogs() override { return scripted; }
 };
-
-std::vector<std::function<void()>> g_steps;
-std::size_t g_next = 0;
-UINT_PTR g_stepTimer = 0;
-void CALLBACK RunStep(HWND, UINT, UINT_PTR, DWORD) {
-    if (g_next < g_steps.size()) {
-        g_steps[g_next++]();
-    } else if (g_stepTimer) {
-        KillTimer(nullptr, g_stepTimer);
-        g_stepTimer = 0;
-    }
-}
-void CALLBACK Quit(HWND, UINT, UINT_PTR, DWORD) { PostQuitMessage(1); }
-
-std::string CellText(HWND list, int item, int column) {
-    char text[256] = "";
-    LVITEMA cell{};
-    cell.iSubItem = column;
-    cell.pszText = text;
-    cell.cchTextMax = sizeof text;
-    SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&cell));
-    return text;
-}
 
 // A 24-bit bottom-up BMP file's pixels, read as any reader of the file would.
 struct Bmp {
@@ -131,7 +109,7 @@ struct CompareAndPicture : ::testing::Test {
     ui::Application app{backend};
     Program program{app, platform};
     TForm1& main = program.Form1();
-    UINT_PTR watchdog = 0;
+    test::TimedSteps timed;
     std::string temp = files.TempPath();
 
     void SetUp() override {
@@ -142,12 +120,8 @@ struct CompareAndPicture : ::testing::Test {
         main.Button6.Click();
         main.BDS1Click();
         main.SetLayoutNames("Моя подредба", "kbdmine.dll");
-        watchdog = SetTimer(nullptr, 0, 20000, Quit);
     }
-    void TearDown() override {
-        KillTimer(nullptr, watchdog);
-        main.Close();
-    }
+    void TearDown() override { main.Close(); }
     void Choose(const std::string& caption) {
         for (std::size_t i = 0; i < main.PopupMenu1.items.size(); ++i)
             if (main.PopupMenu1.items[i].caption == caption) return main.PopupMenu1.ChooseItem(i);
@@ -161,18 +135,16 @@ TEST_F(CompareAndPicture, CompareListsTheDifferencesAndADoubleClickGoesToTheKey)
     backend.scripted.files.push_back(other);
     std::vector<std::string> rows;
     TForm9& compare = main.Form9();
-    g_steps = {[&] {
+    timed.Run({[&] {
         HWND list = backend.WindowOf(compare.ListView1);
         for (int i = 0; i < static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)); ++i)
-            rows.push_back(CellText(list, i, 0) + " | " + CellText(list, i, 1));
+            rows.push_back(test::CellText(list, i, 0) + " | " + test::CellText(list, i, 1));
         RECT r{LVIR_BOUNDS, 0, 0, 0};
         SendMessageA(list, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&r));
         const LPARAM at = MAKELPARAM(r.left + 40, (r.top + r.bottom) / 2);
         PostMessageA(list, WM_LBUTTONUP, 0, at);
         SendMessageA(list, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
-    }};
-    g_next = 0;
-    g_stepTimer = SetTimer(nullptr, 0, 30, RunStep);
+    }});
     Choose("&Compare...");
     files.Delete(other);
     // The INI's other keys are the XP template's: BDS itself, so Q alone differs.

@@ -7,6 +7,7 @@
 #include <functional>
 #include <vector>
 
+#include "TimedSteps.h"
 #include "WineMainWindow.h"
 #include "app/LeftOut.h"
 #include "layout/ForeignLayout.h"
@@ -71,14 +72,6 @@ TEST_F(StartFromLibrary, AnInstalledLibraryBecomesANewLayoutThatSavesWithTheSame
     FreeLibrary(library);
 }
 
-// Steps run one a timer tick while the window's modal loop runs.
-std::vector<std::function<void()>> g_steps;
-std::size_t g_next = 0;
-void CALLBACK RunStep(HWND, UINT, UINT_PTR, DWORD) {
-    if (g_next < g_steps.size()) g_steps[g_next++]();
-}
-void CALLBACK Quit(HWND, UINT, UINT_PTR, DWORD) { PostQuitMessage(1); }
-
 TEST(LeftOutWindow, IsAReadOnlyMultiLineTextThatTheKeyboardLeavesAndCloses) {
     ui::Win32Backend backend;
     ui::Application app{backend};
@@ -87,7 +80,8 @@ TEST(LeftOutWindow, IsAReadOnlyMultiLineTextThatTheKeyboardLeavesAndCloses) {
     LONG style = 0;
     char text[64] = "";
     bool editFocused = false, buttonFocused = false;
-    g_steps = {[&] {
+    test::TimedSteps timed(10000);
+    timed.Run({[&] {
                    edit = backend.WindowOf(window.Edit1);
                    style = GetWindowLongA(edit, GWL_STYLE);
                    GetWindowTextA(edit, text, sizeof text);
@@ -98,14 +92,10 @@ TEST(LeftOutWindow, IsAReadOnlyMultiLineTextThatTheKeyboardLeavesAndCloses) {
                    buttonFocused = GetFocus() == backend.WindowOf(window.Button1);
                    SetFocus(edit);
                    PostMessageA(edit, WM_KEYDOWN, VK_RETURN, 1 | 0x1C << 16);
-               }};
-    g_next = 0;
-    const UINT_PTR steps = SetTimer(nullptr, 0, 50, RunStep);
-    const UINT_PTR watchdog = SetTimer(nullptr, 0, 10000, Quit);
+               }},
+              50);
     window.ShowLeftOut("k.dll", {"one", "two"});
-    KillTimer(nullptr, steps);
-    KillTimer(nullptr, watchdog);
-    EXPECT_EQ(g_next, 2u);
+    EXPECT_EQ(timed.Done(), 2u);
     EXPECT_TRUE(style & ES_MULTILINE);
     EXPECT_TRUE(style & ES_READONLY);
     EXPECT_STREQ(text, "one\r\ntwo");
