@@ -48,5 +48,20 @@ for config in "${configs[@]}"; do
   "${runner[@]}" "$timer" seed "$layouts" "$languages"
   echo
   echo "## Windows $version, $layouts layouts, $languages languages, $rounds rounds"
-  "${runner[@]}" "$timer" time "$rounds" "$program"
+  "${runner[@]}" "$timer" time "$rounds" "$program" | tee "$work/$config.txt"
+done
+
+# What the languages cost: Windows 98's Refresh with more languages against the same
+# layouts with fewer.
+refresh() { awk -F'|' '$2 == " Refresh " { print $3 + 0 }' "$work/$1.txt"; }
+for more in "${configs[@]}"; do
+  IFS=: read -r version layouts languages <<<"$more"
+  [ "$version" = 98 ] || continue
+  for fewer in "${configs[@]}"; do
+    IFS=: read -r version2 layouts2 languages2 <<<"$fewer"
+    [ "$version2" = 98 ] && [ "$layouts2" = "$layouts" ] && [ "$languages2" -lt "$languages" ] || continue
+    a=$(refresh "$more") b=$(refresh "$fewer")
+    awk -v a="$a" -v b="$b" -v n="$layouts" -v m="$languages" -v f="$languages2" 'BEGIN {
+      printf "\nWindows 98 Refresh, %d layouts: %.1f ms with %d languages, %.1f ms with %d: x %.2f\n", n, a, m, b, f, a / b }'
+  done
 done

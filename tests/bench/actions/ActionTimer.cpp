@@ -448,7 +448,7 @@ int Time(int rounds, const std::string& exe) {
         const double action = Median(samples.action[a]), floor = Median(samples.floor[a]);
         const double fast = *std::min_element(samples.action[a].begin(), samples.action[a].end());
         const double fastFloor = *std::min_element(samples.floor[a].begin(), samples.floor[a].end());
-        std::printf("| %s | %.0f | %.0f | %.2f | %.0f | %.0f | %.2f |\n", kNames[a], action, floor,
+        std::printf("| %s | %.1f | %.1f | %.2f | %.1f | %.1f | %.2f |\n", kNames[a], action, floor,
                     floor > 0 ? action / floor : 0.0, fast, fastFloor, fastFloor > 0 ? fast / fastFloor : 0.0);
     }
     return 0;
