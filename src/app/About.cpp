@@ -81,12 +81,7 @@ void TForm4::CreateControls() {
 
     Setup(Button1, "OK", 160, 320, 65, 25);
     Setup(Button2, "Exit", 232, 320, 65, 25);
-    Button1.isDefault = true;
-    Button2.isCancel = true;
-    Button1.SetTabStop(true);
-    Button2.SetTabStop(true);
-    Button1.onClick = [this] { Button1Click(); };
-    Button2.onClick = [this] { Button2Click(); };
+    ui::SetupDialogButtons(Button1, [this] { Button1Click(); }, Button2, [this] { Button2Click(); });
 }
 
 void TForm4::Detect(const OsVersionInfo& version) {

@@ -40,12 +40,7 @@ KeyListForm::KeyListForm(ui::Application& app, Resources& resources, const char*
 
     Setup(Button1, "&Show Key", 356, 249, 75, 25, showKeyHint);
     Setup(Button2, "Close", 437, 249, 75, 25, "Closes this window");
-    Button1.isDefault = true;
-    Button2.isCancel = true;
-    Button1.SetTabStop(true);
-    Button2.SetTabStop(true);
-    Button1.onClick = [this] { Button1Click(); };
-    Button2.onClick = [this] { Button2Click(); };
+    ui::SetupDialogButtons(Button1, [this] { Button1Click(); }, Button2, [this] { Button2Click(); });
     ui::ShowWallpaper(resources, ListView1);
 }
 

@@ -25,12 +25,7 @@ void TLostLayouts::CreateControls() {
     Label2.focusControl = &Edit1;
     Setup(Button1, "&Register", 256, 203, 75, 25, "Registers the selected layout again under this name");
     Setup(Button2, "Close", 337, 203, 75, 25, "Closes this window");
-    Button1.isDefault = true;
-    Button2.isCancel = true;
-    Button1.SetTabStop(true);
-    Button2.SetTabStop(true);
-    Button1.onClick = [this] { Button1Click(); };
-    Button2.onClick = [this] { Close(); };
+    ui::SetupDialogButtons(Button1, [this] { Button1Click(); }, Button2, [this] { Close(); });
 }
 
 void TLostLayouts::ShowLost(const std::vector<LostLayout>& lost) {

@@ -75,12 +75,7 @@ void TForm3::CreateControls() {
     Setup(Label3, "* Not allowed or already in use!", 8, 302, 160, 13);
     Setup(Button1, "&Save", 176, 297, 70, 25, "Saves maked changes");
     Setup(Button2, "Cancel", 252, 297, 70, 25, "Closes this window");
-    Button1.isDefault = true;
-    Button2.isCancel = true;
-    Button1.SetTabStop(true);
-    Button2.SetTabStop(true);
-    Button1.onClick = [this] { Button1Click(); };
-    Button2.onClick = [this] { Button2Click(); };
+    ui::SetupDialogButtons(Button1, [this] { Button1Click(); }, Button2, [this] { Button2Click(); });
 }
 
 void TForm3::Button1Click() {

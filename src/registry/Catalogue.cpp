@@ -24,7 +24,7 @@ using KeyNameSet = std::unordered_set<std::string>;
 // locale list is walked only when a preloaded name must be matched against it letter for
 // letter, and then once.
 KeyNameSet InUseWin9x(Registry& registry, const std::vector<CatalogueRecord>& records) {
-    KeyNameSet inUse, entries, substituted;
+    KeyNameSet inUse, substituted;
     auto locale = registry.OpenForReading(RootKey::LocalMachine, kLocaleKey);
     if (!locale) return inUse;
     // A key opens by its name in any letter case, and a language is found so too.
@@ -36,22 +36,19 @@ KeyNameSet InUseWin9x(Registry& registry, const std::vector<CatalogueRecord>& re
                 substituted.insert(FoldKeyName(name));
             }
         }
-    // The entries are gathered at the first Bulgarian id preloaded: most lists have none.
-    auto isEntry = [&entries, &records](const std::string& folded) {
-        if (entries.empty())
-            for (const CatalogueRecord& record : records) entries.insert(FoldKeyName(record.KeyName()));
-        return entries.count(folded) != 0;
-    };
-    std::vector<std::string> preloaded;  // entries of languages without a substitute
+    std::vector<std::string> candidates;  // Bulgarian ids preloaded without a substitute
     if (auto preload = registry.OpenForReading(RootKey::Users, kUsersPreloadKey))
         for (const std::string& slot : preload->SubKeyNames())
             if (auto loaded = preload->OpenSubKeyForReading(slot)) {
                 std::string id = loaded->ReadString("");
-                const std::string folded = FoldKeyName(id);
-                if (IsBulgarianId(id) && isEntry(folded) && substituted.count(folded) == 0 &&
-                    locale->HasValue(id))
-                    preloaded.push_back(std::move(id));
+                if (IsBulgarianId(id) && substituted.count(FoldKeyName(id)) == 0) candidates.push_back(std::move(id));
             }
+    if (candidates.empty()) return inUse;  // as most preload lists are
+    KeyNameSet entries;
+    for (const CatalogueRecord& record : records) entries.insert(FoldKeyName(record.KeyName()));
+    std::vector<std::string> preloaded;  // those of them that are entries and languages
+    for (std::string& id : candidates)
+        if (entries.count(FoldKeyName(id)) != 0 && locale->HasValue(id)) preloaded.push_back(std::move(id));
     if (preloaded.empty()) return inUse;
     // The preload list names a language exactly as the locale list does.
     const std::vector<std::string> names = locale->ValueNames();

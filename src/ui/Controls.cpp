@@ -2,6 +2,15 @@
 
 namespace tastavia::ui {
 
+void SetupDialogButtons(Button& ok, std::function<void()> onOk, Button& cancel, std::function<void()> onCancel) {
+    ok.isDefault = true;
+    cancel.isCancel = true;
+    ok.SetTabStop(true);
+    cancel.SetTabStop(true);
+    ok.onClick = std::move(onOk);
+    cancel.onClick = std::move(onCancel);
+}
+
 void Button::Click() {
     if (Usable()) Fire(onClick);
 }

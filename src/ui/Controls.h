@@ -21,6 +21,10 @@ public:
     void Click();  // the user pressed it
 };
 
+// A dialog's closing pair: Enter presses the first, Escape the second, both on the Tab
+// ring, each with its handler.
+void SetupDialogButtons(Button& ok, std::function<void()> onOk, Button& cancel, std::function<void()> onCancel);
+
 // A flat button that can stay down. With a group index other than 0 it is a toggle:
 // pressing one button of a group releases the others; with all-up allowed, pressing
 // the pressed one releases it.

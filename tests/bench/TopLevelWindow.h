@@ -13,12 +13,17 @@ struct WindowSearch {
     HWND found = nullptr;
 };
 
+// Whether the window is the process's and visible.
+inline bool ShownBy(HWND hwnd, DWORD process) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(hwnd, &owner);
+    return owner == process && IsWindowVisible(hwnd);
+}
+
 // For EnumWindows with a WindowSearch: stops at the first window that matches.
 inline BOOL CALLBACK TakeTopLevel(HWND hwnd, LPARAM param) {
     auto* search = reinterpret_cast<WindowSearch*>(param);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(hwnd, &owner);
-    if (owner != search->process || !IsWindowVisible(hwnd)) return TRUE;
+    if (!ShownBy(hwnd, search->process)) return TRUE;
     char name[64] = "";
     GetClassNameA(hwnd, name, sizeof name);
     if (!search->className.empty() && search->className != name) return TRUE;

@@ -21,6 +21,7 @@
 
 namespace {
 
+using tastavia::bench::ShownBy;
 using tastavia::bench::TakeTopLevel;
 using tastavia::bench::WindowSearch;
 
@@ -157,9 +158,7 @@ struct Listing {
 
 BOOL CALLBACK ListTopLevel(HWND hwnd, LPARAM param) {
     auto* listing = reinterpret_cast<Listing*>(param);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(hwnd, &owner);
-    if (owner != listing->process || !IsWindowVisible(hwnd)) return TRUE;
+    if (!ShownBy(hwnd, listing->process)) return TRUE;
     char title[256] = "";
     GetWindowTextA(hwnd, title, sizeof title);
     listing->titles += std::string("[") + title + "] ";
